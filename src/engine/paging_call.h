@@ -1,0 +1,50 @@
+#pragma once
+
+#include "engine/call_view.h"
+#include "engine/pacer.h"
+#include "engine/page_queue.h"
+#include "engine/serial_line.h"
+#include "store/data_folder.h"
+
+#include <cstdint>
+
+namespace tolvane::engine {
+
+// Run-wide values shared by the dispatcher, the paging call and the numeric sender.
+struct RunState {
+    std::int16_t queueCursor = 0;     // 0-based index of the next entry a call reads
+    std::int16_t sentCount = 0;       // pages acknowledged in the current run
+    std::int16_t runPageCounter = 0;  // pages handed to paging companies since the last send command
+    bool cancelRequest = false;
+    std::int16_t messageLimit = 80;   // characters of the message column a call reads
+};
+
+// Delivers the pages of one paging company in one telephone call, and stops the modem on request.
+class PagingCall {
+public:
+    PagingCall(SerialLine& line, Pacer& pacer, CallView& view, PageQueue& queue, const store::DataFolder& folder,
+               RunState& state);
+    PagingCall(const PagingCall&) = delete;
+    PagingCall& operator=(const PagingCall&) = delete;
+
+    // Sends `count` consecutive entries of one company, the first at index `first`.
+    void PageThePeople(std::int16_t count, std::int16_t first);
+
+    // The cancel command: the running call acts on it at its next polling round.
+    void MCANCEL_Click();
+    // Forced hang-up: talks to the modem until it confirms, and leaves the port closed.
+    void MFORCE_Click();
+
+    bool callInProgress() const { return m_inProgress; }
+
+private:
+    SerialLine& m_line;
+    Pacer& m_pacer;
+    CallView& m_view;
+    PageQueue& m_queue;
+    const store::DataFolder& m_folder;
+    RunState& m_state;
+    bool m_inProgress = false;
+};
+
+}  // namespace tolvane::engine

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "store/records.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// One page waiting to be sent: a text line with fixed columns (1-based positions)
+//   1-25 company, 26-50 name, 51-150 pager ID, 152-163 time, 165-174 date, 176-195 status, 197- message,
+// single blanks between them. The company column stands first so a sorted queue groups each company.
+namespace tolvane::engine {
+
+inline constexpr std::string_view kStatusReady = "Ready to Send";
+inline constexpr std::string_view kStatusScheduled = "Page is Scheduled   ";
+
+// The message is taken into a 300-character field and then cut to the limit (at most 300).
+std::string buildQueueEntry(const store::UserRecord& user, std::string_view timeText, std::string_view dateText,
+                            std::string_view message, std::int16_t limit, std::string_view status = kStatusReady);
+
+// Columns with their padding; a short entry reads as if blank padded.
+std::string companyColumn(std::string_view entry);
+std::string nameColumn(std::string_view entry);
+std::string pagerIdColumn(std::string_view entry);
+std::string timeColumn(std::string_view entry);
+std::string dateColumn(std::string_view entry);
+std::string statusColumn(std::string_view entry);
+// The 22 characters from position 152 (time, a blank, nine characters of the date) that go to the log.
+std::string logStampColumn(std::string_view entry);
+// The message column read at the limit: `limit` characters from position 197.
+std::string messageColumn(std::string_view entry, std::int16_t limit);
+
+// The same entry with another status column.
+std::string withStatus(std::string_view entry, std::string_view status);
+
+}  // namespace tolvane::engine

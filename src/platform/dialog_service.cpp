@@ -1,0 +1,1 @@
+#include "platform/dialog_service.h"

@@ -1,0 +1,2 @@
+#pragma once
+// placeholder, replaced by the shell work
