@@ -1,0 +1,22 @@
+#pragma once
+
+#include "store/data_folder.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// LOG.DAT in the program folder: one record per page, the text in double quotes, then CR LF.
+namespace tolvane::store {
+
+// Appends `"` text `"` CR LF.
+void appendLogLine(const DataFolder& folder, std::string_view text);
+
+// Every record's text in order. A record runs from its opening quote to the closing quote that is
+// followed by CR LF, so quotes and CR LF inside the text survive.
+std::vector<std::string> readLog(const DataFolder& folder);
+
+// Clears the whole log.
+void clearLog(const DataFolder& folder);
+
+}  // namespace tolvane::store
