@@ -1,1 +1,125 @@
 #include "platform/dialog_service.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <cstdio>
+
+namespace tolvane::platform {
+namespace {
+
+QString titleOr(const QString& title)
+{
+    return title.isEmpty() ? QStringLiteral("Tolvane") : title;
+}
+
+QMessageBox::Icon boxIcon(DialogService::Icon icon)
+{
+    switch (icon) {
+    case DialogService::Icon::Information:
+        return QMessageBox::Information;
+    case DialogService::Icon::Warning:
+        return QMessageBox::Warning;
+    case DialogService::Icon::Critical:
+        return QMessageBox::Critical;
+    case DialogService::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+void printLine(const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fprintf(stderr, "%s\n", bytes.constData());
+    std::fflush(stderr);
+}
+
+} // namespace
+
+WidgetDialogService::WidgetDialogService(QWidget* parent)
+    : m_parent(parent)
+{
+}
+
+void WidgetDialogService::showMessage(const QString& text, const QString& title, Icon icon)
+{
+    QMessageBox box(boxIcon(icon), titleOr(title), text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+bool WidgetDialogService::askQuestion(const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::Question, titleOr(title), text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString WidgetDialogService::chooseFile(const QString& title, const QString& filter)
+{
+    // Qt's own dialog, so that the filter can match the file name without regard to case on every desktop.
+    QFileDialog dialog(m_parent, title, QString(), filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+ConsoleDialogService::ConsoleDialogService(bool answerYes)
+    : m_answerYes(answerYes)
+{
+}
+
+void ConsoleDialogService::showMessage(const QString& text, const QString& title, Icon)
+{
+    printLine(title.isEmpty() ? text : title + QStringLiteral(": ") + text);
+}
+
+bool ConsoleDialogService::askQuestion(const QString& text, const QString&)
+{
+    printLine(text);
+    printLine(m_answerYes ? QStringLiteral("(answered Yes: nobody is at a display to answer)")
+                          : QStringLiteral("(answered No: nobody is at a display to answer)"));
+    return m_answerYes;
+}
+
+QString ConsoleDialogService::chooseFile(const QString& title, const QString&)
+{
+    printLine(title + QStringLiteral(": no display to choose a file, cancelled"));
+    return {};
+}
+
+void ScriptedDialogService::showMessage(const QString& text, const QString&, Icon)
+{
+    m_messages.push_back(text);
+}
+
+bool ScriptedDialogService::askQuestion(const QString& text, const QString&)
+{
+    m_questions.push_back(text);
+    if (m_answers.empty())
+        return false;
+    const bool yes = m_answers.front();
+    m_answers.pop_front();
+    return yes;
+}
+
+QString ScriptedDialogService::chooseFile(const QString& title, const QString& filter)
+{
+    m_fileDialogs.push_back(title + QLatin1Char('|') + filter);
+    if (m_fileNames.empty())
+        return {};
+    QString name = m_fileNames.front();
+    m_fileNames.pop_front();
+    return name;
+}
+
+void ScriptedDialogService::clear()
+{
+    m_messages.clear();
+    m_questions.clear();
+    m_fileDialogs.clear();
+}
+
+} // namespace tolvane::platform

@@ -1,0 +1,72 @@
+#include "app/command_options.h"
+
+#include "store/codepage.h"
+
+namespace tolvane::app {
+
+ParsedOptions parseCommandOptions(const std::vector<std::string>& arguments)
+{
+    CommandOptions options;
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            // The first operand ends the options: a message may well start with "-".
+            optionsEnded = true;
+            operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else if (arg == "--practice") {
+            options.practice = true;
+        } else if (arg == "--data-dir") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty())
+                return { std::nullopt, "option --data-dir needs a folder" };
+            options.dataDir = arguments[++i];
+        } else if (arg.rfind("--data-dir=", 0) == 0 && arg.size() > 11) {
+            options.dataDir = arg.substr(11);
+        } else {
+            return { std::nullopt, "unknown option " + arg };
+        }
+    }
+    std::string joined;
+    for (const auto& operand : operands) {
+        if (!joined.empty())
+            joined += ' ';
+        joined += operand;
+    }
+    options.commandLine = store::utf8ToCp1252(joined);
+    return { options, {} };
+}
+
+std::string usageText(const std::string& programName)
+{
+    return "Usage: " + programName
+        + " [options] [name:message [%]]\n"
+          "\n"
+          "Without a name:message, starts the paging window.\n"
+          "With one, sends that page to the user named and ends; a trailing \" %\" sends it quietly.\n"
+          "\n"
+          "Options:\n"
+          "  --data-dir DIR  use DIR as the program folder (created if missing)\n"
+          "  --practice      page through the built-in practice line instead of a modem\n"
+          "  --help          show this text and exit\n"
+          "  --version       show the version and exit\n"
+          "  --              end of options\n"
+          "\n"
+          "Exit status: 0 page sent or normal end, 1 page not sent, 2 usage error,\n"
+          "3 another copy already running, 4 cannot start.\n";
+}
+
+std::string versionText()
+{
+    return "Tolvane 1.0.0\n";
+}
+
+} // namespace tolvane::app

@@ -1,0 +1,62 @@
+#include "app/command_options.h"
+
+#include <gtest/gtest.h>
+
+using tolvane::app::parseCommandOptions;
+
+namespace {
+
+TEST(CommandOptions, OptionsBeforeTheFirstOperandAreReadAndTheOperandsJoinedBySingleBlanks)
+{
+    const auto parsed = parseCommandOptions({ "--data-dir", "/tmp/x", "--practice", "Dana", "Whitlow:hello", "there" });
+    ASSERT_TRUE(parsed.options);
+    EXPECT_EQ(parsed.options->dataDir, "/tmp/x");
+    EXPECT_TRUE(parsed.options->practice);
+    EXPECT_EQ(parsed.options->commandLine, "Dana Whitlow:hello there");
+}
+
+TEST(CommandOptions, OneQuotedOperandAndSeveralWordsGiveTheSameCommandLine)
+{
+    EXPECT_EQ(parseCommandOptions({ "Dana Whitlow:hello" }).options->commandLine,
+        parseCommandOptions({ "Dana", "Whitlow:hello" }).options->commandLine);
+}
+
+TEST(CommandOptions, AnythingAfterTheFirstOperandOrAfterDoubleDashIsAnOperand)
+{
+    auto parsed = parseCommandOptions({ "Dana:call", "--practice" });
+    ASSERT_TRUE(parsed.options);
+    EXPECT_FALSE(parsed.options->practice);
+    EXPECT_EQ(parsed.options->commandLine, "Dana:call --practice");
+
+    parsed = parseCommandOptions({ "--", "--help:me" });
+    ASSERT_TRUE(parsed.options);
+    EXPECT_FALSE(parsed.options->help);
+    EXPECT_EQ(parsed.options->commandLine, "--help:me");
+}
+
+TEST(CommandOptions, UnknownOptionsAndAMissingFolderAreUsageErrors)
+{
+    EXPECT_FALSE(parseCommandOptions({ "--bogus" }).options);
+    EXPECT_NE(parseCommandOptions({ "--bogus" }).error.find("--bogus"), std::string::npos);
+    EXPECT_FALSE(parseCommandOptions({ "--data-dir" }).options);
+    EXPECT_TRUE(parseCommandOptions({ "--data-dir=/tmp/y" }).options);
+}
+
+TEST(CommandOptions, HelpVersionAndNoOperandsLeaveAnEmptyCommandLine)
+{
+    const auto parsed = parseCommandOptions({ "--help", "--version" });
+    ASSERT_TRUE(parsed.options);
+    EXPECT_TRUE(parsed.options->help);
+    EXPECT_TRUE(parsed.options->version);
+    EXPECT_TRUE(parsed.options->commandLine.empty());
+}
+
+TEST(CommandOptions, TheCommandLineArrivesInUtf8AndIsCarriedInWindows1252)
+{
+    // "Zoë:5 €" — ë is 0xEB and € is 0x80 in Windows-1252; a character it lacks becomes "?".
+    const auto parsed = parseCommandOptions({ "Zo\xC3\xAB:5", "\xE2\x82\xAC", "\xE2\x98\x83" });
+    ASSERT_TRUE(parsed.options);
+    EXPECT_EQ(parsed.options->commandLine, "Zo\xEB:5 \x80 ?");
+}
+
+} // namespace

@@ -1,0 +1,105 @@
+#include "process_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::map<std::string, std::string> kNoDisplay
+    = { { "DISPLAY", "" }, { "WAYLAND_DISPLAY", "" }, { "QT_QPA_PLATFORM", "" } };
+
+class ProgramStart : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder = fs::temp_directory_path()
+            / ("tolvane-start-" + std::to_string(::getpid()) + "-"
+                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_folder);
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    ProcessResult start(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), { "--data-dir", m_folder.string() });
+        return runProcess(TOLVANE_BINARY, args, kNoDisplay);
+    }
+
+    fs::path m_folder;
+};
+
+TEST_F(ProgramStart, HelpAndVersionPrintToStandardOutputAndTouchNoFile)
+{
+    auto result = start({ "--help" });
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("Usage: tolvane"), std::string::npos);
+    result = start({ "--version" });
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "Tolvane 1.0.0\n");
+    EXPECT_FALSE(fs::exists(m_folder));
+}
+
+TEST_F(ProgramStart, AnUnknownOptionPrintsTheUsageToStandardErrorWithStatus2)
+{
+    const auto result = start({ "--colour" });
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("unknown option --colour"), std::string::npos);
+    EXPECT_NE(result.err.find("Usage: tolvane"), std::string::npos);
+    EXPECT_TRUE(result.out.empty());
+}
+
+TEST_F(ProgramStart, TheWindowProgramCannotStartWithoutADisplay)
+{
+    const auto result = start({});
+    EXPECT_EQ(result.status, 4);
+    EXPECT_NE(result.err.find("no display"), std::string::npos);
+}
+
+TEST_F(ProgramStart, AProgramFolderThatCannotBeCreatedEndsWithStatus4)
+{
+    const auto result = runProcess(TOLVANE_BINARY, { "--data-dir", "/dev/null/tolvane" }, kNoDisplay);
+    EXPECT_EQ(result.status, 4);
+    EXPECT_NE(result.err.find("program folder"), std::string::npos);
+}
+
+TEST_F(ProgramStart, ASecondCopyOnTheSameFolderIsRefusedWithStatus3AndTouchesNoDataFile)
+{
+    fs::create_directories(m_folder);
+    // A first copy: a child process holding the program folder's lock until told to go.
+    int go[2];
+    int ready[2];
+    ASSERT_EQ(::pipe(go), 0);
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t first = ::fork();
+    if (first == 0) {
+        ::close(go[1]);
+        ::close(ready[0]);
+        const auto held
+            = runProcess(TOLVANE_LOCK_HOLDER, { m_folder.string(), std::to_string(go[0]), std::to_string(ready[1]) });
+        ::_exit(held.status);
+    }
+    ::close(go[0]);
+    ::close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+
+    const auto before = std::distance(fs::directory_iterator(m_folder), fs::directory_iterator());
+    const auto result = start({ "Dana Whitlow:hello" });
+    EXPECT_EQ(result.status, 3);
+    EXPECT_NE(result.err.find(" Tolvane already running"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()), before);
+
+    ::close(go[1]);
+    int status = 0;
+    ::waitpid(first, &status, 0);
+
+    // Once the first copy has gone, however it went, the folder is free again.
+    EXPECT_NE(start({}).status, 3);
+}
+
+} // namespace
