@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/page_queue.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tolvane::testkit {
+
+// The page queue over a plain vector, in the order the test puts the entries. Reading past the end
+// gives an empty text, as the list control did.
+class VectorQueue : public engine::PageQueue {
+public:
+    VectorQueue() = default;
+    explicit VectorQueue(std::vector<std::string> entries)
+        : m_entries(std::move(entries))
+    {
+    }
+
+    int count() const override { return static_cast<int>(m_entries.size()); }
+    std::string entry(int index) const override;
+    void replace(int index, const std::string& entry) override;
+    void clear() override { m_entries.clear(); }
+
+    void add(std::string entry) { m_entries.push_back(std::move(entry)); }
+    const std::vector<std::string>& entries() const { return m_entries; }
+
+private:
+    std::vector<std::string> m_entries;
+};
+
+} // namespace tolvane::testkit

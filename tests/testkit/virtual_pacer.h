@@ -1,0 +1,50 @@
+#pragma once
+
+#include "engine/pacer.h"
+
+#include <functional>
+#include <vector>
+
+namespace tolvane::testkit {
+
+// Milliseconds since the test began. Only the pacer moves it, so a test never waits for real.
+class VirtualClock {
+public:
+    long long now() const { return m_now; }
+    void advance(long long ms) { m_now += ms; }
+
+private:
+    long long m_now = 0;
+};
+
+// The engine's pauses advance the virtual clock; each yield runs an optional hook, the place where a
+// test acts "while the call is waiting" (press cancel, force a hang-up...).
+class VirtualPacer : public engine::Pacer {
+public:
+    explicit VirtualPacer(VirtualClock& clock)
+        : m_clock(clock)
+    {
+    }
+
+    void sleepMs(int ms) override;
+    void yield() override;
+    void pauseYielding(int ms) override;
+
+    // Called on every yield (pauseYielding counts as one) with the number of yields so far.
+    void setYieldHook(std::function<void(int)> hook) { m_hook = std::move(hook); }
+
+    int yields() const { return m_yields; }
+    // Every blocking sleep in order, and the half-second style pauses that keep the interface running.
+    const std::vector<int>& sleeps() const { return m_sleeps; }
+    const std::vector<int>& yieldingPauses() const { return m_yieldingPauses; }
+    long long totalSleptMs() const;
+
+private:
+    VirtualClock& m_clock;
+    std::function<void(int)> m_hook;
+    int m_yields = 0;
+    std::vector<int> m_sleeps;
+    std::vector<int> m_yieldingPauses;
+};
+
+} // namespace tolvane::testkit
