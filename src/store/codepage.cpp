@@ -7,10 +7,9 @@ namespace tolvane::store {
 namespace {
 
 // Code points of bytes 0x80..0x9F; 0 marks the five undefined bytes, which pass through as C1 controls.
-constexpr std::array<char32_t, 32> kHighTable = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr std::array<char32_t, 32> kHighTable = { 0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6,
+    0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC,
+    0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178 };
 
 char32_t codePointOf(unsigned char byte)
 {
@@ -47,7 +46,7 @@ void appendUtf8(std::string& out, char32_t cp)
     }
 }
 
-}  // namespace
+} // namespace
 
 std::string utf8ToCp1252(std::string_view utf8)
 {
@@ -97,4 +96,4 @@ std::string cp1252ToUtf8(std::string_view cp1252)
     return out;
 }
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

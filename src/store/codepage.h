@@ -12,4 +12,4 @@ std::string utf8ToCp1252(std::string_view utf8);
 // The five bytes Windows-1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 controls of the same value.
 std::string cp1252ToUtf8(std::string_view cp1252);
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

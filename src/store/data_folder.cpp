@@ -31,4 +31,4 @@ bool DataFolder::isDirectoryFile(std::string_view fileName)
     return fileName == "USERS.DAT" || fileName == "GROUP.DAT" || fileName == "TERMINAL.DAT";
 }
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

@@ -23,8 +23,7 @@ public:
     std::filesystem::path directoryPath(std::string_view fileName) const;
 
     // The right place for a record type's file.
-    template <class Record>
-    std::filesystem::path pathOf() const
+    template <class Record> std::filesystem::path pathOf() const
     {
         return isDirectoryFile(Record::kFileName) ? directoryPath(Record::kFileName) : programPath(Record::kFileName);
     }
@@ -36,4 +35,4 @@ private:
     std::string m_sharedFolder;
 };
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

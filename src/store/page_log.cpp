@@ -2,8 +2,12 @@
 
 #include "store/store_error.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 
 namespace tolvane::store {
 
@@ -12,17 +16,27 @@ std::filesystem::path logPath(const DataFolder& folder)
 {
     return folder.programPath("LOG.DAT");
 }
-}  // namespace
+} // namespace
 
 void appendLogLine(const DataFolder& folder, std::string_view text)
 {
-    std::ofstream out(logPath(folder), std::ios::binary | std::ios::app);
-    if (!out)
-        throw StoreError(75, "cannot open " + logPath(folder).string());
-    out << '"' << text << "\"\r\n";
-    out.flush();
-    if (!out)
-        throw StoreError(75, "cannot write " + logPath(folder).string());
+    const std::filesystem::path path = logPath(folder);
+    std::string line;
+    line.reserve(text.size() + 4);
+    line.append(1, '"').append(text).append("\"\r\n");
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw StoreError(
+            errno == EACCES || errno == EROFS ? 70 : 75, "cannot open " + path.string() + ": " + std::strerror(errno));
+    ssize_t put = 0;
+    do
+        put = ::write(fd, line.data(), line.size());
+    while (put < 0 && errno == EINTR);
+    const int err = errno;
+    ::close(fd);
+    if (put != static_cast<ssize_t>(line.size()))
+        throw StoreError(put < 0 && (err == ENOSPC || err == EDQUOT) ? 61 : 75,
+            "cannot write " + path.string() + (put < 0 ? std::string(": ") + std::strerror(err) : std::string()));
 }
 
 std::vector<std::string> readLog(const DataFolder& folder)
@@ -52,10 +66,10 @@ std::vector<std::string> readLog(const DataFolder& folder)
     return records;
 }
 
-void clearLog(const DataFolder& folder)
+bool clearLog(const DataFolder& folder)
 {
     std::error_code ec;
-    std::filesystem::remove(logPath(folder), ec);
+    return std::filesystem::remove(logPath(folder), ec) && !ec;
 }
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

@@ -9,14 +9,15 @@
 // LOG.DAT in the program folder: one record per page, the text in double quotes, then CR LF.
 namespace tolvane::store {
 
-// Appends `"` text `"` CR LF.
+// Appends `"` text `"` CR LF in one write, so lines from two processes never interleave. Throws StoreError.
 void appendLogLine(const DataFolder& folder, std::string_view text);
 
 // Every record's text in order. A record runs from its opening quote to the closing quote that is
 // followed by CR LF, so quotes and CR LF inside the text survive.
 std::vector<std::string> readLog(const DataFolder& folder);
 
-// Clears the whole log.
-void clearLog(const DataFolder& folder);
+// Clears the whole log by deleting the file. False when there was nothing to delete or it could not be
+// deleted; the viewer then keeps its list.
+bool clearLog(const DataFolder& folder);
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

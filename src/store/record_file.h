@@ -2,6 +2,7 @@
 
 #include "store/records.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -12,6 +13,11 @@ namespace tolvane::store {
 
 // One open fixed-length record file. Opening creates a missing file empty, as the system always did.
 // Records are numbered from 1; the count is taken from the file length at every call.
+//
+// Workstations share the directory files, so every open takes part in a small locking protocol (see
+// ARCHITECTURE.md): while a RecordFile is open it holds a shared "holder" lock, appends and in-place
+// rewrites take an exclusive "writer" lock, and a file is only replaced by one that holds it alone.
+// A missing file in a folder that cannot be written opens as an empty, read-only file.
 class RecordFile {
 public:
     RecordFile(std::filesystem::path path, std::size_t recordLength);
@@ -27,55 +33,130 @@ public:
 
     // Record n's bytes; beyond the end of the file, NUL bytes.
     std::string readRaw(std::int32_t n) const;
-    // Overwrites record n, or appends when n is count + 1.
+    // Records 1 to count() in one read, count() * recordLength() bytes (a short last record NUL padded).
+    std::string readAllRaw() const;
+    // Overwrites record n, or appends when n is count + 1. A number below 1 or beyond count + 1 is refused
+    // (error 63), so the file never grows a hole.
     void writeRaw(std::int32_t n, std::string_view bytes);
-    // Writes at count + 1, counted at that moment; returns the record number written.
+    // Writes at count + 1, counted under the writer lock; returns the record number written. Use this, not
+    // writeRaw(count() + 1), wherever another workstation may append at the same moment.
     std::int32_t appendRaw(std::string_view bytes);
 
+    // Holds the writer lock (waiting for it) for as long as it lives; nests within one RecordFile. Never keep
+    // one across calls into other store functions that open the same file: the two opens would wait on each other.
+    class WriterLock {
+    public:
+        explicit WriterLock(RecordFile& file);
+        ~WriterLock();
+        WriterLock(const WriterLock&) = delete;
+        WriterLock& operator=(const WriterLock&) = delete;
+
+    private:
+        RecordFile& m_file;
+    };
+
+    // Tries to become the file's only holder: this process's other opens of the file step aside, and the
+    // attempt fails at once when another process has it open. Released (back to a shared hold) on
+    // destruction unless the file was replaced meanwhile.
+    class SoleHold {
+    public:
+        explicit SoleHold(RecordFile& file);
+        ~SoleHold();
+        SoleHold(const SoleHold&) = delete;
+        SoleHold& operator=(const SoleHold&) = delete;
+
+        bool held() const { return m_held; }
+
+    private:
+        friend class RecordFile;
+        RecordFile& m_file;
+        bool m_held = false;
+        bool m_replaced = false;
+    };
+
+    // A replacement of the whole file: the constructor writes and syncs `bytes` into a scratch file beside the
+    // file, commit() renames it over the file in one atomic step, so the file is whole at every moment.
+    // Requires a held SoleHold. An uncommitted scratch file is removed on destruction. After commit every open
+    // of the file in this process reads the new file from its next call on; this one keeps its locks on the
+    // old file until then, so that a caller can replace two files before anyone sees either.
+    class Replacement {
+    public:
+        Replacement(RecordFile& file, SoleHold& hold, std::string_view bytes);
+        ~Replacement();
+        Replacement(const Replacement&) = delete;
+        Replacement& operator=(const Replacement&) = delete;
+
+        void commit();
+
+    private:
+        RecordFile& m_file;
+        SoleHold& m_hold;
+        std::string m_scratch;
+    };
+
+    // Replacement(...).commit() in one call.
+    void replaceContents(SoleHold& hold, std::string_view bytes);
+
 private:
+    friend struct OpenFileRegistry;
+
+    void openAndHold() const;
+    void closeFile() const;
+    void ensureCurrent() const;
+    void lockWriter();
+    void unlockWriter();
+    [[noreturn]] void failReadOnly() const;
+
     std::filesystem::path m_path;
     std::size_t m_recordLength;
-    int m_fd = -1;
+    // Mutable because a read reopens the file when this process replaced it since the last call.
+    mutable int m_fd = -1;
+    mutable bool m_readOnly = false;
+    mutable bool m_locking = true;
+    mutable std::uint64_t m_device = 0;
+    mutable std::uint64_t m_inode = 0;
+    mutable std::atomic<bool> m_replaced = false;
+    int m_writerDepth = 0;
 };
 
-template <class Record>
-Record readRecord(const RecordFile& file, std::int32_t n)
+// Test seam: called at named points of replaceContents ("scratch-written" before the rename, "renamed"
+// after it) so a test can stop a process there. Null (the default) calls nothing.
+using ReplaceHook = void (*)(const char* point);
+void setReplaceTestHook(ReplaceHook hook);
+
+template <class Record> Record readRecord(const RecordFile& file, std::int32_t n)
 {
     return Record::decode(file.readRaw(n));
 }
 
-template <class Record>
-void writeRecord(RecordFile& file, std::int32_t n, const Record& record)
+template <class Record> void writeRecord(RecordFile& file, std::int32_t n, const Record& record)
 {
     file.writeRaw(n, record.encode());
 }
 
 // Open, read every record in order, close: the one read most commands need.
-template <class Record>
-std::vector<Record> readAllRecords(const std::filesystem::path& path)
+template <class Record> std::vector<Record> readAllRecords(const std::filesystem::path& path)
 {
     RecordFile file(path, Record::kLength);
+    const std::string all = file.readAllRaw();
     std::vector<Record> records;
-    const std::int32_t n = file.count();
-    records.reserve(static_cast<std::size_t>(n > 0 ? n : 0));
-    for (std::int32_t i = 1; i <= n; ++i)
-        records.push_back(readRecord<Record>(file, i));
+    records.reserve(all.size() / Record::kLength);
+    for (std::size_t at = 0; at + Record::kLength <= all.size(); at += Record::kLength)
+        records.push_back(Record::decode(std::string_view(all).substr(at, Record::kLength)));
     return records;
 }
 
 // Open, read record n (record 1 of the single-record files), close.
-template <class Record>
-Record readRecordAt(const std::filesystem::path& path, std::int32_t n = 1)
+template <class Record> Record readRecordAt(const std::filesystem::path& path, std::int32_t n = 1)
 {
     RecordFile file(path, Record::kLength);
     return readRecord<Record>(file, n);
 }
 
-template <class Record>
-void writeRecordAt(const std::filesystem::path& path, std::int32_t n, const Record& record)
+template <class Record> void writeRecordAt(const std::filesystem::path& path, std::int32_t n, const Record& record)
 {
     RecordFile file(path, Record::kLength);
     writeRecord(file, n, record);
 }
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

@@ -65,11 +65,16 @@ private:
     std::string m_bytes;
 };
 
-}  // namespace
+} // namespace
 
 std::string UserRecord::encode() const
 {
-    return FieldWriter(kLength).text(UserName, 25).text(PagerId, 100).text(PagingCompany, 25).text(GroupFlags, 10).take(kLength);
+    return FieldWriter(kLength)
+        .text(UserName, 25)
+        .text(PagerId, 100)
+        .text(PagingCompany, 25)
+        .text(GroupFlags, 10)
+        .take(kLength);
 }
 
 UserRecord UserRecord::decode(std::string_view bytes)
@@ -239,4 +244,4 @@ CannedRecord CannedRecord::decode(std::string_view bytes)
     return c;
 }
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

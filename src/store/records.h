@@ -17,10 +17,10 @@ struct UserRecord {
     static constexpr std::size_t kLength = 160;
     static constexpr std::string_view kFileName = "USERS.DAT";
 
-    std::string UserName;       // 25
-    std::string PagerId;        // 100
-    std::string PagingCompany;  // 25
-    std::string GroupFlags;     // 10
+    std::string UserName; // 25
+    std::string PagerId; // 100
+    std::string PagingCompany; // 25
+    std::string GroupFlags; // 10
 
     std::string encode() const;
     static UserRecord decode(std::string_view bytes);
@@ -31,8 +31,8 @@ struct GroupRecord {
     static constexpr std::size_t kLength = 50;
     static constexpr std::string_view kFileName = "GROUP.DAT";
 
-    std::string GroupName;  // 25
-    std::string Comment;    // 25
+    std::string GroupName; // 25
+    std::string Comment; // 25
 
     std::string encode() const;
     static GroupRecord decode(std::string_view bytes);
@@ -43,15 +43,15 @@ struct TerminalRecord {
     static constexpr std::size_t kLength = 64;
     static constexpr std::string_view kFileName = "TERMINAL.DAT";
 
-    std::string CompanyName;  // 25
-    std::string PhoneNumber;  // 15
+    std::string CompanyName; // 25
+    std::string PhoneNumber; // 15
     std::int16_t MaxChars = 0;
-    std::int16_t ServiceType = 0;  // 1 alphanumeric, anything else numeric
+    std::int16_t ServiceType = 0; // 1 alphanumeric, anything else numeric
     std::int16_t Baud = 0;
-    std::int16_t Parity = 0;    // 1 N, 2 E, 3 O
-    std::int16_t DataBits = 0;  // 1 seven bits, anything else eight
-    std::int16_t StopBits = 0;  // 1 one stop bit, anything else two
-    std::string Password;       // 12
+    std::int16_t Parity = 0; // 1 N, 2 E, 3 O
+    std::int16_t DataBits = 0; // 1 seven bits, anything else eight
+    std::int16_t StopBits = 0; // 1 one stop bit, anything else two
+    std::string Password; // 12
 
     std::string encode() const;
     static TerminalRecord decode(std::string_view bytes);
@@ -62,9 +62,9 @@ struct ConfigRecord {
     static constexpr std::size_t kLength = 21;
     static constexpr std::string_view kFileName = "CONFIG.DAT";
 
-    std::string CommPort;    // 5, "COMM1".."COMM4"
-    std::string DialPrefix;  // 10, "555" means none
-    std::int16_t DialMethod = 0;  // 1 tone
+    std::string CommPort; // 5, "COMM1".."COMM4"
+    std::string DialPrefix; // 10, "555" means none
+    std::int16_t DialMethod = 0; // 1 tone
     std::int16_t RetryAttempts = 0;
     std::int16_t ModemIndex = 0;
 
@@ -80,8 +80,8 @@ struct ModemRecord {
     static constexpr std::size_t kLength = 102;
     static constexpr std::string_view kFileName = "MODEM.DAT";
 
-    std::string ModemName;      // 50
-    std::string ModemCommands;  // 50
+    std::string ModemName; // 50
+    std::string ModemCommands; // 50
     std::int16_t Speaker = 0;
 
     std::string encode() const;
@@ -93,7 +93,7 @@ struct AdvancedRecord {
     static constexpr std::size_t kLength = 600;
     static constexpr std::string_view kFileName = "ADVANCE.DAT";
 
-    std::string ModemString300;    // 100 each
+    std::string ModemString300; // 100 each
     std::string ModemString1200;
     std::string ModemString2400;
     std::string ModemString9600;
@@ -113,8 +113,8 @@ struct SettingsRecord {
     std::int16_t ClearMessage = 0;
     std::int16_t ClearQueue = 0;
     std::int16_t ShowConnectionWindow = 0;
-    std::string MessagePrefix;  // 20
-    std::string MessageSuffix;  // 20
+    std::string MessagePrefix; // 20
+    std::string MessageSuffix; // 20
     std::int16_t LargeIcons = 0;
 
     std::string encode() const;
@@ -126,11 +126,11 @@ struct CannedRecord {
     static constexpr std::size_t kLength = 80;
     static constexpr std::string_view kFileName = "QUICK.DAT";
 
-    std::string MessageText;  // 80
+    std::string MessageText; // 80
 
     std::string encode() const;
     static CannedRecord decode(std::string_view bytes);
     bool operator==(const CannedRecord&) const = default;
 };
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

@@ -19,4 +19,4 @@ RunningSettings CheckSettings(const DataFolder& folder)
     return s;
 }
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

@@ -12,12 +12,12 @@ struct RunningSettings {
     bool ClearMessage = false;
     bool ClearQueue = false;
     bool ShowConnectionWindow = false;
-    std::string MessagePrefix;  // 20 characters as stored
-    std::string MessageSuffix;  // 20 characters as stored
+    std::string MessagePrefix; // 20 characters as stored
+    std::string MessageSuffix; // 20 characters as stored
     bool LargeIcons = false;
 };
 
 // Reads record 1 of SETTINGS.DAT (a missing file is created empty and reads as all options off).
 RunningSettings CheckSettings(const DataFolder& folder);
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

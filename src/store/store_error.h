@@ -22,4 +22,4 @@ private:
     int m_number;
 };
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

@@ -28,7 +28,9 @@ std::string trim(std::string_view text)
 
 std::string numberText(long value)
 {
-    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+    std::string out = value < 0 ? std::string() : std::string(1, ' ');
+    out.append(std::to_string(value));
+    return out;
 }
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

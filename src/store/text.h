@@ -18,4 +18,4 @@ std::string trim(std::string_view text);
 // A number as the system shows it in texts: a leading blank for values that are not negative (" 3", "-1").
 std::string numberText(long value);
 
-}  // namespace tolvane::store
+} // namespace tolvane::store

@@ -1,0 +1,150 @@
+#include "store/compaction.h"
+
+#include "store/record_file.h"
+#include "store/records.h"
+#include "store/store_error.h"
+#include "store/text.h"
+
+#include <optional>
+
+namespace tolvane::store {
+namespace {
+
+struct DeleteTexts {
+    const char* onlyRecord;
+    const char* inUse;
+};
+
+constexpr DeleteTexts kUserTexts {
+    "You cannot delete the only user, You must add another user before deleting this one",
+    "Can not delete user when file is opened by another user"
+};
+constexpr DeleteTexts kTerminalTexts {
+    "You cannot delete the terminal, You must add another terminal before deleting this one",
+    "Can not delete record while other users have the file open"
+};
+constexpr DeleteTexts kGroupTexts {
+    "You cannot delete the only group, You must add another group before deleting this one",
+    "Can not delete group while other users have the file open"
+};
+// QUICK.DAT belongs to one workstation, so only this workstation's other running copy can hold it.
+constexpr DeleteTexts kCannedTexts {
+    "You cannot delete the only message, You must add another message before deleting this one",
+    "Can not delete message while other users have the file open"
+};
+
+DeleteResult refused(DeleteStatus status, std::string message)
+{
+    return DeleteResult { status, std::move(message) };
+}
+
+DeleteResult failed(const StoreError& error, const std::filesystem::path& unchanged = {})
+{
+    std::string text = "Error # " + std::to_string(error.number()) + ": " + error.what();
+    if (!unchanged.empty())
+        text += " (" + unchanged.filename().string() + " is unchanged)";
+    return refused(DeleteStatus::Failed, std::move(text));
+}
+
+// The refusals that come before anything is written, with the file's writer lock held.
+std::optional<DeleteResult> checkDeletable(const RecordFile& file, std::int32_t k, const DeleteTexts& texts)
+{
+    const std::int32_t count = file.count();
+    if (count == 1)
+        return refused(DeleteStatus::OnlyRecord, texts.onlyRecord);
+    if (k < 1 || k > count)
+        return refused(DeleteStatus::NoSuchRecord,
+            "There is no record " + std::to_string(k) + " in " + file.path().filename().string()
+                + " to delete; it holds " + std::to_string(count) + ".");
+    return std::nullopt;
+}
+
+std::string withoutRecord(const std::string& all, std::size_t length, std::int32_t k)
+{
+    std::string out = all;
+    out.erase(static_cast<std::size_t>(k - 1) * length, length);
+    return out;
+}
+
+DeleteResult deleteRecord(
+    const std::filesystem::path& path, std::size_t length, std::int32_t k, const DeleteTexts& texts)
+{
+    try {
+        RecordFile file(path, length);
+        const RecordFile::WriterLock writer(file);
+        if (auto refusal = checkDeletable(file, k, texts))
+            return *refusal;
+        const std::string remaining = withoutRecord(file.readAllRaw(), length, k);
+        RecordFile::SoleHold hold(file);
+        if (!hold.held())
+            return refused(DeleteStatus::InUse, texts.inUse);
+        file.replaceContents(hold, remaining);
+        return DeleteResult { DeleteStatus::Deleted, {} };
+    } catch (const StoreError& error) {
+        return failed(error, path);
+    }
+}
+
+} // namespace
+
+std::string flagsWithoutGroup(std::string_view flags, std::int32_t k)
+{
+    const std::string full = fixedText(flags, 10);
+    const auto cut = static_cast<std::size_t>(k < 1 ? 0 : (k > 11 ? 11 : k));
+    const std::string before = rtrim(std::string_view(full).substr(0, cut > 0 ? cut - 1 : 0));
+    const std::string after = cut <= full.size() ? rtrim(std::string_view(full).substr(cut)) : std::string();
+    return fixedText(before + after + "0", 10);
+}
+
+DeleteResult deleteUser(const DataFolder& folder, std::int32_t k)
+{
+    return deleteRecord(folder.pathOf<UserRecord>(), UserRecord::kLength, k, kUserTexts);
+}
+
+DeleteResult deleteTerminal(const DataFolder& folder, std::int32_t k)
+{
+    return deleteRecord(folder.pathOf<TerminalRecord>(), TerminalRecord::kLength, k, kTerminalTexts);
+}
+
+DeleteResult deleteCannedMessage(const DataFolder& folder, std::int32_t k)
+{
+    return deleteRecord(folder.pathOf<CannedRecord>(), CannedRecord::kLength, k, kCannedTexts);
+}
+
+DeleteResult deleteGroup(const DataFolder& folder, std::int32_t k)
+{
+    const std::filesystem::path usersPath = folder.pathOf<UserRecord>();
+    const std::filesystem::path groupsPath = folder.pathOf<GroupRecord>();
+    try {
+        // Always users before groups, so two deletes never wait on each other.
+        RecordFile users(usersPath, UserRecord::kLength);
+        RecordFile groups(groupsPath, GroupRecord::kLength);
+        const RecordFile::WriterLock usersWriter(users);
+        const RecordFile::WriterLock groupsWriter(groups);
+        if (auto refusal = checkDeletable(groups, k, kGroupTexts))
+            return *refusal;
+
+        const std::string remainingGroups = withoutRecord(groups.readAllRaw(), GroupRecord::kLength, k);
+        std::string allUsers = users.readAllRaw();
+        constexpr std::size_t kFlagsOffset = 150;
+        for (std::size_t at = 0; at + UserRecord::kLength <= allUsers.size(); at += UserRecord::kLength)
+            allUsers.replace(
+                at + kFlagsOffset, 10, flagsWithoutGroup(std::string_view(allUsers).substr(at + kFlagsOffset, 10), k));
+
+        RecordFile::SoleHold usersHold(users);
+        RecordFile::SoleHold groupsHold(groups);
+        if (!usersHold.held() || !groupsHold.held())
+            return refused(DeleteStatus::InUse, kGroupTexts.inUse);
+        // Both scratch files are written before either rename, so a full disk cannot leave the flags
+        // shifted for groups that were not deleted.
+        RecordFile::Replacement newUsers(users, usersHold, allUsers);
+        RecordFile::Replacement newGroups(groups, groupsHold, remainingGroups);
+        newUsers.commit();
+        newGroups.commit();
+        return DeleteResult { DeleteStatus::Deleted, {} };
+    } catch (const StoreError& error) {
+        return failed(error);
+    }
+}
+
+} // namespace tolvane::store

@@ -1,0 +1,128 @@
+#include "store/defaults.h"
+
+#include "store/network_file.h"
+#include "store/record_file.h"
+#include "store/records.h"
+#include "store/text.h"
+
+#include <array>
+
+namespace tolvane::store {
+namespace {
+
+struct ModemType {
+    const char* name;
+    const char* commands;
+};
+
+// Record 1 is the user-defined type the configuration window lets the operator edit.
+constexpr std::array<ModemType, 6> kModemTypes { {
+    { "User Defined", "AT&F E0 V1 X4 &C1 &D2" },
+    { "Hayes Compatible", "AT&F E0 V1 X4 &C1 &D2" },
+    { "Hayes Compatible (no dial tone wait)", "AT&F E0 V1 X3 &C1 &D2" },
+    { "U.S. Robotics Sportster", "AT&F1 E0 V1 X4 &C1 &D2" },
+    { "Rockwell / Conexant chipset", "AT&F E0 V1 X4 &C1 &D2 S7=60" },
+    { "Generic 2400 bps", "ATZ E0 V1 X4" },
+} };
+
+constexpr std::array<const char*, 5> kCannedMessages {
+    "Please call the office.",
+    "Please call me back as soon as you can.",
+    "Your visitor has arrived at reception.",
+    "The meeting starts in 10 minutes.",
+    "Urgent: please call the office at once.",
+};
+
+bool fileExists(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+template <class Record> void writeAllIfMissing(const DataFolder& folder, const std::vector<Record>& records)
+{
+    const std::filesystem::path path = folder.pathOf<Record>();
+    if (fileExists(path))
+        return;
+    RecordFile file(path, Record::kLength);
+    for (const Record& record : records)
+        file.appendRaw(record.encode());
+}
+
+} // namespace
+
+void Make_DAT_Files(const DataFolder& folder, std::int16_t kind)
+{
+    switch (kind) {
+    case 1: {
+        UserRecord user;
+        user.UserName = "Dana Whitlow";
+        user.PagerId = "5550142";
+        user.PagingCompany = "Ravenpage";
+        user.GroupFlags = "0000000000";
+        writeRecordAt(folder.pathOf<UserRecord>(), 1, user);
+        break;
+    }
+    case 2: {
+        TerminalRecord terminal;
+        terminal.CompanyName = "Ravenpage";
+        terminal.PhoneNumber = "555-0142";
+        terminal.MaxChars = 80;
+        terminal.ServiceType = 1;
+        terminal.Baud = 9600;
+        terminal.Parity = 1;
+        terminal.DataBits = 1;
+        terminal.StopBits = 1;
+        writeRecordAt(folder.pathOf<TerminalRecord>(), 1, terminal);
+        break;
+    }
+    case 3: {
+        ConfigRecord config;
+        config.CommPort = "COMM1";
+        config.DialPrefix = "*70,";
+        config.DialMethod = 1;
+        config.RetryAttempts = 10;
+        config.ModemIndex = 1;
+        writeRecordAt(folder.pathOf<ConfigRecord>(), 1, config);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+bool installIfNew(const DataFolder& folder)
+{
+    // The installation belongs to the program folder, whatever shared folder the caller may know of.
+    const DataFolder local(folder.programFolder());
+    for (const char* name : { "NETWORK.DAT", "CONFIG.DAT", "USERS.DAT", "TERMINAL.DAT" }) {
+        if (fileExists(local.programPath(name)))
+            return false;
+    }
+
+    std::vector<ModemRecord> modems;
+    for (const ModemType& type : kModemTypes)
+        modems.push_back(ModemRecord { type.name, type.commands, kYes });
+    writeAllIfMissing(local, modems);
+    // Blanks, not NUL bytes: a blank speed string means "use the modem type's commands".
+    writeAllIfMissing(local, std::vector<AdvancedRecord> { AdvancedRecord {} });
+    SettingsRecord settings;
+    settings.ClearSendList = kYes;
+    settings.ClearMessage = kYes;
+    settings.ClearQueue = kYes;
+    settings.ShowConnectionWindow = kNo;
+    settings.LargeIcons = kNo;
+    writeAllIfMissing(local, std::vector<SettingsRecord> { settings });
+    std::vector<CannedRecord> canned;
+    for (const char* text : kCannedMessages)
+        canned.push_back(CannedRecord { text });
+    writeAllIfMissing(local, canned);
+
+    Make_DAT_Files(local, 2);
+    Make_DAT_Files(local, 1);
+    Make_DAT_Files(local, 3);
+    writeNetworkFile(local.programPath("NETWORK.DAT"), "");
+    return true;
+}
+
+} // namespace tolvane::store

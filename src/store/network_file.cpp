@@ -1,0 +1,64 @@
+#include "store/network_file.h"
+
+#include "store/store_error.h"
+#include "store/text.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tolvane::store {
+
+std::string readNetworkFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec))
+            throw StoreError(53, "File not found");
+        throw StoreError(75, "Path/File access error");
+    }
+    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (all.empty())
+        throw StoreError(62, "Input past end of file");
+
+    std::string_view line(all);
+    line = line.substr(0, line.find_first_of("\r\n"));
+    const std::string text = trim(line);
+    if (text.empty() || text.front() != '"')
+        return text;
+    const std::size_t close = text.find_last_of('"');
+    if (close == 0)
+        return text.substr(1); // no closing quote: the rest of the line
+    return text.substr(1, close - 1);
+}
+
+void writeNetworkFile(const std::filesystem::path& path, std::string_view folder)
+{
+    std::string content;
+    content.reserve(folder.size() + 4);
+    content.append(1, '"').append(folder).append("\"\r\n");
+    std::filesystem::path dir = path.parent_path();
+    if (dir.empty())
+        dir = ".";
+    std::string scratch = (dir / "NETWORK.DAT.XXXXXX").string();
+    const int fd = ::mkostemp(scratch.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw StoreError(errno == ENOENT ? 76 : 70, "cannot write " + path.string() + ": " + std::strerror(errno));
+    ::fchmod(fd, 0644);
+    bool ok = ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(scratch.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(scratch.c_str());
+        throw StoreError(75, "cannot write " + path.string() + ": " + std::strerror(err));
+    }
+}
+
+} // namespace tolvane::store

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// NETWORK.DAT: one line, the shared folder in double quotes, then CR LF; an empty pair of quotes means
+// the workstation keeps its directory in its own program folder.
+namespace tolvane::store {
+
+// The value between the quotes of the first line. A line without quotes gives its text without surrounding
+// blanks; quotes inside the value survive (the value runs to the last quote of the line); later lines are
+// ignored. A missing file throws StoreError 53, an empty one (no bytes at all) StoreError 62.
+std::string readNetworkFile(const std::filesystem::path& path);
+
+// Replaces the file with `"` folder `"` CR LF, atomically. Throws StoreError when it cannot be written.
+void writeNetworkFile(const std::filesystem::path& path, std::string_view folder);
+
+} // namespace tolvane::store
