@@ -1,0 +1,74 @@
+#include "dispatch/command_line_paging.h"
+
+#include "dispatch/page_sender.h"
+#include "dispatch/unattended_view.h"
+#include "engine/paging_call.h"
+#include "store/codepage.h"
+#include "store/network_file.h"
+#include "store/store_error.h"
+#include "store/text.h"
+
+namespace tolvane::dispatch {
+
+CommandLinePage splitCommandLine(std::string_view commandLine)
+{
+    CommandLinePage page;
+    const auto colon = commandLine.find(':');
+    page.name = std::string(commandLine.substr(0, colon));
+    if (colon != std::string_view::npos)
+        page.message = std::string(commandLine.substr(colon + 1));
+    page.paddedName = store::fixedText(page.name, 25);
+    if (!page.message.empty() && page.message.back() == '%') {
+        page.quiet = true;
+        // The "%" and the blank before it; a "%" standing alone leaves an empty message.
+        page.message.resize(page.message.size() >= 2 ? page.message.size() - 2 : 0);
+    }
+    return page;
+}
+
+CommandLineOutcome CMDline(PagingDesk& desk, std::string_view commandLine)
+{
+    desk.Timer1_Timer();
+    const CommandLinePage page = splitCommandLine(commandLine);
+
+    desk.setActiveList(ActiveList::Users);
+    desk.runState().messageLimit = 80;
+    desk.addRecipientName(page.paddedName);
+    desk.setMessage(page.message);
+    desk.SendPageNow();
+
+    CommandLineOutcome outcome;
+    outcome.quiet = page.quiet;
+    outcome.sentCount = desk.runState().sentCount;
+    outcome.paddedName = page.paddedName;
+    const bool sent = outcome.sentCount == 1;
+    outcome.exitStatus = sent ? 0 : 1;
+    outcome.report = sent ? std::string(kPageWasSentTo) + page.paddedName : std::string(kPageWasNotSent);
+    outcome.showReport = !page.quiet;
+    return outcome;
+}
+
+CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string_view commandLine)
+{
+    store::DataFolder folder(host.programFolder);
+    // The shared directory is settled before the user is looked up, or a user of a shared directory
+    // would not be found.
+    try {
+        folder.setSharedFolder(store::readNetworkFile(folder.programPath("NETWORK.DAT")));
+    } catch (const store::StoreError& error) {
+        if (error.number() != 53)
+            host.errors << "NETWORK.DAT: " << store::cp1252ToUtf8(error.what()) << '\n';
+    }
+
+    const bool quiet = splitCommandLine(commandLine).quiet;
+    UnattendedView quietView(&host.view, host.errors, false);
+    engine::CallView& view = quiet ? static_cast<engine::CallView&>(quietView) : host.view;
+
+    PagingDesk desk(folder, view, host.clock);
+    engine::PagingCall call(host.line, host.pacer, view, desk.callQueue(), folder, desk.runState());
+    PagingCallSender sender(call);
+    desk.setPageSender(&sender);
+    return CMDline(desk, commandLine);
+}
+
+} // namespace tolvane::dispatch

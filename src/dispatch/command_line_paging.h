@@ -1,0 +1,63 @@
+#pragma once
+
+#include "dispatch/clock.h"
+#include "dispatch/paging_desk.h"
+#include "engine/call_view.h"
+#include "engine/pacer.h"
+#include "engine/serial_line.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace tolvane::dispatch {
+
+inline constexpr std::string_view kPageWasSentTo = "Page was sent to: ";
+inline constexpr std::string_view kPageWasNotSent
+    = "Page was not! sent make sure your command line matches a users name exactly. User names can not have "
+      "spaces in them if you want to use command line paging. Also you might want to check the log file for "
+      "other errors.";
+
+// "name:message", "name:message %" or "name", split as the command line means it.
+struct CommandLinePage {
+    std::string name; // everything before the first colon, as given
+    std::string paddedName; // cut or blank-padded to 25: what is matched against UserName
+    std::string message; // everything after the first colon, without a trailing "%" and the character before it
+    bool quiet = false; // the message ended with "%"
+};
+
+CommandLinePage splitCommandLine(std::string_view commandLine);
+
+struct CommandLineOutcome {
+    int exitStatus = 1; // 0 only when exactly one page was sent
+    bool quiet = false;
+    std::int16_t sentCount = 0;
+    std::string paddedName;
+    std::string report; // "Page was sent to: " + padded name, or the "Page was not! sent" text
+    bool showReport = false; // false in a quiet run: nothing is reported
+};
+
+// CMDline on a desk whose data folder is already settled: sets the clock captions, puts the padded name
+// in the recipient list with the limit 80, and runs SendPageNow. The host shows the report (a message box
+// with a display, standard output without) and ends with the exit status.
+CommandLineOutcome CMDline(PagingDesk& desk, std::string_view commandLine);
+
+// Everything command-line paging needs from the host. The view is the host's own (message boxes with a
+// display, an UnattendedView without); a quiet run puts an UnattendedView in front of it.
+struct CommandLineHost {
+    std::filesystem::path programFolder;
+    engine::SerialLine& line;
+    engine::Pacer& pacer;
+    engine::CallView& view;
+    Clock& clock;
+    std::ostream& errors;
+};
+
+// The whole command-line start: the shared folder is taken from NETWORK.DAT first (so a shared
+// directory is searched), then CMDline runs on the engine's paging call. A NETWORK.DAT that cannot be
+// read leaves the program folder in use and is reported on the error stream.
+CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string_view commandLine);
+
+} // namespace tolvane::dispatch

@@ -1,0 +1,242 @@
+#pragma once
+
+#include "dispatch/call_queue.h"
+#include "dispatch/clock.h"
+#include "dispatch/entry_list.h"
+#include "dispatch/message_rules.h"
+#include "dispatch/page_sender.h"
+#include "engine/call_view.h"
+#include "engine/paging_call.h"
+#include "store/data_folder.h"
+#include "store/records.h"
+#include "store/settings.h"
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvane::dispatch {
+
+inline constexpr std::string_view kNoMessageToQueue
+    = "You need to enter a text message to be sent in order to que the message";
+inline constexpr std::string_view kNoRecipientToQueue
+    = "You need to select someone to send page to in order to que the message";
+inline constexpr std::string_view kDigitalPagerWarning
+    = "THIS IS A DIGITAL PAGER SO YOU CAN ONLY SEND NUMBERS TO IT...";
+inline constexpr std::string_view kNoGroupsForSinglePage
+    = "You can not use this feature for paging GROUPS.. Plese Que message, Then Send Que";
+inline constexpr std::string_view kOneUserForSinglePage
+    = "Quick Page only works with one user selected... Select QUEUE MSG and then SEND QUE or delete some of the "
+      "people in the to send to list";
+inline constexpr std::string_view kNumericPagerQuestion
+    = "This is a Numeric Pager So You Can Only Send NUMBERS To It... Do You Wish To Continue?";
+inline constexpr std::string_view kPreparingPage = "Preparing Page...";
+inline constexpr std::string_view kPreparingNextPage = "Preparing Next Page...";
+inline constexpr std::string_view kPagesInQue = " Pages in Que";
+inline constexpr std::string_view kDelaySendPages = " Delay Send Pages";
+
+// Which directory list the operator works in.
+enum class ActiveList : int { Users = 0, Groups = 1, Both = 2 };
+
+// What UpdateToolbarButtons enables, as a pure reading of the desk.
+struct CommandState {
+    bool send = false; // MSEND, toolbar "SendPage": a message and exactly one recipient
+    bool queue = false; // MSENDTOQUE, "QueMessage": a message and at least one recipient
+    bool sendQueue = false; // MSENDQUE, "SendQue": a non-empty queue
+    bool cancel = false; // MCANCEL, "CancelPage": the port is open or a run is in progress
+    bool messageBoxVisible = false;
+    bool lampYellow = false; // a message is typed: the status lamp turns yellow
+    bool runInProgress = false;
+    bool operator==(const CommandState&) const = default;
+};
+
+// The main window's state and commands, without widgets: the directory lists, the recipients, the
+// message and its length limit, the page queue and the scheduled list, sending, the scheduled release
+// and the clock captions. The host shows this state and forwards its events; message boxes, questions,
+// status texts and the lamp go through the CallView, and view.refreshCommands() asks the host to read
+// commandState() again. Every read of USERS.DAT, GROUP.DAT and TERMINAL.DAT happens once per command,
+// at the directory path of that moment.
+//
+// Wiring in the program:
+//     PagingDesk desk(folder, view, clock);
+//     engine::PagingCall call(line, pacer, view, desk.callQueue(), folder, desk.runState());
+//     PagingCallSender sender(call);
+//     desk.setPageSender(&sender);
+//
+// Text is Windows-1252 bytes throughout, as the data files carry it.
+class PagingDesk {
+public:
+    PagingDesk(const store::DataFolder& folder, engine::CallView& view, Clock& clock);
+    PagingDesk(const PagingDesk&) = delete;
+    PagingDesk& operator=(const PagingDesk&) = delete;
+
+    void setPageSender(PageSender* sender) { m_sender = sender; }
+    // Called after every change of the lists, counters, message or captions (after refreshCommands).
+    void setChangeHandler(std::function<void()> handler) { m_onChange = std::move(handler); }
+
+    const store::RunningSettings& settings() const { return m_settings; }
+    void setSettings(const store::RunningSettings& settings) { m_settings = settings; }
+
+    // --- Directory lists (List1 users, List4 groups) -----------------------------------------------
+    // Refill from USERS.DAT / GROUP.DAT: the stored 25-character names in record order. A file that
+    // cannot be read is reported with the "Error # " box and leaves the list empty.
+    void loadUsers();
+    void loadGroups();
+    const std::vector<std::string>& userList() const { return m_users; }
+    const std::vector<std::string>& groupList() const { return m_groups; }
+
+    // The "Users", "Groups" and "Both" views: refill what is shown and set the active list.
+    void showUsers();
+    void showGroups();
+    void showBoth();
+    ActiveList visibleLists() const { return m_visible; }
+
+    ActiveList activeList() const { return m_active; }
+    void setActiveList(ActiveList list) { m_active = list; }
+
+    // A click in the user list selects it (active list users, group selection cleared), and the other way
+    // round; -1 selects nothing.
+    void selectUser(int index);
+    void selectGroup(int index);
+    int selectedUser() const { return m_selectedUser; }
+    int selectedGroup() const { return m_selectedGroup; }
+
+    // --- Recipients (List2) and the message length limit --------------------------------------------
+    // Adds the selected user or group of the active list to the recipients and recomputes the limit;
+    // a group is replaced by its members.
+    void ItemWasClicked();
+    // Double-clicks: select, then ItemWasClicked.
+    void addUser(int index);
+    void addGroup(int index);
+
+    const std::vector<std::string>& recipients() const { return m_recipients; }
+    // Appends a name as it stands (25 characters padded), without a directory lookup: command-line paging.
+    void addRecipientName(std::string paddedName);
+    // List2_DblClick / Image2_Click; the limit returns to 80 when the last recipient goes.
+    void removeRecipient(int index);
+    // "Clear Recipient List" (Command4, MSENDLIST).
+    void clearRecipients();
+
+    std::int16_t messageLimit() const { return m_state.messageLimit; }
+    bool messageBoxVisible() const { return m_messageBoxVisible; }
+
+    // --- Message text (Text1) ------------------------------------------------------------------------
+    const std::string& message() const { return m_message; }
+    // Text1_Change: stores the text (line breaks, as pasted text may hold, become blanks) and refreshes
+    // the commands. The host's box stops typing at messageLimit(), and shows kLimitReachedMessage when
+    // gauge().limitReached after the operator's change.
+    void setMessage(std::string_view text);
+    MessageGauge gauge() const { return messageGauge(m_message.size(), m_state.messageLimit); }
+    // Text1_KeyDown: true when the key is refused (Return); the warning has been shown and the host
+    // removes the line break.
+    bool refuseKey(int keyCode);
+    // MMESSAGE: "Clear Message Text".
+    void MMESSAGE_Click();
+
+    // --- Page queue and scheduled list ---------------------------------------------------------------
+    EntryList& pageQueue() { return m_pageQueue; }
+    const EntryList& pageQueue() const { return m_pageQueue; }
+    EntryList& scheduledList() { return m_scheduled; }
+    const EntryList& scheduledList() const { return m_scheduled; }
+    // The queue a paging call reads; give it to engine::PagingCall.
+    engine::PageQueue& callQueue() { return m_callQueue; }
+
+    // MSENDTOQUE "Que Messages": one entry per recipient (and per member of each chosen group).
+    void QueMessage();
+    // MCLEARQUE "Clear the Que".
+    void MCLEARQUE_Click();
+
+    // Label2 and Label9 as last set ("0 Pages in Que" at start; " 3 Pages in Que" after queueing).
+    const std::string& queueCounterText() const { return m_queueCounter; }
+    const std::string& delayCounterText() const { return m_delayCounter; }
+    // Both counters without a leading blank (the Events window and the scheduled-page timer).
+    void refreshCounters();
+
+    // --- Sending -------------------------------------------------------------------------------------
+    // MSENDQUE "Send Queued Messages": PageProcess and the clean-up. False when refused because a run
+    // is already in progress.
+    bool MSENDQUE_Click();
+    // MSEND "Send": SendPageNow, then the run counters back to 0. False when refused during a run.
+    bool MSEND_Click();
+    // Walks the page queue and calls PageThePeople once per run of one company column, each call told
+    // where its run starts.
+    bool PageProcess();
+    // Sends one page to the one user in the recipient list, on its own: the page queue is not touched.
+    bool SendPageNow();
+    bool runInProgress() const { return m_running; }
+
+    engine::RunState& runState() { return m_state; }
+    const engine::RunState& runState() const { return m_state; }
+
+    // --- Clock and scheduled release -----------------------------------------------------------------
+    // Timer1: the captions Label7 (time) and Label8 (date) from the clock. New entries carry them.
+    void Timer1_Timer();
+    const std::string& timeCaption() const { return m_timeCaption; }
+    const std::string& dateCaption() const { return m_dateCaption; }
+    // Timer2: moves due scheduled entries into the page queue and sends it. During a run it does nothing,
+    // so a later tick tries again.
+    void Timer2_Timer();
+    bool scheduleTimerEnabled() const { return m_scheduleTimer; }
+    void setScheduleTimerEnabled(bool on) { m_scheduleTimer = on; }
+    // Due: dated the caption's date and queued for an earlier minute than the caption's time.
+    bool isDue(std::string_view entry) const;
+
+    // --- Commands ------------------------------------------------------------------------------------
+    // Applies the effects of UpdateToolbarButtons (no recipients: the message is emptied and hidden),
+    // then asks the host to refresh its commands.
+    void UpdateToolbarButtons();
+    // portOpen: the paging call's serial port is open.
+    CommandState commandState(bool portOpen) const;
+
+    // "Error # 53 was generated by Tolvane" CR description, titled "Error".
+    void reportError(const std::exception& error);
+
+private:
+    void addEntry(std::string entry);
+    void mergeHeldEntries();
+    void setQueueCounter(bool leadingBlank);
+    void setLimit(int limit);
+    void reloadSettings();
+    void SetTmaxForGroup(const std::string& groupName);
+    void changed();
+
+    const store::DataFolder& m_folder;
+    engine::CallView& m_view;
+    Clock& m_clock;
+    PageSender* m_sender = nullptr;
+    std::function<void()> m_onChange;
+    store::RunningSettings m_settings;
+
+    std::vector<std::string> m_users;
+    std::vector<std::string> m_groups;
+    ActiveList m_visible = ActiveList::Both;
+    ActiveList m_active = ActiveList::Both;
+    int m_selectedUser = -1;
+    int m_selectedGroup = -1;
+
+    std::vector<std::string> m_recipients;
+    bool m_messageBoxVisible = false;
+    std::string m_message;
+
+    EntryList m_pageQueue;
+    EntryList m_scheduled;
+    EntryList m_singlePage;
+    CallQueue m_callQueue { m_pageQueue };
+    // Entries queued while a run walks the page queue: inserting them at their sorted place would shift
+    // the entries under the run, so they join the queue when the run ends.
+    std::vector<std::string> m_held;
+    std::string m_queueCounter = "0 Pages in Que";
+    std::string m_delayCounter = "0 Delay Send Pages";
+
+    engine::RunState m_state;
+    bool m_running = false;
+
+    std::string m_timeCaption;
+    std::string m_dateCaption;
+    bool m_scheduleTimer = false;
+};
+
+} // namespace tolvane::dispatch
