@@ -1,0 +1,202 @@
+#include "platform/serial/port_map.h"
+
+#include "engine/serial_line.h"
+#include "platform/serial/serial_error_text.h"
+#include "store/data_folder.h"
+#include "store/store_error.h"
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <vector>
+
+namespace tolvane::platform {
+
+namespace {
+
+constexpr int kPathAccessError = 75;
+
+std::string_view trimBlanks(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+// The port a line's key names ("COMM1" to "COMM4", any case), or 0.
+int portOfKey(std::string_view key)
+{
+    if (key.size() != 5)
+        return 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const char c = key[i];
+        const char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        if (upper != "COMM"[i])
+            return 0;
+    }
+    const int port = key[4] - '0';
+    return (port >= PortMap::kFirstPort && port <= PortMap::kLastPort) ? port : 0;
+}
+
+struct PortLine {
+    int port = 0;
+    std::string device;
+};
+
+std::optional<PortLine> parseLine(std::string_view line)
+{
+    if (line.ends_with('\n'))
+        line.remove_suffix(1);
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return std::nullopt;
+    const int port = portOfKey(trimBlanks(line.substr(0, equals)));
+    const auto device = trimBlanks(line.substr(equals + 1));
+    if (port == 0 || device.empty())
+        return std::nullopt;
+    return PortLine { port, std::string(device) };
+}
+
+// The lines of a text, each with its own line end, so a rewrite can give every line back unchanged.
+std::vector<std::string> splitKeepingEnds(std::string_view text)
+{
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const auto newline = text.find('\n');
+        const auto length = newline == std::string_view::npos ? text.size() : newline + 1;
+        lines.emplace_back(text.substr(0, length));
+        text.remove_prefix(length);
+    }
+    return lines;
+}
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void checkPort(int port)
+{
+    if (port < PortMap::kFirstPort || port > PortMap::kLastPort)
+        throw engine::SerialError(engine::kInvalidPortNumber,
+            serialErrorDescription(engine::kInvalidPortNumber, "COMM" + std::to_string(port)));
+}
+
+} // namespace
+
+PortMap::PortMap(std::filesystem::path portsFile)
+    : m_portsFile(std::move(portsFile))
+{
+}
+
+PortMap PortMap::inProgramFolder(const store::DataFolder& folder)
+{
+    return PortMap(folder.programPath(kFileName));
+}
+
+std::string PortMap::devicePath(int port) const
+{
+    checkPort(port);
+    if (const auto& device = m_overrides[static_cast<std::size_t>(port - 1)])
+        return *device;
+    if (!m_portsFile.empty()) {
+        if (const auto text = readWholeFile(m_portsFile)) {
+            auto devices = parse(*text);
+            if (auto& device = devices[static_cast<std::size_t>(port - 1)])
+                return std::move(*device);
+        }
+    }
+    return standardDevice(port);
+}
+
+void PortMap::setOverride(int port, std::string device)
+{
+    checkPort(port);
+    m_overrides[static_cast<std::size_t>(port - 1)] = std::move(device);
+}
+
+void PortMap::clearOverride(int port)
+{
+    checkPort(port);
+    m_overrides[static_cast<std::size_t>(port - 1)].reset();
+}
+
+void PortMap::storeDevice(int port, std::string_view device) const
+{
+    checkPort(port);
+    if (trimBlanks(device).empty() || device.find_first_of("\r\n") != std::string_view::npos)
+        throw std::invalid_argument("A port's device must be a path on one line");
+    if (m_portsFile.empty())
+        throw std::invalid_argument("This port map has no PORTS.DAT to store into");
+
+    auto lines = splitKeepingEnds(readWholeFile(m_portsFile).value_or(std::string()));
+    const bool crLf = !lines.empty() && lines.front().size() >= 2 && lines.front().ends_with("\r\n");
+    const std::string lineEnd = crLf ? "\r\n" : "\n";
+    const std::string newLine = "COMM" + std::to_string(port) + '=' + std::string(trimBlanks(device));
+
+    bool replaced = false;
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        const auto parsed = parseLine(*line);
+        if (parsed && parsed->port == port) {
+            std::string end;
+            if (line->ends_with("\r\n"))
+                end = "\r\n";
+            else if (line->ends_with("\n"))
+                end = "\n";
+            *line = newLine + end;
+            replaced = true;
+            break;
+        }
+    }
+    if (!replaced) {
+        if (!lines.empty() && !lines.back().ends_with("\n"))
+            lines.back() += lineEnd;
+        lines.push_back(newLine + lineEnd);
+    }
+
+    // Written beside the old file and renamed over it, so a full disk never leaves half a file.
+    auto scratch = m_portsFile;
+    scratch += ".new";
+    {
+        std::ofstream out(scratch, std::ios::binary | std::ios::trunc);
+        for (const auto& line : lines)
+            out << line;
+        out.flush();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(scratch, ignored);
+            throw store::StoreError(kPathAccessError, "Cannot write " + scratch.string());
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(scratch, m_portsFile, error);
+    if (error) {
+        std::filesystem::remove(scratch, error);
+        throw store::StoreError(kPathAccessError, "Cannot replace " + m_portsFile.string());
+    }
+}
+
+std::string PortMap::standardDevice(int port)
+{
+    checkPort(port);
+    return "/dev/ttyS" + std::to_string(port - 1);
+}
+
+PortMap::Devices PortMap::parse(std::string_view text)
+{
+    Devices devices;
+    for (const auto& line : splitKeepingEnds(text)) {
+        if (auto parsed = parseLine(line))
+            devices[static_cast<std::size_t>(parsed->port - 1)] = std::move(parsed->device);
+    }
+    return devices;
+}
+
+} // namespace tolvane::platform
