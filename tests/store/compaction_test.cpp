@@ -1,0 +1,181 @@
+#include "scratch_folder.h"
+#include "store/compaction.h"
+#include "store/membership.h"
+#include "store/record_file.h"
+
+#include <gtest/gtest.h>
+
+using namespace tolvane::store;
+
+namespace {
+
+std::string user(std::string_view name, std::string_view flags = "0000000000")
+{
+    UserRecord u;
+    u.UserName = std::string(name);
+    u.PagerId = "123";
+    u.PagingCompany = "Ravenpage";
+    u.GroupFlags = std::string(flags);
+    return u.encode();
+}
+
+std::string canned(std::string_view text)
+{
+    std::string r(text);
+    r.resize(80, ' ');
+    return r;
+}
+
+class Deleting : public ::testing::Test {
+protected:
+    ScratchFolder dir;
+    DataFolder folder { dir.path() };
+};
+
+} // namespace
+
+TEST_F(Deleting, RecordsAfterTheDeletedOneMoveDown)
+{
+    dir.write("QUICK.DAT", canned("one") + canned("two") + canned("three"));
+    EXPECT_TRUE(deleteCannedMessage(folder, 1).deleted());
+    EXPECT_EQ(dir.read("QUICK.DAT"), canned("two") + canned("three"));
+
+    dir.write("QUICK.DAT", canned("one") + canned("two") + canned("three"));
+    EXPECT_TRUE(deleteCannedMessage(folder, 3).deleted());
+    EXPECT_EQ(dir.read("QUICK.DAT"), canned("one") + canned("two"));
+
+    dir.write("QUICK.DAT", canned("one") + canned("two") + canned("three"));
+    EXPECT_TRUE(deleteCannedMessage(folder, 2).deleted());
+    EXPECT_EQ(dir.read("QUICK.DAT"), canned("one") + canned("three"));
+    EXPECT_EQ(dir.fileCount(), 1) << "no scratch file is left behind";
+}
+
+TEST_F(Deleting, TheOnlyRecordIsRefusedWithEachFilesMessageAndNothingChanges)
+{
+    const struct {
+        const char* file;
+        std::string record;
+        DeleteResult (*remove)(const DataFolder&, std::int32_t);
+        const char* message;
+    } cases[] = {
+        { "USERS.DAT", user("Ann"), deleteUser,
+            "You cannot delete the only user, You must add another user before deleting this one" },
+        { "TERMINAL.DAT", std::string(64, 'T'), deleteTerminal,
+            "You cannot delete the terminal, You must add another terminal before deleting this one" },
+        { "GROUP.DAT", std::string(50, 'G'), deleteGroup,
+            "You cannot delete the only group, You must add another group before deleting this one" },
+        { "QUICK.DAT", canned("hello"), deleteCannedMessage,
+            "You cannot delete the only message, You must add another message before deleting this one" },
+    };
+    for (const auto& c : cases) {
+        dir.write(c.file, c.record);
+        const DeleteResult result = c.remove(folder, 1);
+        EXPECT_EQ(result.status, DeleteStatus::OnlyRecord) << c.file;
+        EXPECT_EQ(result.message, c.message);
+        EXPECT_EQ(dir.read(c.file), c.record) << c.file;
+    }
+}
+
+TEST_F(Deleting, ARecordNumberOutsideTheFileDeletesNothing)
+{
+    // Copying records 1..k-1 for a k past the end would pad the file with empty records.
+    dir.write("TERMINAL.DAT", std::string(64, 'a') + std::string(64, 'b'));
+    for (const std::int32_t k : { 0, 3, 40, -1 }) {
+        const DeleteResult result = deleteTerminal(folder, k);
+        EXPECT_EQ(result.status, DeleteStatus::NoSuchRecord) << k;
+        EXPECT_FALSE(result.message.empty());
+    }
+    EXPECT_EQ(deleteUser(folder, 1).status, DeleteStatus::NoSuchRecord); // an empty file
+    EXPECT_EQ(dir.read("TERMINAL.DAT"), std::string(64, 'a') + std::string(64, 'b'));
+}
+
+TEST_F(Deleting, AnOddLengthFileIsWrittenBackInWholeRecords)
+{
+    dir.write("QUICK.DAT", canned("one") + canned("two") + std::string(50, 'x')); // rounds to 3
+    EXPECT_TRUE(deleteCannedMessage(folder, 1).deleted());
+    EXPECT_EQ(dir.read("QUICK.DAT"), canned("two") + std::string(50, 'x') + std::string(30, '\0'));
+}
+
+TEST_F(Deleting, DirectoryFilesAreCompactedInTheSharedFolder)
+{
+    ScratchFolder shared;
+    folder.setSharedFolder(shared.path().string());
+    shared.write("USERS.DAT", user("Ann") + user("Bob"));
+    EXPECT_TRUE(deleteUser(folder, 1).deleted());
+    EXPECT_EQ(shared.read("USERS.DAT"), user("Bob"));
+    EXPECT_EQ(shared.fileCount(), 1);
+    EXPECT_FALSE(dir.exists("USERS.DAT"));
+}
+
+TEST(GroupFlags, DeletingAGroupShiftsTheLaterFlagsDownAndAppendsZero)
+{
+    const struct {
+        const char* before;
+        int k;
+        const char* after;
+    } cases[] = {
+        { "0110000001", 3, "0100000010" }, // member of 2, 3, 10 -> 2 and the new 9
+        { "1000000000", 1, "0000000000" }, { "0000000001", 10, "0000000000" }, { "1111111111", 5, "1111111110" },
+        { "10", 1, "00        " }, // trailing blanks of each part go before the join
+        { "1  1", 2, "1 10      " },
+        { "0110000001", 11, "0110000001" }, // no such flag: the appended "0" falls off the end
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(flagsWithoutGroup(c.before, c.k), c.after) << c.before << " without " << c.k;
+}
+
+TEST_F(Deleting, AGroupDeleteRewritesEveryUsersFlagsAndCompactsTheGroups)
+{
+    std::string groups;
+    for (const char* name : { "G1", "G2", "G3", "G4" }) {
+        std::string g(name);
+        g.resize(50, ' ');
+        groups += g;
+    }
+    dir.write("GROUP.DAT", groups);
+    dir.write("USERS.DAT", user("Ann", "0110000001") + user("Bob", "0010000000") + user("Cy", "1001000000"));
+
+    EXPECT_TRUE(deleteGroup(folder, 3).deleted());
+    EXPECT_EQ(dir.read("GROUP.DAT"), groups.substr(0, 100) + groups.substr(150));
+    EXPECT_EQ(dir.read("USERS.DAT"), user("Ann", "0100000010") + user("Bob", "0000000000") + user("Cy", "1010000000"));
+    EXPECT_EQ(dir.fileCount(), 2);
+}
+
+TEST_F(Deleting, AGroupDeleteWithNoUsersStillCompactsTheGroups)
+{
+    dir.write("GROUP.DAT", std::string(50, 'a') + std::string(50, 'b'));
+    EXPECT_TRUE(deleteGroup(folder, 2).deleted());
+    EXPECT_EQ(dir.read("GROUP.DAT"), std::string(50, 'a'));
+    EXPECT_EQ(dir.read("USERS.DAT"), "");
+}
+
+TEST_F(Deleting, AnOpenFileOfThisProcessDoesNotBlockItsOwnDelete)
+{
+    dir.write("GROUP.DAT", std::string(50, 'a') + std::string(50, 'b'));
+    RecordFile groupsTab(dir / "GROUP.DAT", 50); // the groups tab keeps GROUP.DAT open
+    EXPECT_TRUE(deleteGroup(folder, 1).deleted());
+    EXPECT_EQ(groupsTab.count(), 1);
+    EXPECT_EQ(groupsTab.readRaw(1), std::string(50, 'b'));
+}
+
+TEST_F(Deleting, SettingAndClearingAMembershipChangesOneFlagOfOneUser)
+{
+    dir.write("USERS.DAT", user("Ann") + user("Bob") + user("Bob"));
+    EXPECT_TRUE(setMembership(folder, 1, 3, true));
+    EXPECT_TRUE(setMembership(folder, 1, 10, true));
+    EXPECT_EQ(dir.read("USERS.DAT").substr(150, 10), "0010000001");
+    EXPECT_TRUE(setMembership(folder, 1, 3, false));
+    EXPECT_EQ(dir.read("USERS.DAT").substr(150, 10), "0000000001");
+
+    // Only the first user of a name is changed, as the groups editor does.
+    EXPECT_EQ(setMembershipByName(folder, "Bob", 2, true), 2);
+    EXPECT_EQ(dir.read("USERS.DAT").substr(160 + 150, 10), "0100000000");
+    EXPECT_EQ(dir.read("USERS.DAT").substr(320 + 150, 10), "0000000000");
+    EXPECT_EQ(setMembershipByName(folder, "Nobody", 2, true), 0);
+
+    const std::string before = dir.read("USERS.DAT");
+    EXPECT_FALSE(setMembership(folder, 4, 1, true)); // no such user: nothing appended
+    EXPECT_FALSE(setMembership(folder, 1, 11, true)); // no 11th flag
+    EXPECT_FALSE(setMembership(folder, 1, 0, true));
+    EXPECT_EQ(dir.read("USERS.DAT"), before);
+}

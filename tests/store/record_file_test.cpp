@@ -1,0 +1,189 @@
+#include "scratch_folder.h"
+#include "store/record_file.h"
+#include "store/store_error.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tolvane::store;
+using namespace std::string_literals;
+
+TEST(RecordFile, OpeningAMissingFileCreatesItEmpty)
+{
+    ScratchFolder dir;
+    RecordFile file(dir / "GROUP.DAT", 50);
+    EXPECT_EQ(file.count(), 0);
+    EXPECT_TRUE(dir.exists("GROUP.DAT"));
+    EXPECT_EQ(dir.read("GROUP.DAT"), "");
+    EXPECT_TRUE(readAllRecords<GroupRecord>(dir / "GROUP.DAT").empty());
+}
+
+TEST(RecordFile, CountRoundsToNearestAndHalvesToEven)
+{
+    ScratchFolder dir;
+    const struct {
+        std::size_t length;
+        std::int32_t count;
+    } cases[] = {
+        { 0, 0 },
+        { 79, 1 },
+        { 80, 1 },
+        { 81, 1 },
+        { 200, 2 },
+        { 79 + 160, 3 },
+        { 40, 0 }, // 0.5 -> 0
+        { 120, 2 }, // 1.5 -> 2
+        { 200, 2 }, // 2.5 -> 2
+        { 280, 4 }, // 3.5 -> 4
+        { 39, 0 },
+        { 41, 1 },
+    };
+    for (const auto& c : cases) {
+        dir.write("QUICK.DAT", std::string(c.length, 'x'));
+        RecordFile file(dir / "QUICK.DAT", 80);
+        EXPECT_EQ(file.count(), c.count) << c.length << " bytes";
+    }
+}
+
+TEST(RecordFile, ReadingBeyondTheEndGivesNulBytesAndZeros)
+{
+    ScratchFolder dir;
+    dir.write("CONFIG.DAT", "COMM2"s + std::string(10, ' ') + "\x01\x00\x03\x00\x01"s); // truncated: 20 bytes
+    RecordFile file(dir / "CONFIG.DAT", 21);
+    EXPECT_EQ(file.count(), 1);
+    const ConfigRecord c = readRecord<ConfigRecord>(file, 1);
+    EXPECT_EQ(c.portNumber(), 2);
+    EXPECT_EQ(c.RetryAttempts, 3);
+    EXPECT_EQ(c.ModemIndex, 1); // the missing high byte reads as 0
+
+    const ConfigRecord beyond = readRecord<ConfigRecord>(file, 7);
+    EXPECT_EQ(beyond.CommPort, std::string(5, '\0'));
+    EXPECT_EQ(beyond.DialMethod, 0);
+    EXPECT_EQ(file.readRaw(0), std::string(21, '\0'));
+}
+
+TEST(RecordFile, WritingCountPlusOneAppendsAndAnExistingNumberOverwrites)
+{
+    ScratchFolder dir;
+    {
+        RecordFile file(dir / "GROUP.DAT", 50);
+        writeRecord(file, 1, GroupRecord { "Alpha", "" });
+        writeRecord(file, 2, GroupRecord { "Beta", "" });
+        EXPECT_EQ(file.appendRaw(GroupRecord { "Gamma", "" }.encode()), 3);
+        writeRecord(file, 2, GroupRecord { "Bravo", "x" });
+        EXPECT_EQ(file.count(), 3);
+        // Beyond count + 1 would leave a hole of NUL records: refused, nothing written.
+        try {
+            writeRecord(file, 5, GroupRecord { "Echo", "" });
+            ADD_FAILURE() << "a write beyond count + 1 went through";
+        } catch (const StoreError& e) {
+            EXPECT_EQ(e.number(), 63);
+        }
+        EXPECT_THROW(file.writeRaw(0, "x"), StoreError);
+    }
+    EXPECT_EQ(dir.read("GROUP.DAT"),
+        "Alpha" + std::string(45, ' ') + "Bravo" + std::string(20, ' ') + "x" + std::string(24, ' ') + "Gamma"
+            + std::string(45, ' '));
+}
+
+TEST(RecordFile, OddLengthFileReadsItsPartialLastRecordAndAppendsAfterTheRoundedCount)
+{
+    ScratchFolder dir;
+    dir.write("QUICK.DAT", std::string(80, 'a') + std::string(50, 'b')); // 1.625 records
+    RecordFile file(dir / "QUICK.DAT", 80);
+    ASSERT_EQ(file.count(), 2);
+    EXPECT_EQ(file.readRaw(2), std::string(50, 'b') + std::string(30, '\0'));
+    EXPECT_EQ(file.readAllRaw(), std::string(80, 'a') + std::string(50, 'b') + std::string(30, '\0'));
+    EXPECT_EQ(file.appendRaw(std::string(80, 'c')), 3);
+    EXPECT_EQ(dir.read("QUICK.DAT").substr(160), std::string(80, 'c'));
+}
+
+TEST(RecordFile, AFolderThatCannotBeWrittenReadsMissingFilesAsEmptyAndRefusesWrites)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the super-user";
+    ScratchFolder dir;
+    dir.write("QUICK.DAT", std::string(80, 'q'));
+    ::chmod((dir / "QUICK.DAT").c_str(), 0444);
+    ::chmod(dir.path().c_str(), 0555);
+
+    RecordFile missing(dir / "SETTINGS.DAT", 50);
+    EXPECT_EQ(missing.count(), 0);
+    EXPECT_EQ(missing.readRaw(1), std::string(50, '\0'));
+    try {
+        missing.writeRaw(1, "x");
+        ADD_FAILURE() << "wrote into a folder that cannot be written";
+    } catch (const StoreError& e) {
+        EXPECT_EQ(e.number(), 70);
+    }
+
+    RecordFile readOnly(dir / "QUICK.DAT", 80);
+    EXPECT_EQ(readOnly.count(), 1);
+    EXPECT_EQ(readOnly.readRaw(1), std::string(80, 'q'));
+    EXPECT_THROW(readOnly.appendRaw("new"), StoreError);
+    ::chmod(dir.path().c_str(), 0755);
+    EXPECT_EQ(dir.read("QUICK.DAT"), std::string(80, 'q'));
+    EXPECT_FALSE(dir.exists("SETTINGS.DAT"));
+}
+
+TEST(RecordFile, AMissingSharedFolderIsAPathError)
+{
+    ScratchFolder dir;
+    try {
+        RecordFile file(dir / "gone/USERS.DAT", 160);
+        ADD_FAILURE() << "opened a file in a folder that does not exist";
+    } catch (const StoreError& e) {
+        EXPECT_EQ(e.number(), 76);
+    }
+}
+
+TEST(RecordFile, AnOpenFileSeesTheReplacementMadeThroughAnotherOpenOfThisProcess)
+{
+    ScratchFolder dir;
+    dir.write("USERS.DAT", std::string(160, 'a') + std::string(160, 'b'));
+    RecordFile keptOpen(dir / "USERS.DAT", 160); // like an editor tab holding the file
+    ASSERT_EQ(keptOpen.count(), 2);
+    {
+        RecordFile other(dir / "USERS.DAT", 160);
+        RecordFile::SoleHold hold(other);
+        ASSERT_TRUE(hold.held()) << "this process's own opens must not block a replacement";
+        other.replaceContents(hold, std::string(160, 'c'));
+    }
+    EXPECT_EQ(keptOpen.count(), 1);
+    EXPECT_EQ(keptOpen.readRaw(1), std::string(160, 'c'));
+    // And it writes into the file everyone reads, not into the replaced one.
+    keptOpen.appendRaw(std::string(160, 'd'));
+    EXPECT_EQ(dir.read("USERS.DAT"), std::string(160, 'c') + std::string(160, 'd'));
+    EXPECT_EQ(dir.fileCount(), 1) << "no scratch file left behind";
+}
+
+TEST(RecordFile, AnUncommittedReplacementLeavesTheFileAndNoScratchFile)
+{
+    ScratchFolder dir;
+    dir.write("GROUP.DAT", std::string(50, 'g'));
+    {
+        RecordFile file(dir / "GROUP.DAT", 50);
+        RecordFile::SoleHold hold(file);
+        ASSERT_TRUE(hold.held());
+        RecordFile::Replacement replacement(file, hold, std::string(100, 'h'));
+        EXPECT_EQ(dir.fileCount(), 2);
+    }
+    EXPECT_EQ(dir.read("GROUP.DAT"), std::string(50, 'g'));
+    EXPECT_EQ(dir.fileCount(), 1);
+}
+
+TEST(RecordFile, ReplacementKeepsTheFilesPermissions)
+{
+    ScratchFolder dir;
+    dir.write("TERMINAL.DAT", std::string(64, 't'));
+    ::chmod((dir / "TERMINAL.DAT").c_str(), 0664);
+    {
+        RecordFile file(dir / "TERMINAL.DAT", 64);
+        RecordFile::SoleHold hold(file);
+        file.replaceContents(hold, std::string(64, 'u'));
+    }
+    struct stat st { };
+    ASSERT_EQ(::stat((dir / "TERMINAL.DAT").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0664u);
+}
