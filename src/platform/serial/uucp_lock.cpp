@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -42,6 +44,33 @@ std::string resolvedDevice(std::string_view devicePath)
     std::error_code error;
     const auto canonical = std::filesystem::canonical(std::filesystem::path(devicePath), error);
     return error ? std::string(devicePath) : canonical.string();
+}
+
+// The locks this process holds. A lock naming this process but missing here was left by an earlier
+// process that had the same id (a restarted container often gets the same one): it is stale.
+std::mutex s_heldMutex;
+std::set<std::string> s_heldHere;
+
+bool heldHere(const std::filesystem::path& lockFile)
+{
+    const std::lock_guard guard(s_heldMutex);
+    return s_heldHere.count(lockFile.string()) != 0;
+}
+
+void markHeldHere(const std::filesystem::path& lockFile, bool held)
+{
+    const std::lock_guard guard(s_heldMutex);
+    if (held)
+        s_heldHere.insert(lockFile.string());
+    else
+        s_heldHere.erase(lockFile.string());
+}
+
+bool ownerIsLive(const std::filesystem::path& lockFile, pid_t owner)
+{
+    if (owner == ::getpid())
+        return heldHere(lockFile);
+    return isAlive(owner);
 }
 
 } // namespace
@@ -127,7 +156,7 @@ UucpLock::Outcome UucpLock::acquire()
     // A few rounds, for another program taking or dropping the lock at the same moment.
     for (int attempt = 0; attempt < 3; ++attempt) {
         const pid_t owner = ownerOf(m_lockFile);
-        if (owner != 0 && isAlive(owner)) {
+        if (owner != 0 && ownerIsLive(m_lockFile, owner)) {
             m_otherOwner = owner;
             return Outcome::HeldByOther;
         }
@@ -137,6 +166,7 @@ UucpLock::Outcome UucpLock::acquire()
             return Outcome::NotLockable;
         if (createLockFile()) {
             m_held = true;
+            markHeldHere(m_lockFile, true);
             return Outcome::Taken;
         }
         if (errno != EEXIST)
@@ -196,6 +226,7 @@ void UucpLock::release()
     if (!m_held)
         return;
     m_held = false;
+    markHeldHere(m_lockFile, false);
     if (ownerOf(m_lockFile) == ::getpid())
         ::unlink(m_lockFile.c_str());
 }

@@ -15,7 +15,7 @@ class UucpLock {
 public:
     enum class Outcome {
         Taken,
-        HeldByOther, // a live process (this one included, through another port object) owns it
+        HeldByOther, // a live process owns it (this one too, when another port object holds it)
         NotLockable, // the lock folder is missing or not writable: the port is used without a lock
     };
 
