@@ -1,0 +1,74 @@
+#include "engine/call_context.h"
+
+#include "engine/hang_up.h"
+
+namespace tolvane::engine {
+
+std::string fieldText(std::string_view field)
+{
+    const auto end = field.find_last_not_of(std::string_view(" \0", 2));
+    return end == std::string_view::npos ? std::string() : std::string(field.substr(0, end + 1));
+}
+
+void CallContext::write(std::string_view bytes)
+{
+    try {
+        line.write(bytes);
+    } catch (const SerialError&) {
+    }
+}
+
+std::string CallContext::readAll()
+{
+    try {
+        return line.readAll();
+    } catch (const SerialError&) {
+        return {};
+    }
+}
+
+int CallContext::waitingCount()
+{
+    try {
+        return line.waitingCount();
+    } catch (const SerialError&) {
+        return 0;
+    }
+}
+
+void CallContext::discardInput()
+{
+    try {
+        line.discardInput();
+    } catch (const SerialError&) {
+    }
+}
+
+void CallContext::setDtr(bool on)
+{
+    try {
+        line.setDtr(on);
+    } catch (const SerialError&) {
+    }
+}
+
+void CallContext::closePort()
+{
+    try {
+        line.close();
+    } catch (const SerialError&) {
+    }
+}
+
+void CallContext::pull()
+{
+    receiveBuffer += readAll();
+}
+
+void CallContext::cancelCall()
+{
+    setDtr(false);
+    UpdateOnCancel(*this);
+}
+
+} // namespace tolvane::engine

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "engine/call_view.h"
+#include "engine/pacer.h"
+#include "engine/page_queue.h"
+#include "engine/paging_call.h"
+#include "engine/serial_line.h"
+#include "store/data_folder.h"
+
+#include <string>
+#include <string_view>
+
+namespace tolvane::engine {
+
+// A stored text field as the call uses it: trailing blanks removed, and the NUL filling of a record
+// that was never written counts as blank too (a new, empty ADVANCE.DAT holds no modem strings).
+std::string fieldText(std::string_view field);
+
+inline constexpr std::string_view kHangUpLine = "+++ATH\r";
+
+// What every part of a paging call works with: the injected line, pacer, view, queue and folder, the
+// run-wide state and the receive buffer the waits accumulate into.
+class CallContext {
+public:
+    CallContext(SerialLine& serialLine, Pacer& callPacer, CallView& callView, PageQueue& pageQueue,
+        const store::DataFolder& dataFolder, RunState& runState)
+        : line(serialLine)
+        , pacer(callPacer)
+        , view(callView)
+        , queue(pageQueue)
+        , folder(dataFolder)
+        , state(runState)
+    {
+    }
+    CallContext(const CallContext&) = delete;
+    CallContext& operator=(const CallContext&) = delete;
+
+    SerialLine& line;
+    Pacer& pacer;
+    CallView& view;
+    PageQueue& queue;
+    const store::DataFolder& folder;
+    RunState& state;
+    std::string receiveBuffer;
+
+    // Line operations once the port is open: a failing one is skipped and the call goes on, as the
+    // modem may have dropped the line under us and the call must still reach its end.
+    void write(std::string_view bytes);
+    std::string readAll();
+    int waitingCount();
+    void discardInput();
+    void setDtr(bool on);
+    void closePort();
+    // Reads whatever waits and appends it to the receive buffer.
+    void pull();
+
+    void log(std::string_view text) { view.appendLog(std::string(text)); }
+    void logBuffer() { view.appendLog(receiveBuffer); }
+    void status(std::string_view text) { view.setStatus(std::string(text)); }
+
+    // The cancel request found set by a wait: drop DTR and cancel the page in hand.
+    void cancelCall();
+
+    // Whether `text` starts at `pos` of the receive buffer.
+    bool bufferHas(std::size_t pos, std::string_view text) const
+    {
+        return pos <= receiveBuffer.size() && receiveBuffer.compare(pos, text.size(), text) == 0;
+    }
+    // Positions a position-by-position scan visits: at least one, so the tests that do not depend on the
+    // text (time-out, cancel) run even while nothing has been received.
+    std::size_t scanPositions() const { return receiveBuffer.empty() ? 1 : receiveBuffer.size(); }
+};
+
+} // namespace tolvane::engine

@@ -1,0 +1,155 @@
+#include "engine/paging_call.h"
+
+#include "engine/call_context.h"
+#include "engine/hang_up.h"
+#include "engine/modem_link.h"
+#include "engine/numeric_sender.h"
+#include "engine/queue_entry.h"
+#include "engine/serial_messages.h"
+#include "engine/tap_session.h"
+#include "store/record_file.h"
+#include "store/settings.h"
+#include "store/store_error.h"
+#include "store/text.h"
+
+#include <algorithm>
+
+namespace tolvane::engine {
+namespace {
+
+// The file's MaxChars is trusted no further than the longest message the program ever builds.
+int maxCharsLimit(std::int16_t maxChars)
+{
+    return std::clamp<int>(maxChars, 1, 750);
+}
+
+} // namespace
+
+PagingCall::PagingCall(
+    SerialLine& line, Pacer& pacer, CallView& view, PageQueue& queue, const store::DataFolder& folder, RunState& state)
+    : m_line(line)
+    , m_pacer(pacer)
+    , m_view(view)
+    , m_queue(queue)
+    , m_folder(folder)
+    , m_state(state)
+{
+}
+
+void PagingCall::PageThePeople(std::int16_t count, std::int16_t first)
+{
+    if (m_inProgress)
+        return;
+    m_inProgress = true;
+    CallContext call(m_line, m_pacer, m_view, m_queue, m_folder, m_state);
+    try {
+        runCall(call, count, first);
+    } catch (const store::StoreError& error) {
+        // A data file that cannot be read: report it and leave the line as a failed call would.
+        m_view.messageBox(generalErrorMessage(error.number(), "Tolvane", error.what()), "Error");
+        call.closePort();
+    } catch (const SerialError& error) {
+        m_view.messageBox(generalErrorMessage(error.number(), "Tolvane", error.what()), "Error");
+        call.closePort();
+    }
+    m_inProgress = false;
+    // Every end, early or normal: the host restarts its clock and re-enables its commands.
+    m_view.callEnded();
+}
+
+void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t first)
+{
+    // Each call starts at the first entry of its own run, wherever an earlier call left the cursor.
+    m_state.queueCursor = first;
+    call.receiveBuffer.clear();
+    if (m_line.isOpen())
+        forcedHangUp(call);
+    m_state.cancelRequest = false;
+    m_view.setLamp(Lamp::Yellow);
+    m_view.clearLog();
+    call.status("Preparing Page...");
+    call.log("Preparing Page...");
+    const store::RunningSettings settings = store::CheckSettings(m_folder);
+    if (settings.ShowConnectionWindow)
+        m_view.showConnectionWindow();
+    m_pacer.pauseYielding(500);
+    call.log("Page Ready...");
+
+    const std::string entry = m_queue.entry(m_state.queueCursor);
+    const std::string company = companyColumn(entry);
+    const std::string messageText = messageColumn(entry, m_state.messageLimit);
+
+    CallPlan plan;
+    plan.pageCount = count;
+    plan.messagePrefix = fieldText(settings.MessagePrefix);
+    plan.messageSuffix = fieldText(settings.MessageSuffix);
+    bool found = false;
+    // Every record of that name is taken in turn, so the last one wins.
+    for (const auto& terminal :
+        store::readAllRecords<store::TerminalRecord>(m_folder.pathOf<store::TerminalRecord>())) {
+        if (store::fixedText(terminal.CompanyName, 25) != company)
+            continue;
+        found = true;
+        plan.terminal = terminal;
+        plan.maxChars = maxCharsLimit(terminal.MaxChars);
+        if (messageText.size() > static_cast<std::size_t>(plan.maxChars)) {
+            m_view.messageBox("Warning.. The message is longer than the paging company will accept... The whole "
+                              "message will not be sent.");
+            plan.cutFirstPage = true;
+        }
+        plan.password = fieldText(terminal.Password);
+    }
+    if (!found) {
+        m_view.messageBox("Warning.. The Users' Paging company had been deleted.. Please Check Users' Settings");
+        return;
+    }
+
+    const auto config = store::readRecordAt<store::ConfigRecord>(m_folder.pathOf<store::ConfigRecord>());
+    const std::string dial = dialString(config, plan.terminal);
+    const bool numeric = plan.terminal.ServiceType != 1;
+
+    ModemLink link(call);
+    const ModemLink::Result connected = link.connect(plan.terminal, dial, numeric);
+    if (connected == ModemLink::Result::Ended)
+        return;
+    if (connected == ModemLink::Result::ModemReady) {
+        std::string pageText = messageText;
+        if (plan.cutFirstPage && pageText.size() > static_cast<std::size_t>(plan.maxChars))
+            pageText.resize(static_cast<std::size_t>(plan.maxChars));
+        SendDigitalPage(call, dial, pageText, company);
+        return;
+    }
+
+    TapSession session(call, plan);
+    if (session.run() == TapSession::Result::Ended)
+        return;
+    link.hangUp();
+    if (m_state.sentCount != 0) {
+        call.status("(" + store::numberText(m_state.sentCount) + ")" + " Page(s) Were Sent");
+        m_view.setLamp(Lamp::Green);
+    } else {
+        call.status("Error(s) Encounterd... See Log File!");
+        m_view.setLamp(Lamp::Yellow);
+    }
+    call.closePort();
+    m_view.refreshCommands();
+}
+
+void PagingCall::MCANCEL_Click()
+{
+    m_state.cancelRequest = true;
+    m_view.hideConnectionWindow();
+}
+
+void PagingCall::MFORCE_Click()
+{
+    CallContext call(m_line, m_pacer, m_view, m_queue, m_folder, m_state);
+    forcedHangUp(call);
+}
+
+bool PagingCall::portOpen() const
+{
+    return m_line.isOpen();
+}
+
+} // namespace tolvane::engine

@@ -1,0 +1,337 @@
+#include "engine/tap_session.h"
+
+#include "engine/call_context.h"
+#include "engine/check_codes.h"
+#include "engine/queue_entry.h"
+#include "engine/tap_block.h"
+#include "store/page_log.h"
+#include "store/store_error.h"
+#include "store/text.h"
+
+#include <algorithm>
+
+namespace tolvane::engine {
+namespace {
+
+const std::string kEscEot { kEsc, kEot };
+const std::string kLogOnRepeat = std::string(1, kEsc) + "PG1\r";
+
+void add(std::int16_t& value, int delta)
+{
+    value = static_cast<std::int16_t>(value + delta);
+}
+
+} // namespace
+
+TapSession::Result TapSession::run()
+{
+    const Step loggedOn = logOn();
+    if (loggedOn != Step::Go)
+        return loggedOn == Step::HangUp ? Result::HangUp : Result::Ended;
+    if (goAhead() != Step::Go)
+        return Result::Ended;
+    if (sendPages() != Step::Go)
+        return Result::Ended;
+    return signOff();
+}
+
+void TapSession::writeLogOn(bool withPassword)
+{
+    std::string line = kLogOnRepeat;
+    if (withPassword && !m_plan.password.empty())
+        line = std::string(1, kEsc) + "PG1" + blankControlCharacters(m_plan.password) + "\r";
+    m_call.write(line);
+}
+
+void TapSession::carrierLost()
+{
+    m_call.log("Carrier was droped. Please try again.");
+    m_call.view.messageBox("Carrier was droped");
+    m_call.view.beep();
+    m_call.closePort();
+    m_call.status("Carrier was droped Message was not sent...");
+}
+
+TapSession::Step TapSession::logOn()
+{
+    // The receive buffer still holds what arrived while dialling ("CONNECT ...").
+    m_call.log("Waiting for ID=");
+    int round = 1;
+    for (;;) {
+        m_call.pacer.yield();
+        m_call.write("\r");
+        m_call.pacer.sleepMs(1500);
+        ++round;
+        m_call.pull();
+        m_call.logBuffer();
+        for (std::size_t pos = 0; pos < m_call.scanPositions(); ++pos) {
+            if (m_call.bufferHas(pos, "ID=")) {
+                m_call.log("Got ID=");
+                m_call.status("Loging into Pager Company");
+                m_call.receiveBuffer.clear();
+                if (!m_plan.password.empty())
+                    m_call.log("Sending Auto Code <ESC>PG1 & PASSWORD");
+                else
+                    m_call.log("Sending Auto Code <ESC>PG1");
+                writeLogOn(true);
+                return Step::Go;
+            }
+            if (m_call.bufferHas(pos, "NO CARRIER")) {
+                carrierLost();
+                return Step::Ended;
+            }
+            if (round > 75) {
+                m_call.view.messageBox("Never got ID+ PLEASE TRY AGAIN");
+                m_call.write(kHangUpLine);
+                m_call.status("Dissconnected");
+                m_call.view.setLamp(Lamp::Red);
+                return Step::HangUp;
+            }
+            if (m_call.state.cancelRequest) {
+                m_call.cancelCall();
+                return Step::Ended;
+            }
+        }
+    }
+}
+
+TapSession::Step TapSession::goAhead()
+{
+    m_call.status("Waiting for ok to send data");
+    m_call.log("Waiting for Ok to send message [p");
+    int round = 1;
+    int naks = 0;
+    for (;;) {
+        m_call.pacer.sleepMs(250);
+        m_call.pacer.yield();
+        m_call.pull();
+        m_call.logBuffer();
+        for (std::size_t pos = 0; pos < m_call.scanPositions(); ++pos) {
+            if (m_call.bufferHas(pos, "[p")) {
+                m_call.log("Got [p ");
+                m_call.receiveBuffer.clear();
+                return Step::Go;
+            }
+            if (m_call.bufferHas(pos, std::string(1, kNak))) {
+                if (++naks < 3) {
+                    m_call.log("Retransmitting...");
+                    m_call.receiveBuffer.clear();
+                    writeLogOn(false);
+                    break;
+                }
+                m_call.view.messageBox("<NAK>Checksum or Transmission error");
+                m_call.closePort();
+                return Step::Ended;
+            }
+            if (m_call.bufferHas(pos, kEscEot)) {
+                m_call.view.messageBox("<ESC><EOT>Paging company hanging up - ERROR");
+                m_call.closePort();
+                return Step::Ended;
+            }
+            if (m_call.bufferHas(pos, "NO CARRIER")) {
+                carrierLost();
+                return Step::Ended;
+            }
+            if (m_call.state.cancelRequest) {
+                m_call.cancelCall();
+                return Step::Ended;
+            }
+        }
+        ++round;
+        if (round == 15 || round == 30) {
+            m_call.log("Sending Auto Code <ESC>PG1 AGAIN!");
+            writeLogOn(false);
+        }
+        if (round > 50) {
+            m_call.view.messageBox("Paging Company never returned OK to send message. Please resend.");
+            m_call.write(kHangUpLine);
+            m_call.status("Modem Initialization Error");
+            m_call.view.setLamp(Lamp::Red);
+            m_call.closePort();
+            return Step::Ended;
+        }
+    }
+}
+
+std::string TapSession::pageMessage(const std::string& entry, bool firstPage) const
+{
+    std::string column = messageColumn(entry, m_call.state.messageLimit);
+    if (firstPage && m_plan.cutFirstPage && column.size() > static_cast<std::size_t>(m_plan.maxChars))
+        column.resize(static_cast<std::size_t>(m_plan.maxChars));
+    return blankControlCharacters(m_plan.messagePrefix) + store::rtrim(blankControlCharacters(column))
+        + blankControlCharacters(m_plan.messageSuffix);
+}
+
+void TapSession::settleSentCount(const PageTally& tally)
+{
+    // Each further piece takes back the acknowledgment of the one before, so a page in several pieces
+    // counts once; held within 0..1 so refused pieces can never lower the count.
+    const int added = std::clamp(tally.acks - tally.furtherPieces, 0, 1);
+    m_call.state.sentCount = static_cast<std::int16_t>(tally.sentAtStart + added);
+}
+
+TapSession::Step TapSession::sendPages()
+{
+    m_call.status("Sending Data...");
+    for (int page = 0; page < m_plan.pageCount; ++page) {
+        PageTally tally;
+        tally.sentAtStart = m_call.state.sentCount;
+        bool again = true;
+        while (again) {
+            again = false;
+            const std::string entry = m_call.queue.entry(m_call.state.queueCursor);
+            const std::string pagerId = store::rtrim(blankControlCharacters(pagerIdColumn(entry)));
+            const std::string message = pageMessage(entry, page == 0);
+            m_call.log("Preparing Message...");
+            const std::vector<std::string> pieces = splitMessage(message, pagerId.size());
+            for (std::size_t i = 0; i < pieces.size(); ++i) {
+                if (i > 0) {
+                    ++tally.furtherPieces;
+                    settleSentCount(tally);
+                    add(m_call.state.runPageCounter, -1);
+                }
+                m_call.log("Sending Pin# " + pagerId);
+                m_call.log("Sending Message: " + pieces[i]);
+                m_call.write(buildTransactionBlock(pagerId, pieces[i]));
+                m_call.discardInput();
+                m_call.receiveBuffer.clear();
+                add(m_call.state.runPageCounter, 1);
+                m_call.status("Waiting Acknowledgment..");
+                m_call.log("Waiting for Acknowledgment");
+
+                const Reply reply = awaitReply(tally);
+                settleSentCount(tally);
+                if (reply == Reply::Ended)
+                    return Step::Ended;
+                if (reply == Reply::Resend) {
+                    again = true;
+                    break;
+                }
+                if (tally.errors == 2)
+                    break;
+            }
+        }
+        logPage(tally);
+    }
+    return Step::Go;
+}
+
+TapSession::Reply TapSession::awaitReply(PageTally& tally)
+{
+    int round = 1;
+    for (;;) {
+        m_call.pacer.yield();
+        if (m_call.waitingCount() > 0) {
+            m_call.pull();
+            m_call.logBuffer();
+            for (std::size_t pos = 0; pos < m_call.receiveBuffer.size(); ++pos) {
+                const char c = m_call.receiveBuffer[pos];
+                if (c == kAck) {
+                    m_call.log("Message Sent...");
+                    ++tally.acks;
+                    m_call.receiveBuffer.clear();
+                    return Reply::Answered;
+                }
+                if (c == kNak) {
+                    m_call.log("Checksum or Transmission error");
+                    ++tally.errors;
+                    return Reply::Answered;
+                }
+                if (c == kRs) {
+                    if (++tally.errors < 3) {
+                        m_call.log("Resending Message...");
+                        add(m_call.state.runPageCounter, -1);
+                        return Reply::Resend;
+                    }
+                    m_call.log("Invalid Pager or Transaction violates system rules");
+                    m_call.log("Message Length may be too long for paging company");
+                    return Reply::Answered;
+                }
+                if (m_call.bufferHas(pos, kEscEot)) {
+                    m_call.log("Paging company hanging up");
+                    ++tally.errors;
+                    return Reply::Answered;
+                }
+                if (m_call.bufferHas(pos, "NO CARRIER")) {
+                    carrierLost();
+                    return Reply::Ended;
+                }
+            }
+        }
+        if (m_call.state.cancelRequest) {
+            m_call.cancelCall();
+            return Reply::Ended;
+        }
+        m_call.pacer.sleepMs(100);
+        if (round > 1000) {
+            m_call.view.messageBox("Paging Company never returned Acknowledgment for sent message.");
+            m_call.write(kHangUpLine);
+            m_call.status("Modem Initialization Error");
+            m_call.view.setLamp(Lamp::Red);
+            m_call.closePort();
+            return Reply::Ended;
+        }
+        ++round;
+    }
+}
+
+void TapSession::logPage(const PageTally& tally)
+{
+    m_call.log("Updating Log File");
+    const std::string entry = m_call.queue.entry(m_call.state.queueCursor);
+    const std::string line = std::string(tally.errors == 0 ? "PAGE SENT: " : "ERROR FOR: ") + nameColumn(entry)
+        + logStampColumn(entry) + messageColumn(entry, m_call.state.messageLimit);
+    add(m_call.state.queueCursor, 1);
+    try {
+        store::appendLogLine(m_call.folder, line);
+    } catch (const store::StoreError&) {
+        // As with every failure once the line is up: the call goes on.
+    }
+}
+
+TapSession::Result TapSession::signOff()
+{
+    m_call.write(std::string { kEot, kCr });
+    m_call.receiveBuffer.clear();
+    m_call.log("Sending EOT and Checking for Errors");
+    // How long to wait for the terminal's goodbye is ours to choose: 50 rounds of 250 ms.
+    int round = 1;
+    for (;;) {
+        m_call.pacer.yield();
+        if (m_call.waitingCount() > 0) {
+            m_call.pull();
+            m_call.logBuffer();
+            for (std::size_t pos = 0; pos < m_call.receiveBuffer.size(); ++pos) {
+                // Tested at every position, so a known code is explained once per character.
+                if (m_call.receiveBuffer.size() == 3)
+                    CheckCodes(m_call.receiveBuffer, m_call.view);
+                if (m_call.bufferHas(pos, kEscEot)) {
+                    m_call.log("Paging company hanging up");
+                    m_call.status("Page Was Sent");
+                    return Result::HangUp;
+                }
+                if (m_call.bufferHas(pos, "NO CARRIER")) {
+                    m_call.log("Carrier was droped.");
+                    m_call.view.beep();
+                    m_call.closePort();
+                    m_call.status("Carrier was droped Message was not sent...");
+                    return Result::Ended;
+                }
+            }
+        }
+        if (m_call.state.cancelRequest) {
+            m_call.cancelCall();
+            return Result::Ended;
+        }
+        m_call.pacer.sleepMs(250);
+        if (++round > 50) {
+            m_call.view.messageBox("Modem Hang-up");
+            m_call.write(kHangUpLine);
+            m_call.status("Modem Hangup Error");
+            m_call.closePort();
+            return Result::Ended;
+        }
+    }
+}
+
+} // namespace tolvane::engine

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "store/records.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tolvane::engine {
+
+class CallContext;
+
+// What the session needs to know about this call beyond the queue.
+struct CallPlan {
+    store::TerminalRecord terminal;
+    std::string password; // right-trimmed; empty means none
+    int maxChars = 80; // the company's limit, taken within 1..750
+    bool cutFirstPage = false;
+    std::string messagePrefix; // right-trimmed settings texts
+    std::string messageSuffix;
+    std::int16_t pageCount = 0;
+};
+
+// The TAP dialogue with the paging company's terminal on a connected line: log-on, go-ahead, one
+// exchange per page (several blocks for a long message), a LOG.DAT line per page, sign-off.
+class TapSession {
+public:
+    enum class Result {
+        HangUp, // hang up normally and show the final status
+        Ended, // the call ended early; its message, status and lamp are shown
+    };
+
+    TapSession(CallContext& call, const CallPlan& plan)
+        : m_call(call)
+        , m_plan(plan)
+    {
+    }
+
+    Result run();
+
+private:
+    enum class Step { Go, HangUp, Ended };
+    enum class Reply { Answered, Resend, Ended };
+
+    // Per page: the negative replies, and the acknowledgments and further pieces that decide the sent
+    // count. A page adds at most one to the sent count and never takes any away.
+    struct PageTally {
+        std::int16_t sentAtStart = 0;
+        int errors = 0;
+        int acks = 0;
+        int furtherPieces = 0;
+    };
+
+    Step logOn();
+    Step goAhead();
+    Step sendPages();
+    Result signOff();
+    Reply awaitReply(PageTally& tally);
+    void settleSentCount(const PageTally& tally);
+    void writeLogOn(bool withPassword);
+    void carrierLost();
+    std::string pageMessage(const std::string& entry, bool firstPage) const;
+    void logPage(const PageTally& tally);
+
+    CallContext& m_call;
+    const CallPlan& m_plan;
+};
+
+} // namespace tolvane::engine
