@@ -1,0 +1,24 @@
+#pragma once
+
+#include "simulator/simulator_options.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tolvane::simulator {
+
+// What tolvane-linesim was asked to do on its command line.
+struct LinesimConfig {
+    SimulatorOptions simulator;
+    std::string pagesFile; // one JSON line appended per page; empty: none
+    std::string transcriptFile; // empty: none
+    std::optional<int> maxSeconds;
+    bool help = false;
+};
+
+// Parses the arguments after the program name; on a bad argument returns nothing and says why in `error`.
+std::optional<LinesimConfig> parseLinesimArguments(const std::vector<std::string>& arguments, std::string& error);
+std::string linesimUsage();
+
+} // namespace tolvane::simulator
