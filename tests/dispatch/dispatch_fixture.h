@@ -1,0 +1,77 @@
+#pragma once
+
+#include "dispatch/clock.h"
+#include "dispatch/page_sender.h"
+#include "dispatch/paging_desk.h"
+#include "engine/page_queue.h"
+#include "store/records.h"
+#include "testkit/data_folder_fixture.h"
+#include "testkit/recording_view.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvane::dispatch::test {
+
+// A clock that shows whatever the test sets.
+class FakeClock final : public Clock {
+public:
+    std::string time = "09:05 AM";
+    std::string date = "12/06/2026";
+
+    std::string timeText() const override { return time; }
+    std::string dateText() const override { return date; }
+    std::optional<int> minuteOfDay(std::string_view text) const override { return parseTime(text); }
+    std::optional<CalendarDate> dateOf(std::string_view text) const override { return parseShortDate(text); }
+};
+
+// Stands in for the paging call: records each call and what the call queue held at that moment.
+class CountingSender final : public PageSender {
+public:
+    struct Call {
+        std::int16_t count;
+        std::int16_t first;
+        std::vector<std::string> queue;
+        bool operator==(const Call&) const = default;
+    };
+
+    explicit CountingSender(engine::PageQueue& queue)
+        : m_queue(queue)
+    {
+    }
+
+    void PageThePeople(std::int16_t count, std::int16_t first) override;
+
+    std::vector<Call> calls;
+    // Runs inside each call, after it was recorded: the place to act "while the call is running".
+    std::function<void(int callIndex)> during;
+
+private:
+    engine::PageQueue& m_queue;
+};
+
+std::string pad(std::string_view text, std::size_t width);
+
+// A desk on a throwaway data folder, with GROUP.DAT written beside the fixture's files.
+struct DeskFixture {
+    DeskFixture();
+
+    void writeGroups(const std::vector<std::string>& names);
+    // A user with the given group flags ("1100000000": member of the first two groups).
+    static store::UserRecord member(std::string name, std::string pagerId, std::string company, std::string flags);
+
+    // Adds the user or the group with this name (unpadded) as a double-click would.
+    void addUser(std::string_view name);
+    void addGroup(std::string_view name);
+
+    testkit::DataFolderFixture data;
+    testkit::RecordingView view;
+    FakeClock clock;
+    PagingDesk desk;
+    CountingSender sender;
+};
+
+} // namespace tolvane::dispatch::test
