@@ -31,6 +31,8 @@ public:
     // How long a write may make no progress before the line counts as stuck.
     static constexpr int kDefaultWriteStallMs = 10000;
 
+    // Keeps its own copy of the map: set the overrides first, or pass a DeviceLookup over a map that the
+    // caller keeps and changes.
     explicit PosixSerialLine(PortMap ports, std::filesystem::path lockFolder = kSystemLockFolder);
     explicit PosixSerialLine(DeviceLookup devices, std::filesystem::path lockFolder = kSystemLockFolder);
     ~PosixSerialLine() override;
