@@ -1,0 +1,275 @@
+#include "scratch_folder.h"
+#include "store/compaction.h"
+#include "store/record_file.h"
+#include "store/sort_users.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+// Several running copies of the program share one folder: each test forks processes that stand for other
+// workstations. Children open their own files after the fork, as separate programs would.
+using namespace tolvane::store;
+
+namespace {
+
+// A one-way signal between processes.
+class Pipe {
+public:
+    Pipe() { EXPECT_EQ(::pipe(m_fds), 0); }
+    ~Pipe()
+    {
+        ::close(m_fds[0]);
+        ::close(m_fds[1]);
+    }
+    void post() const { EXPECT_EQ(::write(m_fds[1], "x", 1), 1); }
+    void post(int times) const
+    {
+        for (int i = 0; i < times; ++i)
+            post();
+    }
+    bool wait() const
+    {
+        char c = 0;
+        return ::read(m_fds[0], &c, 1) == 1;
+    }
+
+private:
+    int m_fds[2] = { -1, -1 };
+};
+
+pid_t spawn(const std::function<int()>& body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        int status = 99;
+        try {
+            status = body();
+        } catch (...) {
+            status = 98;
+        }
+        ::_exit(status);
+    }
+    return pid;
+}
+
+// The child's exit status, or 128 + signal when it was killed.
+int reap(pid_t pid)
+{
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string user(std::string_view name, std::string_view pager = "1")
+{
+    UserRecord u;
+    u.UserName = std::string(name);
+    u.PagerId = std::string(pager);
+    u.PagingCompany = "Ravenpage";
+    u.GroupFlags = "0000000000";
+    return u.encode();
+}
+
+// True once some process waits for a lock (the kernel lists waiters with "->").
+bool someoneWaitsForALock()
+{
+    for (int i = 0; i < 500; ++i) {
+        const std::string locks = [] {
+            std::ifstream in("/proc/locks");
+            return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        }();
+        if (locks.find("-> OFDLCK") != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// A forked child shares the parent's open file descriptions, and with them their locks; a separate program
+// would not, so the child lets go of them first.
+void closeFilesInheritedFrom(const std::filesystem::path& folder)
+{
+    std::vector<int> inherited;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        const auto target = std::filesystem::read_symlink(entry.path(), ec);
+        if (!ec && target.string().starts_with(folder.string()))
+            inherited.push_back(std::stoi(entry.path().filename().string()));
+    }
+    for (const int fd : inherited)
+        ::close(fd);
+}
+
+const char* g_dieAt = nullptr;
+void dieAtChosenPoint(const char* point)
+{
+    if (g_dieAt && std::string_view(point) == g_dieAt)
+        ::kill(::getpid(), SIGKILL);
+}
+
+} // namespace
+
+TEST(SharedFolder, ProcessesAppendingAtTheSameMomentKeepEveryRecord)
+{
+    ScratchFolder dir;
+    constexpr int kProcesses = 4;
+    constexpr int kEach = 300;
+    Pipe start;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        children.push_back(spawn([&, p] {
+            if (!start.wait())
+                return 2;
+            // Half the appends reopen the file each time, as the editors do; the rest share one open.
+            RecordFile kept(dir / "USERS.DAT", 160);
+            for (int i = 0; i < kEach; ++i) {
+                const std::string record = user(std::string(1, 'P').append(std::to_string(p)), std::to_string(i));
+                if (i % 2 == 0) {
+                    RecordFile once(dir / "USERS.DAT", 160);
+                    once.appendRaw(record);
+                } else {
+                    kept.appendRaw(record);
+                }
+            }
+            return 0;
+        }));
+    }
+    start.post(kProcesses);
+    for (const pid_t pid : children)
+        EXPECT_EQ(reap(pid), 0);
+
+    const auto users = readAllRecords<UserRecord>(dir / "USERS.DAT");
+    ASSERT_EQ(users.size(), static_cast<std::size_t>(kProcesses * kEach));
+    std::set<std::string> seen;
+    for (const UserRecord& u : users)
+        seen.insert(u.UserName.substr(0, 3) + u.PagerId.substr(0, 4));
+    EXPECT_EQ(seen.size(), users.size()) << "a record was overwritten";
+}
+
+TEST(SharedFolder, ADeleteWhileAnotherWorkstationHoldsTheFileIsRefusedAndChangesNothing)
+{
+    ScratchFolder dir;
+    const DataFolder folder(dir.path());
+    const std::string before = user("Ann") + user("Bob") + user("Cy");
+    dir.write("USERS.DAT", before);
+    dir.write("GROUP.DAT", std::string(50, 'a') + std::string(50, 'b'));
+    dir.write("TERMINAL.DAT", std::string(64, 'a') + std::string(64, 'b'));
+
+    Pipe opened;
+    Pipe release;
+    const pid_t holder = spawn([&] {
+        RecordFile users(dir / "USERS.DAT", 160);
+        RecordFile terminals(dir / "TERMINAL.DAT", 64);
+        opened.post();
+        release.wait();
+        return 0;
+    });
+    ASSERT_TRUE(opened.wait());
+
+    DeleteResult result = deleteUser(folder, 2);
+    EXPECT_EQ(result.status, DeleteStatus::InUse);
+    EXPECT_EQ(result.message, "Can not delete user when file is opened by another user");
+    result = deleteTerminal(folder, 1);
+    EXPECT_EQ(result.status, DeleteStatus::InUse);
+    EXPECT_EQ(result.message, "Can not delete record while other users have the file open");
+    // Only USERS.DAT is held elsewhere: the group delete must not touch GROUP.DAT either.
+    result = deleteGroup(folder, 1);
+    EXPECT_EQ(result.status, DeleteStatus::InUse);
+    EXPECT_EQ(result.message, "Can not delete group while other users have the file open");
+    EXPECT_EQ(dir.read("USERS.DAT"), before);
+    EXPECT_EQ(dir.read("GROUP.DAT"), std::string(50, 'a') + std::string(50, 'b'));
+    EXPECT_EQ(dir.read("TERMINAL.DAT"), std::string(64, 'a') + std::string(64, 'b'));
+    EXPECT_EQ(dir.fileCount(), 3) << "a refused delete leaves no scratch file";
+
+    // Sorting is allowed meanwhile; it rewrites in place so the other workstation reads the new order.
+    SortUsers(folder);
+    EXPECT_EQ(dir.read("USERS.DAT"), before); // already in order: nothing written
+
+    release.post();
+    EXPECT_EQ(reap(holder), 0);
+    EXPECT_TRUE(deleteUser(folder, 2).deleted());
+    EXPECT_EQ(dir.read("USERS.DAT"), user("Ann") + user("Cy"));
+}
+
+TEST(SharedFolder, ASortWhileAnotherWorkstationHoldsTheFileRewritesItInPlace)
+{
+    ScratchFolder dir;
+    dir.write("USERS.DAT", user("carol") + user("Alice") + user("bob"));
+    Pipe opened;
+    Pipe sorted;
+    const pid_t holder = spawn([&] {
+        RecordFile users(dir / "USERS.DAT", 160);
+        opened.post();
+        sorted.wait();
+        // The open it kept is the file everybody reads: it sees the new order.
+        return users.readRaw(1) == user("Alice") && users.readRaw(3) == user("carol") ? 0 : 1;
+    });
+    ASSERT_TRUE(opened.wait());
+    SortUsers(DataFolder(dir.path()));
+    sorted.post();
+    EXPECT_EQ(reap(holder), 0);
+    EXPECT_EQ(dir.read("USERS.DAT"), user("Alice") + user("bob") + user("carol"));
+}
+
+TEST(SharedFolder, AProcessThatDiesDuringACompactionLeavesAWholeFile)
+{
+    const struct {
+        const char* point;
+        bool deleted;
+    } cases[] = { { "scratch-written", false }, { "renamed", true } };
+    for (const auto& c : cases) {
+        ScratchFolder dir;
+        const std::string before = user("Ann") + user("Bob") + user("Cy");
+        dir.write("USERS.DAT", before);
+        const pid_t pid = spawn([&] {
+            g_dieAt = c.point;
+            setReplaceTestHook(dieAtChosenPoint);
+            deleteUser(DataFolder(dir.path()), 2);
+            return 0;
+        });
+        EXPECT_EQ(reap(pid), 128 + SIGKILL) << c.point;
+        EXPECT_EQ(dir.read("USERS.DAT"), c.deleted ? user("Ann") + user("Cy") : before) << c.point;
+
+        // The survivors carry on: the next delete works and does not pick up the dead one's scratch file.
+        EXPECT_TRUE(deleteUser(DataFolder(dir.path()), 1).deleted()) << c.point;
+        EXPECT_EQ(readAllRecords<UserRecord>(dir / "USERS.DAT").size(), c.deleted ? 1u : 2u);
+    }
+}
+
+TEST(SharedFolder, AnOpenThatWaitedOutAReplacementUsesTheNewFile)
+{
+    ScratchFolder dir;
+    dir.write("USERS.DAT", user("Ann") + user("Bob"));
+    Pipe appended;
+    pid_t latecomer = -1;
+    {
+        RecordFile file(dir / "USERS.DAT", 160);
+        const RecordFile::WriterLock writer(file);
+        RecordFile::SoleHold hold(file);
+        ASSERT_TRUE(hold.held());
+        RecordFile::Replacement replacement(file, hold, user("Bob"));
+
+        // Another workstation opens the file now: it must wait, then find the new file.
+        latecomer = spawn([&] {
+            closeFilesInheritedFrom(dir.path());
+            RecordFile users(dir / "USERS.DAT", 160);
+            users.appendRaw(user("Dee"));
+            appended.post();
+            return 0;
+        });
+        ASSERT_TRUE(someoneWaitsForALock());
+        replacement.commit();
+    }
+    ASSERT_TRUE(appended.wait());
+    EXPECT_EQ(reap(latecomer), 0);
+    EXPECT_EQ(dir.read("USERS.DAT"), user("Bob") + user("Dee"));
+}

@@ -1,0 +1,54 @@
+#include "scratch_folder.h"
+#include "store/page_log.h"
+
+#include <gtest/gtest.h>
+
+using namespace tolvane::store;
+
+TEST(PageLog, AppendWritesOneQuotedLineAndReadBackReturnsTheTexts)
+{
+    ScratchFolder dir;
+    const DataFolder folder(dir.path());
+    EXPECT_TRUE(readLog(folder).empty()); // missing
+    appendLogLine(folder, "PAGE SENT: Ann");
+    appendLogLine(folder, "ERROR FOR: Bob \"the boss\"");
+    appendLogLine(folder, "PAGE SENT: 5550142\r\n#"); // numeric pages carry a CR LF
+    appendLogLine(folder, "");
+    EXPECT_EQ(dir.read("LOG.DAT"),
+        "\"PAGE SENT: Ann\"\r\n\"ERROR FOR: Bob \"the boss\"\"\r\n\"PAGE SENT: 5550142\r\n#\"\r\n\"\"\r\n");
+    const std::vector<std::string> expected { "PAGE SENT: Ann", "ERROR FOR: Bob \"the boss\"",
+        "PAGE SENT: 5550142\r\n#", "" };
+    EXPECT_EQ(readLog(folder), expected);
+}
+
+TEST(PageLog, DamagedLinesAreReadWithoutLosingTheOthers)
+{
+    ScratchFolder dir;
+    const DataFolder folder(dir.path());
+    const struct {
+        std::string content;
+        std::vector<std::string> records;
+    } cases[] = {
+        { "", {} }, { "\"a\"\r\n\"b", { "a", "b" } }, // last line cut short
+        { "\"a\"\r\n\"b\"", { "a", "b" } }, // closing quote without CR LF
+        { "junk\"a\"\r\n", { "a" } }, // text before the opening quote
+        { "\"a\"\n\"b\"\r\n", { "a\"\n\"b" } }, // LF alone does not end a record
+        { "\r\n\r\n\"a\"\r\n", { "a" } }, // blank lines
+    };
+    for (const auto& c : cases) {
+        dir.write("LOG.DAT", c.content);
+        EXPECT_EQ(readLog(folder), c.records) << c.content;
+    }
+}
+
+TEST(PageLog, ClearingDeletesTheFileAndReportsWhetherThereWasOne)
+{
+    ScratchFolder dir;
+    const DataFolder folder(dir.path());
+    EXPECT_FALSE(clearLog(folder));
+    appendLogLine(folder, "PAGE SENT: Ann");
+    EXPECT_TRUE(clearLog(folder));
+    EXPECT_FALSE(dir.exists("LOG.DAT"));
+    appendLogLine(folder, "PAGE SENT: Bob");
+    EXPECT_EQ(readLog(folder), std::vector<std::string> { "PAGE SENT: Bob" });
+}

@@ -1,0 +1,225 @@
+#include "scratch_folder.h"
+#include "store/defaults.h"
+#include "store/network_file.h"
+#include "store/record_file.h"
+#include "store/settings.h"
+#include "store/startup_data.h"
+#include "store/store_error.h"
+
+#include <gtest/gtest.h>
+
+using namespace tolvane::store;
+using namespace std::string_literals;
+
+namespace {
+
+int errorNumberOf(const std::filesystem::path& path)
+{
+    try {
+        readNetworkFile(path);
+    } catch (const StoreError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+const std::string kConfigComm2 = "COMM2"s + "555       " + "\x01\x00\x0A\x00\x01\x00"s;
+
+} // namespace
+
+TEST(NetworkFile, ReadsTheValueBetweenTheQuotesOfTheFirstLine)
+{
+    ScratchFolder dir;
+    const struct {
+        std::string content;
+        std::string value;
+    } cases[] = {
+        { "\"\"\r\n", "" },
+        { "\"/srv/share/\"\r\n", "/srv/share/" },
+        { "\"/srv/share/\"", "/srv/share/" }, // no line end
+        { "\"/srv/a/\"\r\n\"/srv/b/\"\r\n", "/srv/a/" }, // extra lines are ignored
+        { "  /srv/plain/  \r\n", "/srv/plain/" }, // no quotes: the line's text
+        { "\"/srv/it's \"new\"/\"\r\n", "/srv/it's \"new\"/" }, // quotes inside survive
+        { "\"/srv/open\r\n", "/srv/open" }, // no closing quote
+        { "\r\n", "" },
+    };
+    for (const auto& c : cases) {
+        dir.write("NETWORK.DAT", c.content);
+        EXPECT_EQ(readNetworkFile(dir / "NETWORK.DAT"), c.value) << c.content;
+    }
+}
+
+TEST(NetworkFile, MissingIsFileNotFoundAndEmptyIsInputPastEnd)
+{
+    ScratchFolder dir;
+    EXPECT_EQ(errorNumberOf(dir / "NETWORK.DAT"), 53);
+    dir.write("NETWORK.DAT", "");
+    EXPECT_EQ(errorNumberOf(dir / "NETWORK.DAT"), 62);
+}
+
+TEST(NetworkFile, WritingReplacesTheFileWithOneQuotedLine)
+{
+    ScratchFolder dir;
+    dir.write("NETWORK.DAT", "\"/old/\"\r\nrubbish\r\n");
+    writeNetworkFile(dir / "NETWORK.DAT", "/srv/share/");
+    EXPECT_EQ(dir.read("NETWORK.DAT"), "\"/srv/share/\"\r\n");
+    writeNetworkFile(dir / "NETWORK.DAT", "");
+    EXPECT_EQ(dir.read("NETWORK.DAT"), "\"\"\r\n");
+    EXPECT_EQ(dir.fileCount(), 1);
+    EXPECT_THROW(writeNetworkFile(dir / "no-folder/NETWORK.DAT", ""), StoreError);
+}
+
+TEST(StartupData, AnEmptyValueKeepsEverythingInTheProgramFolder)
+{
+    ScratchFolder dir;
+    dir.write("NETWORK.DAT", "\"\"\r\n");
+    dir.write("CONFIG.DAT", kConfigComm2);
+    const StartupData data = decideDataFolder(dir.path());
+    EXPECT_EQ(data.outcome, StartupDataOutcome::Ready);
+    EXPECT_EQ(data.caption, "Tolvane");
+    EXPECT_EQ(data.portNumber, 2);
+    EXPECT_EQ(data.folder.sharedFolder(), "");
+    EXPECT_EQ(data.folder.pathOf<UserRecord>(), dir / "USERS.DAT");
+}
+
+TEST(StartupData, ASharedFolderMovesOnlyTheDirectoryFiles)
+{
+    ScratchFolder dir;
+    ScratchFolder shared;
+    writeNetworkFile(dir / "NETWORK.DAT", shared.path().string()); // no trailing slash: one is added
+    dir.write("CONFIG.DAT", kConfigComm2);
+    const StartupData data = decideDataFolder(dir.path());
+    EXPECT_EQ(data.outcome, StartupDataOutcome::Ready);
+    EXPECT_EQ(data.caption, "Tolvane Network-Shared");
+    EXPECT_EQ(data.folder.sharedFolder(), shared.path().string() + "/");
+    EXPECT_EQ(data.folder.pathOf<UserRecord>(), shared / "USERS.DAT");
+    EXPECT_EQ(data.folder.pathOf<GroupRecord>(), shared / "GROUP.DAT");
+    EXPECT_EQ(data.folder.pathOf<TerminalRecord>(), shared / "TERMINAL.DAT");
+    EXPECT_EQ(data.folder.pathOf<ConfigRecord>(), dir / "CONFIG.DAT");
+    EXPECT_EQ(data.folder.pathOf<CannedRecord>(), dir / "QUICK.DAT");
+}
+
+TEST(StartupData, EachMissingPieceGivesItsOwnOutcome)
+{
+    {
+        ScratchFolder dir; // no NETWORK.DAT
+        dir.write("CONFIG.DAT", kConfigComm2);
+        const StartupData data = decideDataFolder(dir.path());
+        EXPECT_EQ(data.outcome, StartupDataOutcome::GeneralError);
+        EXPECT_EQ(data.errorNumber, 53);
+        EXPECT_EQ(data.errorDescription, "File not found");
+    }
+    {
+        ScratchFolder dir;
+        dir.write("NETWORK.DAT", "");
+        EXPECT_EQ(decideDataFolder(dir.path()).errorNumber, 62);
+    }
+    {
+        ScratchFolder dir; // no CONFIG.DAT: port 0, and no empty file is left behind
+        dir.write("NETWORK.DAT", "\"\"\r\n");
+        EXPECT_EQ(decideDataFolder(dir.path()).outcome, StartupDataOutcome::MissingInstallationFile);
+        EXPECT_FALSE(dir.exists("CONFIG.DAT"));
+        dir.write("CONFIG.DAT", "     " + std::string(16, ' ')); // an empty CommPort
+        EXPECT_EQ(decideDataFolder(dir.path()).outcome, StartupDataOutcome::MissingInstallationFile);
+    }
+    {
+        ScratchFolder dir;
+        writeNetworkFile(dir / "NETWORK.DAT", (dir / "unplugged/share/").string());
+        dir.write("CONFIG.DAT", kConfigComm2);
+        dir.write("SETTINGS.DAT", "\xFF\xFF"s + std::string(48, '\0'));
+        const StartupData data = decideDataFolder(dir.path());
+        EXPECT_EQ(data.outcome, StartupDataOutcome::NetworkDeviceUnavailable);
+        EXPECT_EQ(data.errorNumber, 68);
+        // What was loaded before the failure stays loaded: the window opens with it.
+        EXPECT_EQ(data.caption, "Tolvane Network-Shared");
+        EXPECT_EQ(data.portNumber, 2);
+        EXPECT_TRUE(data.settings.ClearSendList);
+    }
+}
+
+TEST(Settings, CheckSettingsCopiesRecordOneAndAMissingFileMeansAllOff)
+{
+    ScratchFolder dir;
+    const RunningSettings none = CheckSettings(DataFolder(dir.path()));
+    EXPECT_FALSE(
+        none.ClearSendList || none.ClearMessage || none.ClearQueue || none.ShowConnectionWindow || none.LargeIcons);
+
+    dir.write("SETTINGS.DAT",
+        "\x00\x00\xFF\xFF\x00\x00\xFF\xFF"s + "Re: " + std::string(16, ' ') + "-Desk" + std::string(15, ' ')
+            + "\xFF\xFF"s);
+    const RunningSettings s = CheckSettings(DataFolder(dir.path()));
+    EXPECT_FALSE(s.ClearSendList);
+    EXPECT_TRUE(s.ClearMessage);
+    EXPECT_FALSE(s.ClearQueue);
+    EXPECT_TRUE(s.ShowConnectionWindow);
+    EXPECT_EQ(s.MessagePrefix, "Re: " + std::string(16, ' '));
+    EXPECT_EQ(s.MessageSuffix, "-Desk" + std::string(15, ' '));
+    EXPECT_TRUE(s.LargeIcons);
+}
+
+TEST(Defaults, MakeDatFilesWritesRecordOneOfEachKind)
+{
+    ScratchFolder dir;
+    ScratchFolder shared;
+    DataFolder folder(dir.path());
+    folder.setSharedFolder(shared.path().string());
+    shared.write("USERS.DAT", std::string(320, 'u'));
+
+    Make_DAT_Files(folder, 1);
+    Make_DAT_Files(folder, 2);
+    Make_DAT_Files(folder, 3);
+    EXPECT_EQ(shared.read("USERS.DAT"),
+        "Dana Whitlow" + std::string(13, ' ') + "5550142" + std::string(93, ' ') + "Ravenpage" + std::string(16, ' ')
+            + "0000000000" + std::string(160, 'u'));
+    EXPECT_EQ(shared.read("TERMINAL.DAT"),
+        "Ravenpage" + std::string(16, ' ') + "555-0142" + std::string(7, ' ')
+            + "\x50\x00\x01\x00\x80\x25\x01\x00\x01\x00\x01\x00"s + std::string(12, ' '));
+    EXPECT_EQ(dir.read("CONFIG.DAT"), "COMM1*70,      \x01\x00\x0A\x00\x01\x00"s);
+
+    Make_DAT_Files(folder, 4);
+    Make_DAT_Files(folder, 0);
+    EXPECT_EQ(dir.fileCount(), 1);
+    EXPECT_EQ(shared.fileCount(), 2);
+}
+
+TEST(Defaults, AFreshFolderGetsAWorkingInstallation)
+{
+    ScratchFolder dir;
+    DataFolder folder(dir.path());
+    ASSERT_TRUE(installIfNew(folder));
+
+    EXPECT_EQ(dir.read("NETWORK.DAT"), "\"\"\r\n");
+    const StartupData data = decideDataFolder(dir.path());
+    EXPECT_EQ(data.outcome, StartupDataOutcome::Ready);
+    EXPECT_EQ(data.portNumber, 1);
+
+    const auto users = readAllRecords<UserRecord>(dir / "USERS.DAT");
+    const auto terminals = readAllRecords<TerminalRecord>(dir / "TERMINAL.DAT");
+    ASSERT_EQ(users.size(), 1u);
+    ASSERT_EQ(terminals.size(), 1u);
+    EXPECT_EQ(users[0].PagingCompany, terminals[0].CompanyName); // the sample user can be paged
+
+    const auto modems = readAllRecords<ModemRecord>(dir / "MODEM.DAT");
+    ASSERT_GE(modems.size(), 4u);
+    EXPECT_EQ(modems[0].ModemName.substr(0, 12), "User Defined");
+    for (const ModemRecord& m : modems)
+        EXPECT_EQ(m.ModemCommands.substr(0, 2), "AT") << m.ModemName;
+    EXPECT_EQ(dir.read("ADVANCE.DAT"), std::string(600, ' '));
+    EXPECT_EQ(dir.read("SETTINGS.DAT").size(), 50u);
+    EXPECT_GE(readAllRecords<CannedRecord>(dir / "QUICK.DAT").size(), 3u);
+    EXPECT_FALSE(dir.exists("GROUP.DAT"));
+}
+
+TEST(Defaults, AFolderWithAnyOfTheFourFilesIsNotNewAndKeepsItsFiles)
+{
+    for (const char* present : { "NETWORK.DAT", "CONFIG.DAT", "USERS.DAT", "TERMINAL.DAT" }) {
+        ScratchFolder dir;
+        dir.write(present, "");
+        EXPECT_FALSE(installIfNew(DataFolder(dir.path()))) << present;
+        EXPECT_EQ(dir.fileCount(), 1) << present;
+    }
+    ScratchFolder dir;
+    dir.write("QUICK.DAT", std::string(80, 'k')); // kept, not overwritten by the installation
+    EXPECT_TRUE(installIfNew(DataFolder(dir.path())));
+    EXPECT_EQ(dir.read("QUICK.DAT"), std::string(80, 'k'));
+}
