@@ -1,0 +1,69 @@
+#pragma once
+
+#include "engine/paging_call.h"
+#include "testkit/data_folder_fixture.h"
+#include "testkit/happy_terminal.h"
+#include "testkit/recording_view.h"
+#include "testkit/scripted_line.h"
+#include "testkit/vector_queue.h"
+#include "testkit/virtual_pacer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace tolvane::testing {
+
+using testkit::DataFolderFixture;
+using testkit::ScriptedLine;
+
+// One paging call on virtual time against a scripted line, with a real throwaway data folder.
+class CallFixture : public ::testing::Test {
+protected:
+    testkit::VirtualClock clock;
+    testkit::VirtualPacer pacer { clock };
+    ScriptedLine line { clock };
+    testkit::RecordingView view;
+    testkit::VectorQueue queue;
+    DataFolderFixture data;
+    engine::RunState state;
+    engine::PagingCall call { line, pacer, view, queue, data.folder(), state };
+
+    store::UserRecord dana() const { return data.users.front(); }
+
+    void queuePage(const std::string& message, const store::UserRecord& user)
+    {
+        queue.add(DataFolderFixture::entryFor(user, message, state.messageLimit));
+    }
+    void queuePage(const std::string& message) { queuePage(message, dana()); }
+
+    void run(std::int16_t count = 1, std::int16_t first = 0) { call.PageThePeople(count, first); }
+
+    int hangUpLines() const { return line.countWritesEqualTo("+++ATH\r"); }
+    int blocksWritten() const { return line.countWritesContaining("\x02"); }
+    bool lampWas(engine::Lamp lamp) const
+    {
+        return std::find(view.lamps.begin(), view.lamps.end(), lamp) != view.lamps.end();
+    }
+    bool logged(const std::string& text) const { return view.countLogLines(text) > 0; }
+    // Virtual time of the first write equal to `bytes`, or -1.
+    long long timeOfWrite(const std::string& bytes, int nth = 0) const
+    {
+        for (const auto& w : line.writes())
+            if (w.bytes == bytes && nth-- == 0)
+                return w.atMs;
+        return -1;
+    }
+
+    // The LOG.DAT record for Dana's page with this message, as the call writes it.
+    static std::string logRecord(const std::string& start, const std::string& message, std::size_t limit = 80)
+    {
+        std::string column = message;
+        column.resize(limit, ' ');
+        return start + "Dana Whitlow             " + "09:05 AM     12/06/202" + column;
+    }
+};
+
+} // namespace tolvane::testing

@@ -1,0 +1,237 @@
+#include "call_fixture.h"
+
+using namespace tolvane;
+using namespace tolvane::testing;
+using engine::Lamp;
+using testkit::addHappyTerminal;
+namespace wire = testkit::wire;
+
+namespace {
+
+const std::vector<std::string> kHappyWrites {
+    "ATZ\r",
+    "ATDT5550142\r",
+    "\r",
+    "\x1bPG1\r",
+    "\x02"
+    "5550142\rabc\r\x03"
+    "2:;\r",
+    "\x04\r",
+    "+++",
+    "+++ATH\r",
+};
+
+} // namespace
+
+using DeliveringPages = CallFixture;
+
+TEST_F(DeliveringPages, OnePageGoesOutExactlyAsOnTheWire)
+{
+    addHappyTerminal(line);
+    queuePage("abc");
+    run();
+
+    EXPECT_EQ(line.writtenTexts(), kHappyWrites);
+    ASSERT_EQ(line.opens().size(), 1u);
+    EXPECT_EQ(line.opens()[0].port, 1);
+    EXPECT_EQ(line.opens()[0].settings, "9600,N,7,1");
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_TRUE(view.boxes.empty());
+
+    EXPECT_EQ(view.statuses,
+        (std::vector<std::string> { "Preparing Page...", "Initializing Modem...", "Modem Says OK...",
+            "Dialing...Ravenpage                ", "Connected...", "Loging into Pager Company",
+            "Waiting for ok to send data", "Sending Data...", "Waiting Acknowledgment..", "Page Was Sent",
+            "( 1) Page(s) Were Sent" }));
+    EXPECT_EQ(view.lamps, (std::vector<Lamp> { Lamp::Yellow, Lamp::Green }));
+    EXPECT_EQ(view.logLines,
+        (std::vector<std::string> { "Preparing Page...", "Page Ready...", "Opening Comm Port:  1", "9600,N,7,1",
+            "Initializing Modem...", "ATZ", "", "\r\nOK\r\n", "Got OK", "Dialing Number...", "ATDT5550142",
+            "Waiting for CONNECT", "Got Connect",
+            "Waiting for ID=", "\r\nCONNECT 9600\r\nID=", "Got ID=", "Sending Auto Code <ESC>PG1",
+            "Waiting for Ok to send message [p", "\x06\r\x1b[p\r", "Got [p ", "Preparing Message...",
+            "Sending Pin# 5550142", "Sending Message: abc", "Waiting for Acknowledgment", "\x06\r", "Message Sent...",
+            "Updating Log File", "Sending EOT and Checking for Errors", "\x1b\x04\r", "Paging company hanging up" }));
+
+    EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("PAGE SENT: ", "abc") });
+    EXPECT_EQ(state.sentCount, 1);
+    EXPECT_EQ(state.queueCursor, 1);
+    EXPECT_EQ(state.runPageCounter, 1);
+    EXPECT_EQ(view.callsEnded, 1);
+    EXPECT_FALSE(call.callInProgress());
+}
+
+TEST_F(DeliveringPages, KeepsThePrescribedPausesBeforeTheFirstBlock)
+{
+    addHappyTerminal(line);
+    queuePage("abc");
+    run();
+    // 500 start-up, 250 after opening, 4000 before the modem, one 250 round for OK, the CONNECT after
+    // 1000 ms (four rounds), one 1500 log-on round, one 250 go-ahead round.
+    EXPECT_EQ(pacer.yieldingPauses(), std::vector<int> { 500 });
+    EXPECT_EQ(timeOfWrite("ATZ\r"), 4750);
+    EXPECT_EQ(timeOfWrite("ATDT5550142\r"), 5000);
+    EXPECT_EQ(timeOfWrite("\x1bPG1\r"), 7500);
+    EXPECT_EQ(line.writes()[4].atMs, 7750);
+    // Hanging up: +++, a second, the hang-up line, a second.
+    EXPECT_EQ(timeOfWrite("+++ATH\r") - timeOfWrite("+++"), 1000);
+}
+
+TEST_F(DeliveringPages, ARunOfThreeMakesOneCallAndThreeLogLinesInQueueOrder)
+{
+    addHappyTerminal(line);
+    data.users.push_back(DataFolderFixture::user("Ezra Quill", "5550177", "Ravenpage"));
+    data.users.push_back(DataFolderFixture::user("Mina Sol", "5550188", "Ravenpage"));
+    for (const auto& u : data.users)
+        queuePage("hello " + u.UserName, u);
+    run(3, 0);
+
+    EXPECT_EQ(line.opens().size(), 1u);
+    EXPECT_EQ(line.countWritesContaining("\x1bPG1"), 1);
+    EXPECT_EQ(blocksWritten(), 3);
+    const auto log = data.log();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].substr(0, 36), "PAGE SENT: Dana Whitlow             ");
+    EXPECT_EQ(log[1].substr(0, 36), "PAGE SENT: Ezra Quill               ");
+    EXPECT_EQ(log[2].substr(0, 36), "PAGE SENT: Mina Sol                 ");
+    EXPECT_EQ(view.lastStatus(), "( 3) Page(s) Were Sent");
+    EXPECT_EQ(state.queueCursor, 3);
+}
+
+TEST_F(DeliveringPages, TheSentCountIsRunWideAcrossCalls)
+{
+    addHappyTerminal(line);
+    data.terminals.push_back(DataFolderFixture::alphaCompany("Owlcall", "5550300"));
+    data.write();
+    queuePage("one");
+    queuePage("two", DataFolderFixture::user("Ezra Quill", "5550177", "Owlcall"));
+    run(1, 0);
+    run(1, 1);
+    EXPECT_EQ(line.countWritesEqualTo("ATDT5550300\r"), 1);
+    EXPECT_EQ(view.lastStatus(), "( 2) Page(s) Were Sent");
+    EXPECT_EQ(view.callsEnded, 2);
+}
+
+TEST_F(DeliveringPages, PasswordGoesRightTrimmedBetweenPg1AndCr)
+{
+    addHappyTerminal(line);
+    data.terminals[0].Password = "SECRET      ";
+    data.write();
+    queuePage("abc");
+    run();
+    EXPECT_EQ(line.countWritesEqualTo("\x1bPG1SECRET\r"), 1);
+    EXPECT_TRUE(logged("Sending Auto Code <ESC>PG1 & PASSWORD"));
+}
+
+TEST_F(DeliveringPages, PrefixAndSuffixFrameTheTrimmedMessage)
+{
+    addHappyTerminal(line);
+    data.settings.MessagePrefix = "From desk: ";
+    data.settings.MessageSuffix = " -end   ";
+    data.settings.ShowConnectionWindow = store::kYes;
+    data.write();
+    queuePage("call me");
+    run();
+    EXPECT_TRUE(logged("Sending Message: From desk:call me -end"));
+    EXPECT_EQ(view.shows, 1);
+    // The log keeps the message column as queued.
+    EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("PAGE SENT: ", "call me") });
+}
+
+TEST_F(DeliveringPages, IdSplitOverTwoReadsIsStillFound)
+{
+    line.whenWriteIs("\r", "I", 50, 1).whenWriteIs("\r", "D=", 50, 1);
+    addHappyTerminal(line);
+    queuePage("abc");
+    run();
+    EXPECT_EQ(line.countWritesEqualTo("\r"), 2);
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+}
+
+TEST_F(DeliveringPages, AdvancedModemStringForTheCompanysSpeedIsWrittenAndLogged)
+{
+    addHappyTerminal(line);
+    data.advanced.ModemString9600 = "AT&F&C1&D2";
+    data.write();
+    queuePage("abc");
+    run();
+    EXPECT_EQ(line.writes()[0].bytes, "AT&F&C1&D2\r");
+    EXPECT_TRUE(logged("AT&F&C1&D2"));
+}
+
+TEST_F(DeliveringPages, The4800BaudCompanyAlwaysUsesTheModemCommands)
+{
+    addHappyTerminal(line);
+    data.advanced.ModemString9600 = "AT&F&C1&D2";
+    data.terminals[0].Baud = 4800;
+    data.terminals[0].Parity = 2;
+    data.terminals[0].StopBits = 2;
+    data.write();
+    queuePage("abc");
+    run();
+    EXPECT_EQ(line.writes()[0].bytes, "ATZ\r");
+    EXPECT_EQ(line.opens()[0].settings, "4800,E,7,2");
+}
+
+TEST_F(DeliveringPages, DialPrefixAndPulseDiallingShapeTheDialLine)
+{
+    addHappyTerminal(line);
+    data.config.DialPrefix = "*70,";
+    data.config.DialMethod = 2;
+    data.config.CommPort = "COMM3";
+    data.write();
+    queuePage("abc");
+    run();
+    EXPECT_EQ(line.writes()[1].bytes, "ATDP*70,5550142\r");
+    EXPECT_EQ(line.opens()[0].port, 3);
+    EXPECT_TRUE(logged("Opening Comm Port:  3"));
+}
+
+TEST_F(DeliveringPages, TheLaterOfTwoCompaniesWithOneNameIsUsed)
+{
+    addHappyTerminal(line);
+    data.terminals.push_back(DataFolderFixture::alphaCompany("Ravenpage", "5550999"));
+    data.write();
+    queuePage("abc");
+    run();
+    EXPECT_EQ(line.writes()[1].bytes, "ATDT5550999\r");
+}
+
+TEST_F(DeliveringPages, AMessageOverTheCompanysLimitIsWarnedAndCut)
+{
+    addHappyTerminal(line);
+    data.terminals[0].MaxChars = 20;
+    data.write();
+    queuePage("abcdefghijklmnopqrstuvwxyz");
+    run();
+    EXPECT_EQ(view.boxes,
+        std::vector<std::string> { "Warning.. The message is longer than the paging company "
+                                   "will accept... The whole message will not be sent." });
+    EXPECT_TRUE(logged("Sending Message: abcdefghijklmnopqrst"));
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+}
+
+TEST_F(DeliveringPages, AMissingCompanyIsReportedWithoutDialling)
+{
+    queuePage("abc", DataFolderFixture::user("Ezra Quill", "5550177", "Gone Paging"));
+    run();
+    EXPECT_EQ(view.boxes,
+        std::vector<std::string> {
+            "Warning.. The Users' Paging company had been deleted.. Please Check Users' Settings" });
+    EXPECT_TRUE(line.opens().empty());
+    EXPECT_TRUE(line.writes().empty());
+    EXPECT_EQ(view.callsEnded, 1);
+}
+
+TEST_F(DeliveringPages, APortAlreadyOpenIsForcedDownFirstAndTheCallStillRuns)
+{
+    line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100, 1);
+    addHappyTerminal(line);
+    line.open();
+    queuePage("abc");
+    run();
+    EXPECT_EQ(view.statuses[0], "Trying to Hangup Modem");
+    EXPECT_EQ(line.opens().size(), 2u);
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+    EXPECT_FALSE(state.cancelRequest);
+}

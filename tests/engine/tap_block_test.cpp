@@ -1,0 +1,77 @@
+#include "engine/tap_block.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace tolvane::engine;
+using namespace std::string_literals;
+
+TEST(TapChecksum, SamplePagerAndAbcGiveTwoColonSemicolon)
+{
+    EXPECT_EQ(tapChecksum("\x02"
+                          "5550142\rabc\r\x03"),
+        "2:;");
+}
+
+TEST(TapChecksum, StandardsTestVectorGivesOneSevenSemicolon)
+{
+    EXPECT_EQ(tapChecksum("\x02"
+                          "123\rABC\r\x03"),
+        "17;");
+}
+
+TEST(TapChecksum, DropsTheHighBitAndKeepsTwelveBits)
+{
+    // 0xC1 counts as 'A' (65); 64 'z' (122 each) make 7808 = 0x1E80, of which 0xE80 is kept.
+    EXPECT_EQ(tapChecksum("\xC1"), tapChecksum("A"));
+    EXPECT_EQ(tapChecksum(std::string(64, 'z')), ">80");
+}
+
+TEST(TransactionBlock, IsFramedWithItsChecksumAndEndsInCr)
+{
+    EXPECT_EQ(buildTransactionBlock("5550142", "abc"),
+        "\x02"
+        "5550142\rabc\r\x03"
+        "2:;\r");
+    EXPECT_EQ(buildTransactionBlock("123", "ABC"),
+        "\x02"
+        "123\rABC\r\x03"
+        "17;\r");
+}
+
+TEST(ControlCharacters, BecomeBlanksIncludingThoseA7BitLineWouldSeeAsControls)
+{
+    EXPECT_EQ(blankControlCharacters("a\rb\x02"
+                                     "c\x03\x1b\x04\x7f"),
+        "a b c    ");
+    // 0x8D reaches a 7-bit terminal as CR; 0xE9 (an accented letter) and 0xA0 are ordinary text.
+    EXPECT_EQ(blankControlCharacters("x\x8Dy\xE9\xA0"), "x y\xE9\xA0");
+}
+
+TEST(SplitMessage, FitsInOneBlockUpTo250CharactersWithThePagerId)
+{
+    const std::string exact(240, 'm');
+    EXPECT_EQ(splitMessage(exact, 10), std::vector<std::string> { exact });
+}
+
+TEST(SplitMessage, CutsAt250MinusThePagerIdAndTrimsLaterPieces)
+{
+    const std::string message = std::string(240, 'a') + std::string(50, 'b') + "          " + "c";
+    const auto pieces = splitMessage(message, 10);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0], std::string(240, 'a'));
+    EXPECT_EQ(pieces[1], std::string(50, 'b') + "          c");
+
+    const std::string withBlanks = std::string(235, 'a') + "     " + std::string(20, 'b') + "   ";
+    const auto cut = splitMessage(withBlanks, 10);
+    ASSERT_EQ(cut.size(), 2u);
+    EXPECT_EQ(cut[0], std::string(235, 'a') + "     "); // the first piece keeps its blanks
+    EXPECT_EQ(cut[1], std::string(20, 'b'));
+
+    const auto three = splitMessage(std::string(340, 'x'), 100);
+    ASSERT_EQ(three.size(), 3u);
+    EXPECT_EQ(three[0].size(), 150u);
+    EXPECT_EQ(three[1].size(), 150u);
+    EXPECT_EQ(three[2].size(), 40u);
+}
