@@ -1,0 +1,43 @@
+#include "dispatch/command_line_paging.h"
+
+#include <gtest/gtest.h>
+
+namespace tolvane::dispatch {
+namespace {
+
+TEST(CommandLineSplit, NameMessageAndQuietAsTheCommandLineMeansThem)
+{
+    const struct {
+        const char* commandLine;
+        const char* name;
+        const char* message;
+        bool quiet;
+    } cases[] = {
+        { "Dana:Back at 10:30", "Dana", "Back at 10:30", false }, // only the first colon separates
+        { "Dana:Back soon %", "Dana", "Back soon", true },
+        { "Dana:Back soon%", "Dana", "Back soo", true }, // the character before the % goes too
+        { "Dana:%", "Dana", "", true },
+        { "Dana: %", "Dana", "", true },
+        { "Dana", "Dana", "", false },
+        { "Dana %", "Dana %", "", false }, // no colon: all of it is the name
+        { ":Hello", "", "Hello", false },
+        { "Dana:", "Dana", "", false },
+        { "Dana Whitlow:50% off", "Dana Whitlow", "50% off", false },
+    };
+    for (const auto& c : cases) {
+        const auto page = splitCommandLine(c.commandLine);
+        EXPECT_EQ(page.name, c.name) << c.commandLine;
+        EXPECT_EQ(page.message, c.message) << c.commandLine;
+        EXPECT_EQ(page.quiet, c.quiet) << c.commandLine;
+        EXPECT_EQ(page.paddedName.size(), 25u) << c.commandLine;
+    }
+}
+
+TEST(CommandLineSplit, NameIsPaddedOrCutToTwentyFive)
+{
+    EXPECT_EQ(splitCommandLine("Dana:x").paddedName, "Dana                     ");
+    EXPECT_EQ(splitCommandLine("Bartholomew Fitzgeraldsonxxxxx:x").paddedName, "Bartholomew Fitzgeraldson");
+}
+
+} // namespace
+} // namespace tolvane::dispatch

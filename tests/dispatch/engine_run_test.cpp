@@ -1,0 +1,282 @@
+// The dispatcher on the real paging call, a scripted modem and terminal, and virtual time.
+#include "dispatch/command_line_paging.h"
+#include "dispatch/paging_desk.h"
+#include "dispatch/unattended_view.h"
+#include "dispatch_fixture.h"
+#include "engine/paging_call.h"
+#include "store/network_file.h"
+#include "store/record_file.h"
+#include "testkit/happy_terminal.h"
+#include "testkit/scripted_line.h"
+#include "testkit/virtual_pacer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace tolvane::dispatch::test {
+namespace {
+
+using testkit::DataFolderFixture;
+
+class EngineRun : public ::testing::Test {
+protected:
+    EngineRun()
+    {
+        data.terminals = { DataFolderFixture::alphaCompany("Amberpage"), DataFolderFixture::alphaCompany("Bluepage"),
+            DataFolderFixture::numericCompany("Beeper") };
+        data.users = {
+            DataFolderFixture::user("Ann", "1001", "Amberpage"),
+            DataFolderFixture::user("Ben", "1002", "Amberpage"),
+            DataFolderFixture::user("Cal", "1003", "Bluepage"),
+            DataFolderFixture::user("DIG-Ike", "1004", "DIG-Beeper"),
+            DataFolderFixture::user("Dana Whitlow", "5550142", "Amberpage"),
+            DataFolderFixture::user("Bartholomew Fitzgeraldson", "1005", "Bluepage"),
+            DataFolderFixture::user("Fay", "1006", "Amberpage"),
+            DataFolderFixture::user("Fay", "2006", "Bluepage"),
+        };
+        data.write();
+        testkit::addHappyTerminal(line);
+        desk.setPageSender(&sender);
+    }
+
+    void queue(std::initializer_list<const char*> names, std::string_view message)
+    {
+        desk.loadUsers();
+        for (const char* name : names) {
+            const auto& users = desk.userList();
+            desk.addUser(static_cast<int>(std::find(users.begin(), users.end(), pad(name, 25)) - users.begin()));
+        }
+        desk.setMessage(message);
+        desk.QueMessage();
+        desk.clearRecipients();
+    }
+
+    // "PAGE SENT: " + name column + the 22-character stamp + the message column read at 80.
+    static std::string sentLine(std::string_view name, std::string_view message)
+    {
+        return "PAGE SENT: " + pad(name, 25) + "09:05 AM     12/06/202" + pad(message, 80);
+    }
+
+    DataFolderFixture data;
+    testkit::VirtualClock time;
+    testkit::VirtualPacer pacer { time };
+    testkit::ScriptedLine line { time };
+    testkit::RecordingView view;
+    FakeClock clock;
+    PagingDesk desk { data.folder(), view, clock };
+    engine::PagingCall call { line, pacer, view, desk.callQueue(), data.folder(), desk.runState() };
+    PagingCallSender sender { call };
+};
+
+TEST_F(EngineRun, QueueForTwoCompaniesIsSentInTwoCallsAndLoggedInQueueOrder)
+{
+    queue({ "Cal", "Ben", "Ann" }, "Staff meeting at 3");
+    ASSERT_TRUE(desk.MSENDQUE_Click());
+
+    EXPECT_EQ(line.opens().size(), 2u);
+    EXPECT_EQ(data.log(),
+        (std::vector<std::string> { sentLine("Ann", "Staff meeting at 3"), sentLine("Ben", "Staff meeting at 3"),
+            sentLine("Cal", "Staff meeting at 3") }));
+    EXPECT_EQ(view.lastStatus(), "( 3) Page(s) Were Sent");
+    EXPECT_EQ(view.lastLamp(), engine::Lamp::Green);
+    EXPECT_EQ(desk.runState().sentCount, 3);
+    EXPECT_EQ(desk.runState().queueCursor, 0);
+    EXPECT_EQ(desk.pageQueue().count(), 3);
+    EXPECT_EQ(desk.queueCounterText(), " 3 Pages in Que");
+    EXPECT_FALSE(line.isOpen());
+}
+
+TEST_F(EngineRun, CompanyThatEndsEarlyLeavesTheNextCompanysPagesWhereTheyWere)
+{
+    queue({ "Ann", "Ben", "Cal" }, "Hello");
+    data.terminals = { DataFolderFixture::alphaCompany("Bluepage") }; // Amberpage was deleted
+    data.write();
+    desk.MSENDQUE_Click();
+
+    EXPECT_EQ(view.boxes,
+        (std::vector<std::string> {
+            "Warning.. The Users' Paging company had been deleted.. Please Check Users' Settings" }));
+    EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Cal", "Hello") }));
+    EXPECT_EQ(line.opens().size(), 1u);
+}
+
+TEST_F(EngineRun, CancelAnsweredYesEndsTheWalk)
+{
+    queue({ "Ann", "Cal" }, "Hello");
+    bool cancelled = false;
+    view.onStatus = [&](const std::string& status) {
+        if (status == "Connected..." && !cancelled) {
+            cancelled = true;
+            call.MCANCEL_Click();
+        }
+    };
+    view.answers = { true };
+    desk.MSENDQUE_Click();
+
+    EXPECT_EQ(
+        view.questions, (std::vector<std::string> { "There are more pages the que, do you wish to cancel them all?" }));
+    EXPECT_EQ(line.opens().size(), 1u);
+    EXPECT_TRUE(data.log().empty());
+    EXPECT_EQ(desk.pageQueue().count(), 0);
+    EXPECT_EQ(desk.queueCounterText(), " 0 Pages in Que");
+}
+
+TEST_F(EngineRun, SinglePageIsSentAloneWhilePagesWait)
+{
+    queue({ "Ann", "Cal" }, "Waiting page");
+    const auto waiting = desk.pageQueue().entries();
+    queue({}, "");
+    desk.loadUsers();
+    desk.addUser(1); // Ben
+    desk.setMessage("Only for Ben");
+    ASSERT_TRUE(desk.MSEND_Click());
+
+    EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Ben", "Only for Ben") }));
+    EXPECT_EQ(desk.runState().sentCount, 1);
+    EXPECT_EQ(desk.pageQueue().entries(), waiting);
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+}
+
+TEST_F(EngineRun, NumericSinglePageMarksItsOwnEntryAndLeavesTheQueue)
+{
+    queue({ "Ann" }, "Waiting page");
+    const auto waiting = desk.pageQueue().entries();
+    desk.loadUsers();
+    desk.addUser(3); // DIG-Ike
+    desk.setMessage("4321");
+    view.answers = { true };
+    desk.MSEND_Click();
+
+    EXPECT_EQ(desk.runState().sentCount, 1);
+    EXPECT_EQ(line.countWritesContaining(",,,,4321#\r"), 1);
+    EXPECT_EQ(desk.pageQueue().entries(), waiting);
+    ASSERT_EQ(data.log().size(), 1u);
+    EXPECT_EQ(data.log()[0].rfind("PAGE SENT: DIG-Ike", 0), 0u);
+}
+
+// --- Command-line paging ----------------------------------------------------------------------------
+
+class CommandLine : public EngineRun {
+protected:
+    CommandLineOutcome run(std::string_view commandLine, engine::CallView* hostView = nullptr)
+    {
+        const CommandLineHost host { data.path(), line, pacer, hostView ? *hostView : view, clock, errors };
+        return runCommandLinePaging(host, commandLine);
+    }
+
+    std::ostringstream errors;
+};
+
+TEST_F(CommandLine, NameColonMessageSendsAndReportsThePaddedName)
+{
+    const auto outcome = run("Dana Whitlow:Meeting moved to 10:30");
+    EXPECT_EQ(outcome.exitStatus, 0);
+    EXPECT_TRUE(outcome.showReport);
+    EXPECT_EQ(outcome.report, "Page was sent to: Dana Whitlow             ");
+    EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Dana Whitlow", "Meeting moved to 10:30") }));
+}
+
+TEST_F(CommandLine, UnknownNameIsNotSentAndSaysSo)
+{
+    const auto outcome = run("dana whitlow:Hello");
+    EXPECT_EQ(outcome.exitStatus, 1);
+    EXPECT_EQ(outcome.report,
+        "Page was not! sent make sure your command line matches a users name exactly. User names can not have "
+        "spaces in them if you want to use command line paging. Also you might want to check the log file for "
+        "other errors.");
+    EXPECT_TRUE(line.opens().empty());
+}
+
+TEST_F(CommandLine, QuietRunDropsThePercentAndReportsNothing)
+{
+    const auto outcome = run("Dana Whitlow:Back in five %");
+    EXPECT_EQ(outcome.exitStatus, 0);
+    EXPECT_FALSE(outcome.showReport);
+    EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Dana Whitlow", "Back in five") }));
+
+    const auto empty = run("Dana Whitlow:%");
+    EXPECT_EQ(empty.exitStatus, 0);
+    EXPECT_EQ(data.log().back(), sentLine("Dana Whitlow", ""));
+}
+
+TEST_F(CommandLine, NameWithoutColonSendsABlankMessage)
+{
+    EXPECT_EQ(run("Dana Whitlow").exitStatus, 0);
+    EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Dana Whitlow", "") }));
+}
+
+TEST_F(CommandLine, LongNameIsCutToTwentyFiveAndLongMessageToEighty)
+{
+    const std::string message(120, 'm');
+    const auto outcome = run("Bartholomew Fitzgeraldsonxxxxx:" + message);
+    EXPECT_EQ(outcome.exitStatus, 0);
+    EXPECT_EQ(outcome.report, "Page was sent to: Bartholomew Fitzgeraldson");
+    EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Bartholomew Fitzgeraldson", std::string(80, 'm')) }));
+}
+
+TEST_F(CommandLine, TwoPagesForOneNameAreNotTheOnePageAsked)
+{
+    const auto outcome = run("Fay:Hello");
+    EXPECT_EQ(data.log().size(), 2u);
+    EXPECT_EQ(outcome.sentCount, 2);
+    EXPECT_EQ(outcome.exitStatus, 1);
+}
+
+TEST_F(CommandLine, UserInTheSharedDirectoryIsFound)
+{
+    const auto shared = data.path() / "shared";
+    std::filesystem::create_directory(shared);
+    std::filesystem::copy_file(data.folder().pathOf<store::TerminalRecord>(), shared / "TERMINAL.DAT");
+    {
+        store::RecordFile users(shared / "USERS.DAT", store::UserRecord::kLength);
+        store::writeRecord(users, 1, DataFolderFixture::user("Pat", "7001", "Bluepage"));
+    }
+    store::writeNetworkFile(data.folder().programPath("NETWORK.DAT"), shared.string() + "/");
+
+    const auto outcome = run("Pat:Shared hello");
+    EXPECT_EQ(outcome.exitStatus, 0);
+    EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Pat", "Shared hello") }));
+}
+
+TEST_F(CommandLine, QuietRunNeverWaitsForAPerson)
+{
+    const auto outcome = run("DIG-Ike:4321 %");
+    EXPECT_EQ(outcome.exitStatus, 0);
+    EXPECT_TRUE(view.questions.empty());
+    EXPECT_TRUE(view.boxes.empty());
+    // At the command line's limit of 80 the blank-padded message column is longer than the numeric
+    // company's 14, so the call warns as well.
+    EXPECT_EQ(errors.str(),
+        "This is a Numeric Pager So You Can Only Send NUMBERS To It... Do You Wish To Continue? Yes\n"
+        "Warning.. The message is longer than the paging company will accept... The whole message will not be "
+        "sent.\n");
+
+    // A box during a quiet run (here the company is missing) goes to the error stream too.
+    data.terminals = {};
+    data.write();
+    errors.str("");
+    const auto failed = run("Ann:Hello %");
+    EXPECT_EQ(failed.exitStatus, 1);
+    EXPECT_TRUE(view.boxes.empty());
+    EXPECT_EQ(errors.str(), "Warning.. The Users' Paging company had been deleted.. Please Check Users' Settings\n");
+}
+
+TEST_F(CommandLine, HeadlessRunPrintsBoxesAndTheConnectionLog)
+{
+    std::ostringstream headlessErrors;
+    UnattendedView headless(nullptr, headlessErrors, true);
+    const auto outcome = run("DIG-Ike:4321", &headless);
+    EXPECT_EQ(outcome.exitStatus, 0);
+    EXPECT_TRUE(outcome.showReport);
+    const std::string printed = headlessErrors.str();
+    EXPECT_NE(
+        printed.find("This is a Numeric Pager So You Can Only Send NUMBERS To It... Do You Wish To Continue? Yes\n"),
+        std::string::npos);
+    EXPECT_NE(printed.find("Initializing Modem...\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("DIG-Beeper SENT\n"), std::string::npos) << printed;
+}
+
+} // namespace
+} // namespace tolvane::dispatch::test
