@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+namespace tolvane::ui {
+
+inline constexpr char kNetworkDialogTitle[] = "Set Network Path for Shared Files";
+// Workstations created the shared file as USERS.DAT, Users.dat or users.dat: the dialog shows each.
+inline constexpr char kNetworkDialogFilter[] = "User File (Users.dat) (Users.dat USERS.DAT users.dat Users.DAT)";
+
+// The shared folder that a file chosen in the network setup dialog names: its folder, ending in "/", when
+// the file is called users.dat in any letter case; empty for any other file and for a cancelled dialog.
+std::string sharedFolderFromChosenFile(const QString& chosen);
+
+} // namespace tolvane::ui
