@@ -1,0 +1,191 @@
+#include "call_fixture.h"
+
+#include <functional>
+
+using namespace tolvane;
+using namespace tolvane::testing;
+using engine::Lamp;
+namespace wire = testkit::wire;
+
+namespace {
+
+const std::string kNoCarrier = "\r\nNO CARRIER\r\n";
+const std::string kBlock = "\x02"
+                           "5550142\rabc\r\x03"
+                           "2:;\r";
+
+void modemConnects(ScriptedLine& l)
+{
+    l.whenWriteIs("ATZ\r", "\r\nOK\r\n", 100).whenWriteContains("ATD", "\r\nCONNECT 2400\r\n", 1000);
+}
+
+void terminalLogsOn(ScriptedLine& l)
+{
+    l.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kAck + wire::kGoAhead, 50);
+}
+
+struct TapFailure {
+    const char* name;
+    std::function<void(ScriptedLine&)> script;
+    std::vector<std::string> boxes;
+    std::string status; // the last status shown
+    std::vector<Lamp> lamps;
+    int hangUpLines;
+    int beeps;
+    std::size_t pagesLogged;
+};
+
+std::vector<TapFailure> tapFailures()
+{
+    const std::vector<Lamp> yellow { Lamp::Yellow };
+    const std::vector<Lamp> red { Lamp::Yellow, Lamp::Red };
+    return {
+        { "CarrierLostWaitingForId", [](ScriptedLine& l) { l.whenWriteIs("\r", kNoCarrier, 50); },
+            { "Carrier was droped" }, "Carrier was droped Message was not sent...", yellow, 0, 1, 0 },
+        { "CarrierLostWaitingForGoAhead",
+            [](ScriptedLine& l) { l.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", kNoCarrier, 50); },
+            { "Carrier was droped" }, "Carrier was droped Message was not sent...", yellow, 0, 1, 0 },
+        { "CarrierLostWaitingForAcknowledgment",
+            [](ScriptedLine& l) {
+                terminalLogsOn(l);
+                l.whenWriteContains("\x02", kNoCarrier, 50);
+            },
+            { "Carrier was droped" }, "Carrier was droped Message was not sent...", yellow, 0, 1, 0 },
+        { "NeverGotId", [](ScriptedLine&) {}, { "Never got ID+ PLEASE TRY AGAIN" },
+            "Error(s) Encounterd... See Log File!", { Lamp::Yellow, Lamp::Red, Lamp::Yellow }, 2, 0, 0 },
+        { "ThirdNakBeforeGoAhead",
+            [](ScriptedLine& l) { l.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kNak, 50); },
+            { "<NAK>Checksum or Transmission error" }, "Waiting for ok to send data", yellow, 0, 0, 0 },
+        { "EscEotBeforeGoAhead",
+            [](ScriptedLine& l) { l.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kEscEot, 50); },
+            { "<ESC><EOT>Paging company hanging up - ERROR" }, "Waiting for ok to send data", yellow, 0, 0, 0 },
+        { "NoGoAhead",
+            [](ScriptedLine& l) { l.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kAck, 50); },
+            { "Paging Company never returned OK to send message. Please resend." }, "Modem Initialization Error", red,
+            1, 0, 0 },
+        { "NoAcknowledgment", [](ScriptedLine& l) { terminalLogsOn(l); },
+            { "Paging Company never returned Acknowledgment for sent message." }, "Modem Initialization Error", red, 1,
+            0, 0 },
+        { "NoDisconnectAfterEot",
+            [](ScriptedLine& l) {
+                terminalLogsOn(l);
+                l.whenWriteContains("\x02", wire::kAck, 50);
+            },
+            { "Modem Hang-up" }, "Modem Hangup Error", yellow, 1, 0, 1 },
+        { "CarrierLostAfterEot",
+            [](ScriptedLine& l) {
+                terminalLogsOn(l);
+                l.whenWriteContains("\x02", wire::kAck, 50).whenWriteIs("\x04\r", kNoCarrier, 50);
+            },
+            {}, "Carrier was droped Message was not sent...", yellow, 0, 1, 1 },
+    };
+}
+
+class TapSessionFailures : public CallFixture, public ::testing::WithParamInterface<TapFailure> { };
+
+} // namespace
+
+TEST_P(TapSessionFailures, EndTheCallAsTheFailureTableSays)
+{
+    const TapFailure& failure = GetParam();
+    modemConnects(line);
+    failure.script(line);
+    queuePage("abc");
+    run();
+
+    EXPECT_EQ(view.boxes, failure.boxes);
+    EXPECT_EQ(view.lastStatus(), failure.status);
+    EXPECT_EQ(view.lamps, failure.lamps);
+    EXPECT_EQ(hangUpLines(), failure.hangUpLines);
+    EXPECT_EQ(view.beeps, failure.beeps);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_EQ(data.log().size(), failure.pagesLogged);
+    EXPECT_EQ(state.queueCursor, static_cast<std::int16_t>(failure.pagesLogged));
+    EXPECT_EQ(view.callsEnded, 1);
+    if (failure.beeps == 1 && !failure.boxes.empty()) {
+        EXPECT_TRUE(logged("Carrier was droped. Please try again."));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryRow, TapSessionFailures, ::testing::ValuesIn(tapFailures()),
+    [](const auto& param) { return std::string(param.param.name); });
+
+using TapSessionWaits = CallFixture;
+
+TEST_F(TapSessionWaits, IdIsAwaited75RoundsOfOneAndAHalfSecondsWithACrEachRound)
+{
+    modemConnects(line);
+    queuePage("abc");
+    run();
+    EXPECT_EQ(line.countWritesEqualTo("\r"), 75);
+    EXPECT_EQ(timeOfWrite("+++ATH\r") - timeOfWrite("\r"), 75 * 1500);
+    // The time-out ends through the normal hang-up: +++, the hang-up line, the window hidden.
+    EXPECT_EQ(line.countWritesEqualTo("+++"), 1);
+    EXPECT_EQ(view.hides, 1);
+    EXPECT_TRUE(logged("Waiting for ID="));
+}
+
+TEST_F(TapSessionWaits, GoAheadIsAwaited50RoundsWithAutomaticLogOnsThatNeverCarryThePassword)
+{
+    data.terminals[0].Password = "OWL7";
+    data.write();
+    modemConnects(line);
+    line.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kAck, 50);
+    queuePage("abc");
+    run();
+
+    EXPECT_EQ(line.countWritesEqualTo("\x1bPG1OWL7\r"), 1);
+    EXPECT_EQ(line.countWritesEqualTo("\x1bPG1\r"), 2);
+    EXPECT_EQ(view.countLogLines("Sending Auto Code <ESC>PG1 AGAIN!"), 2);
+    const long long logOn = timeOfWrite("\x1bPG1OWL7\r");
+    EXPECT_EQ(timeOfWrite("\x1bPG1\r", 0) - logOn, 14 * 250);
+    EXPECT_EQ(timeOfWrite("\x1bPG1\r", 1) - logOn, 29 * 250);
+    EXPECT_EQ(timeOfWrite("+++ATH\r") - logOn, 50 * 250);
+}
+
+TEST_F(TapSessionWaits, TwoNaksToTheLogOnAreAnsweredWithoutThePasswordAndTheThirdEndsTheCall)
+{
+    data.terminals[0].Password = "OWL7";
+    data.write();
+    modemConnects(line);
+    line.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kNak, 50);
+    queuePage("abc");
+    run();
+    EXPECT_EQ(line.countWritesEqualTo("\x1bPG1OWL7\r"), 1);
+    EXPECT_EQ(line.countWritesEqualTo("\x1bPG1\r"), 2);
+    EXPECT_EQ(view.countLogLines("Retransmitting..."), 2);
+}
+
+TEST_F(TapSessionWaits, ANakToTheLogOnThenTheGoAheadCarriesOn)
+{
+    modemConnects(line);
+    line.whenWriteIs("\r", "ID=", 50)
+        .whenWriteContains("\x1bPG1", wire::kNak, 50, 1)
+        .whenWriteContains("\x1bPG1", wire::kAck + wire::kGoAhead, 50)
+        .whenWriteContains("\x02", wire::kAck, 50)
+        .whenWriteIs("\x04\r", wire::kEscEot, 50);
+    queuePage("abc");
+    run();
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+    EXPECT_EQ(view.countLogLines("Retransmitting..."), 1);
+}
+
+TEST_F(TapSessionWaits, AnAcknowledgmentIsAwaited1001RoundsOf100Ms)
+{
+    modemConnects(line);
+    terminalLogsOn(line);
+    queuePage("abc");
+    run();
+    EXPECT_EQ(timeOfWrite("+++ATH\r") - timeOfWrite(kBlock), 1001 * 100);
+}
+
+TEST_F(TapSessionWaits, TheTerminalsGoodbyeIsAwaited50RoundsOf250Ms)
+{
+    modemConnects(line);
+    terminalLogsOn(line);
+    line.whenWriteContains("\x02", wire::kAck, 50);
+    queuePage("abc");
+    run();
+    EXPECT_EQ(timeOfWrite("+++ATH\r") - timeOfWrite("\x04\r"), 50 * 250);
+    EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("PAGE SENT: ", "abc") });
+}
