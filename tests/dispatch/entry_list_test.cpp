@@ -71,15 +71,5 @@ TEST(EntryList, ReplaceKeepsThePlaceAndOutOfRangeIsHarmless)
     EXPECT_EQ(list.entry(0).substr(0, 8), "Bluepage");
 }
 
-TEST(EntryList, ClearingIsCounted)
-{
-    EntryList list;
-    list.insert("x");
-    const auto before = list.clearCount();
-    list.clear();
-    EXPECT_EQ(list.count(), 0);
-    EXPECT_EQ(list.clearCount(), before + 1);
-}
-
 } // namespace
 } // namespace tolvane::dispatch

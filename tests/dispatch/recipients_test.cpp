@@ -60,8 +60,17 @@ TEST_F(Recipients, FirstUserSetsTheLimitOutrightAndLaterOnesOnlyLowerIt)
     EXPECT_EQ(f.desk.recipients(), padded({ "Ann", "Ben", "Ann" }));
 }
 
-TEST_F(Recipients, UserOfAMissingCompanyLeavesTheLimit)
+TEST_F(Recipients, UserOfAMissingCompanyOrAGoneRecordLeavesTheLimit)
 {
+    // Another workstation deleted Ben after this list was loaded: he stays a recipient and matches no one.
+    f.desk.loadUsers();
+    f.data.users.erase(f.data.users.begin() + 1);
+    f.data.write();
+    f.desk.addUser(1);
+    EXPECT_EQ(f.desk.recipients(), padded({ "Ben" }));
+    EXPECT_EQ(f.desk.messageLimit(), 80);
+    f.desk.clearRecipients();
+
     f.addUser("Gus");
     EXPECT_EQ(f.desk.messageLimit(), 80);
     f.desk.clearRecipients();

@@ -153,15 +153,6 @@ TEST_F(Sending, WalkStopsWhenACancelEmptiesTheQueueUnderIt)
     EXPECT_EQ(f.desk.queueCounterText(), " 0 Pages in Que");
 }
 
-TEST_F(Sending, CancelAnsweredNoGoesOnWithTheNextCompany)
-{
-    queue({ "Ann", "Cal" });
-    f.sender.during = [&](int) { f.desk.runState().cancelRequest = true; };
-    f.desk.MSENDQUE_Click();
-    EXPECT_EQ(f.sender.calls.size(), 2u);
-    EXPECT_EQ(f.desk.pageQueue().count(), 2);
-}
-
 TEST_F(Sending, NoRunStartsWhileOneIsInProgress)
 {
     queue({ "Ann", "Cal" });
