@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#ifdef __linux__
+#include <sys/inotify.h>
+#endif
 #include <stdexcept>
 #include <system_error>
 #include <termios.h>
@@ -76,8 +79,19 @@ void PtyServer::start()
         makeRaw(slave);
         close(slave);
     }
+    // poll() on the master reports a hang-up only while no one holds the slave open, so a client that closes and
+    // at once reopens the port would slip past it. Watching the device's opens and closes catches every close.
+    int watcher = -1;
+#ifdef __linux__
+    watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watcher >= 0 && inotify_add_watch(watcher, name, IN_OPEN | IN_CLOSE) < 0) {
+        close(watcher);
+        watcher = -1;
+    }
+#endif
     {
         std::lock_guard lock(m_mutex);
+        m_watcher = watcher;
         m_master = master;
         m_slavePath = name;
     }
@@ -95,6 +109,9 @@ void PtyServer::stop()
     std::lock_guard lock(m_mutex);
     close(m_master);
     m_master = -1;
+    if (m_watcher >= 0)
+        close(m_watcher);
+    m_watcher = -1;
     m_clientOpen = false;
 }
 
@@ -129,6 +146,8 @@ Millis PtyServer::elapsed() const
 
 void PtyServer::serve()
 {
+    const int watcher = m_watcher;
+    int opens = 0;
     std::string pending;
     char buffer[4096];
     while (!m_stopping) {
@@ -138,39 +157,60 @@ void PtyServer::serve()
             if (const auto due = m_simulator.nextDue())
                 timeout = static_cast<int>(std::clamp<long long>((*due - elapsed()).count(), 0, kPollMs));
         }
-        pollfd watch { m_master, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0 };
-        const int ready = poll(&watch, 1, timeout);
+        pollfd watch[2]
+            = { { m_master, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0 }, { watcher, POLLIN, 0 } };
+        const int ready = poll(watch, watcher >= 0 ? 2 : 1, timeout);
         if (ready < 0 && errno != EINTR)
             break;
-        bool hungUp = ready > 0 && (watch.revents & POLLHUP) != 0;
-        if (ready > 0 && (watch.revents & POLLIN) != 0) {
+        const bool masterHungUp = ready > 0 && (watch[0].revents & POLLHUP) != 0;
+        bool closed = false;
+        bool opened = false;
+#ifdef __linux__
+        if (watcher >= 0 && ready > 0 && (watch[1].revents & POLLIN) != 0) {
+            alignas(inotify_event) char events[4096];
+            const auto got = read(watcher, events, sizeof events);
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                if (event->mask & IN_OPEN) {
+                    opened = opens++ == 0 || opened;
+                } else if (event->mask & IN_CLOSE && opens > 0 && --opens == 0) {
+                    closed = true;
+                }
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+#endif
+        // The master's own view settles any doubt: it reports a hang-up exactly while no one holds the slave.
+        if (ready >= 0 && !masterHungUp && opens == 0) {
+            opens = 1;
+            opened = true;
+        } else if (masterHungUp && opens > 0) {
+            opens = 0;
+            closed = true;
+        }
+        std::unique_lock lock(m_mutex);
+        if (closed || opened) {
+            // A close (even one followed at once by a new open) drops DTR before the new client is heard.
+            if (m_clientOpen.exchange(false))
+                m_simulator.dtrDropped(elapsed());
+            pending.clear();
+        }
+        if (opens > 0)
+            m_clientOpen = true;
+        if (ready > 0 && (watch[0].revents & POLLIN) != 0) {
             const auto got = read(m_master, buffer, sizeof buffer);
-            if (got > 0) {
-                m_clientOpen = true;
-                std::lock_guard lock(m_mutex);
+            if (got > 0)
                 m_simulator.receive(std::string_view(buffer, static_cast<std::size_t>(got)), elapsed());
-            } else if (got < 0 && errno == EIO) {
-                hungUp = true;
-            }
         }
-        {
-            std::lock_guard lock(m_mutex);
-            if (hungUp) {
-                if (m_clientOpen.exchange(false))
-                    m_simulator.dtrDropped(elapsed());
-                pending.clear();
-            } else if (ready >= 0) {
-                m_clientOpen = true;
-            }
-            m_simulator.advance(elapsed());
-            pending += m_simulator.takeOutput();
-        }
+        m_simulator.advance(elapsed());
+        pending += m_simulator.takeOutput();
         if (!m_clientOpen) {
             // Nobody is listening: what the modem says now is lost, as on a line with DTR down.
             pending.clear();
         }
         writeOut(pending);
-        if (hungUp)
+        lock.unlock();
+        if (masterHungUp)
             usleep(kIdleMs * 1000);
     }
 }

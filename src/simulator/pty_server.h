@@ -51,6 +51,7 @@ private:
     LineSimulator m_simulator;
     std::string m_slavePath;
     int m_master = -1;
+    int m_watcher = -1; // open and close events of the slave device, where the system offers them
     std::thread m_thread;
     std::atomic<bool> m_stopping { false };
     std::atomic<bool> m_clientOpen { false };

@@ -1,0 +1,126 @@
+#include "simulator/pty_server.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <regex>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace tolvane::simulator {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Reads from `fd` until `wanted` has arrived or `limit` has passed; returns everything read.
+std::string readUntil(int fd, const std::string& wanted, std::chrono::milliseconds limit)
+{
+    std::string got;
+    const auto deadline = Clock::now() + limit;
+    while (got.find(wanted) == std::string::npos && Clock::now() < deadline) {
+        pollfd watch { fd, POLLIN, 0 };
+        if (poll(&watch, 1, 20) > 0 && (watch.revents & POLLIN)) {
+            char buffer[256];
+            const auto n = read(fd, buffer, sizeof buffer);
+            if (n > 0)
+                got.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    return got;
+}
+
+int openRaw(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (fd >= 0) {
+        termios settings {};
+        tcgetattr(fd, &settings);
+        cfmakeraw(&settings);
+        tcsetattr(fd, TCSANOW, &settings);
+    }
+    return fd;
+}
+
+TEST(PtyServer, AnswersOnTheSlaveAndTakesClosingAsAHangUp)
+{
+    SimulatorOptions options;
+    options.replyDelay = 10ms;
+    options.connectDelay = 50ms;
+    PtyServer server(options);
+    server.start();
+    ASSERT_EQ(server.slavePath().rfind("/dev/", 0), 0u) << server.slavePath();
+
+    int fd = openRaw(server.slavePath());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "AT\r", 3), 3);
+    EXPECT_EQ(readUntil(fd, "OK\r\n", 3s), "\r\nOK\r\n");
+    ASSERT_EQ(write(fd, "ATDT5550142\r", 12), 12);
+    EXPECT_EQ(readUntil(fd, "CONNECT 9600\r\n", 3s), "\r\nCONNECT 9600\r\n");
+    close(fd);
+
+    // Opened again, the modem is back in command state.
+    fd = openRaw(server.slavePath());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "AT\r", 3), 3);
+    EXPECT_EQ(readUntil(fd, "OK\r\n", 3s), "\r\nOK\r\n");
+    close(fd);
+    server.stop();
+    EXPECT_EQ(server.hangUps(), 1);
+}
+
+TEST(LinesimProgram, FirstLineNamesThePseudoTerminalAndSigtermEndsItCleanly)
+{
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    char program[] = TOLVANE_LINESIM_PATH;
+    char limit[] = "--max-seconds";
+    char seconds[] = "30";
+    char* argv[] = { program, limit, seconds, nullptr };
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, program, &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+
+    const auto text = readUntil(out[0], "\n", 5s);
+    const auto firstLine = text.substr(0, text.find('\n'));
+    EXPECT_TRUE(std::regex_match(firstLine, std::regex("PTY /dev/pts/[0-9]+"))) << firstLine;
+
+    kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    close(out[0]);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(LinesimProgram, BadOptionEndsWithStatusTwo)
+{
+    char program[] = TOLVANE_LINESIM_PATH;
+    char bad[] = "--no-such-option";
+    char* argv[] = { program, bad, nullptr };
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, program, &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+} // namespace
+} // namespace tolvane::simulator
