@@ -1,0 +1,145 @@
+#include "call_fixture.h"
+
+using namespace tolvane;
+using namespace tolvane::testing;
+using engine::Lamp;
+using testkit::addHappyTerminal;
+namespace wire = testkit::wire;
+
+namespace {
+
+// A block's bytes as they must appear on the wire, with the checksum worked out by hand in each test.
+std::string block(const std::string& pagerId, const std::string& message, const std::string& checksum)
+{
+    return "\x02" + pagerId + "\r" + message + "\r\x03" + checksum + "\r";
+}
+
+} // namespace
+
+class TapExchanges : public CallFixture {
+protected:
+    void SetUp() override
+    {
+        data.users = { DataFolderFixture::user("Dana Whitlow", "1234567890", "Ravenpage") };
+        data.terminals[0].MaxChars = 300;
+        data.write();
+        state.messageLimit = 300;
+    }
+};
+
+TEST_F(TapExchanges, ALongMessageGoesInPiecesOf250MinusThePagerIdAndCountsOnce)
+{
+    addHappyTerminal(line);
+    const std::string message = std::string(240, 'a') + std::string(60, 'b');
+    queuePage(message);
+    run();
+
+    ASSERT_EQ(blocksWritten(), 2);
+    EXPECT_TRUE(logged("Sending Message: " + std::string(240, 'a')));
+    EXPECT_TRUE(logged("Sending Message: " + std::string(60, 'b')));
+    EXPECT_EQ(line.writes()[4].bytes.size(), 1u + 10 + 1 + 240 + 1 + 1 + 3 + 1);
+    EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("PAGE SENT: ", message, 300) });
+    EXPECT_EQ(state.sentCount, 1);
+    EXPECT_EQ(state.runPageCounter, 1);
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+}
+
+TEST_F(TapExchanges, AMessageOfExactly240WithATenCharacterPagerIdIsOneBlock)
+{
+    addHappyTerminal(line);
+    queuePage(std::string(240, 'a'));
+    run();
+    EXPECT_EQ(blocksWritten(), 1);
+}
+
+TEST_F(TapExchanges, OneNakLogsThePageAsAnErrorAndTheNextPageFollows)
+{
+    // Second block of the call refused with NAK; it is not sent again.
+    line.whenWriteContains("\x02", wire::kAck, 50, 1).whenWriteContains("\x02", wire::kNak, 50, 1);
+    addHappyTerminal(line);
+    data.users.push_back(DataFolderFixture::user("Ezra Quill", "77", "Ravenpage"));
+    data.users.push_back(DataFolderFixture::user("Mina Sol", "88", "Ravenpage"));
+    for (const auto& u : data.users)
+        queuePage("x", u);
+    run(3);
+
+    EXPECT_EQ(blocksWritten(), 3);
+    EXPECT_EQ(line.writes()[5].bytes, block("77", "x", "105"));
+    const auto log = data.log();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].substr(0, 11), "PAGE SENT: ");
+    EXPECT_EQ(log[1].substr(0, 36), "ERROR FOR: Ezra Quill               ");
+    EXPECT_EQ(log[2].substr(0, 11), "PAGE SENT: ");
+    EXPECT_TRUE(logged("Checksum or Transmission error"));
+    EXPECT_EQ(view.lastStatus(), "( 2) Page(s) Were Sent");
+}
+
+TEST_F(TapExchanges, RsThenAckIsLoggedAsAnErrorButCounted)
+{
+    line.whenWriteContains("\x02", wire::kRs, 50, 1);
+    addHappyTerminal(line);
+    queuePage("abc");
+    run();
+    EXPECT_EQ(line.countWritesEqualTo(block("1234567890", "abc", "352")), 2);
+    EXPECT_TRUE(logged("Resending Message..."));
+    EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
+    EXPECT_EQ(state.sentCount, 1);
+    EXPECT_EQ(state.runPageCounter, 1);
+}
+
+TEST_F(TapExchanges, TwoRsRepliesSendThePageThreeTimesAndAThirdGivesUp)
+{
+    line.whenWriteContains("\x02", wire::kRs, 50, 3);
+    addHappyTerminal(line);
+    queuePage("abc");
+    run();
+    EXPECT_EQ(blocksWritten(), 3);
+    EXPECT_EQ(view.countLogLines("Resending Message..."), 2);
+    EXPECT_TRUE(logged("Invalid Pager or Transaction violates system rules"));
+    EXPECT_TRUE(logged("Message Length may be too long for paging company"));
+    EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
+    EXPECT_EQ(state.sentCount, 0);
+    EXPECT_EQ(view.lastStatus(), "Error(s) Encounterd... See Log File!");
+    EXPECT_EQ(view.lastLamp(), Lamp::Yellow);
+}
+
+TEST_F(TapExchanges, EscEotToABlockCountsAsAnErrorForThatPage)
+{
+    line.whenWriteContains("\x02", wire::kEscEot, 50, 1);
+    addHappyTerminal(line);
+    queuePage("abc");
+    run();
+    EXPECT_TRUE(logged("Paging company hanging up"));
+    EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
+}
+
+TEST_F(TapExchanges, AReplyCodeAloneAfterEotIsExplainedThreeTimes)
+{
+    line.whenWriteIs("\x04\r", "211", 50);
+    addHappyTerminal(line);
+    queuePage("abc");
+    run();
+    EXPECT_EQ(view.countLogLines("211 Page(s) Sent Successfully\xA0"), 3);
+    // Without the terminal's ESC EOT the goodbye never comes.
+    EXPECT_EQ(view.boxes, std::vector<std::string> { "Modem Hang-up" });
+}
+
+TEST_F(TapExchanges, AReplyCodeWithMoreTextIsNotExplained)
+{
+    line.whenWriteIs("\x04\r", "211 OK\r\x1b\x04\r", 50);
+    addHappyTerminal(line);
+    queuePage("abc");
+    run();
+    EXPECT_EQ(view.countLogLines("211 Page(s) Sent Successfully\xA0"), 0);
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+}
+
+TEST_F(TapExchanges, ARunWhereNoPageIsAcknowledgedEndsYellowWithTheErrorStatus)
+{
+    line.whenWriteContains("\x02", wire::kNak, 50);
+    addHappyTerminal(line);
+    queuePage("abc");
+    run();
+    EXPECT_EQ(view.lastStatus(), "Error(s) Encounterd... See Log File!");
+    EXPECT_EQ(view.lamps, (std::vector<engine::Lamp> { Lamp::Yellow, Lamp::Yellow }));
+}
