@@ -3,6 +3,7 @@
 #include "store/store_error.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -78,6 +79,24 @@ int lockRange(int fd, off_t offset, short type, bool wait)
             return 0;
         if (errno != EINTR)
             return errno;
+    }
+}
+
+// Scratch files of replacements whose process died before the rename. Nothing reads them; removing those
+// older than any replacement could take keeps a shared folder from filling with them.
+void removeAbandonedScratchFiles(const std::filesystem::path& folder)
+{
+    constexpr auto kAbandoned = std::chrono::hours(1);
+    std::error_code ec;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!name.starts_with("TEMP.DAT.") || name.size() != 15)
+            continue;
+        std::error_code timeError;
+        const auto written = it->last_write_time(timeError);
+        if (!timeError && now - written > kAbandoned)
+            std::filesystem::remove(it->path(), timeError);
     }
 }
 
@@ -403,6 +422,7 @@ RecordFile::Replacement::Replacement(RecordFile& file, SoleHold& hold, std::stri
     std::filesystem::path folder = file.m_path.parent_path();
     if (folder.empty())
         folder = ".";
+    removeAbandonedScratchFiles(folder);
     std::string scratchName = (folder / "TEMP.DAT.XXXXXX").string();
     const int scratch = ::mkostemp(scratchName.data(), O_CLOEXEC);
     if (scratch < 0)

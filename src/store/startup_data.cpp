@@ -13,7 +13,7 @@ namespace {
 bool folderReachable(const std::string& folder)
 {
     std::error_code ec;
-    return std::filesystem::is_directory(folder, ec) && ::access(folder.c_str(), R_OK | W_OK | X_OK) == 0;
+    return std::filesystem::is_directory(folder, ec) && ::access(folder.c_str(), R_OK | X_OK) == 0;
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 using namespace tolvane::store;
 
 namespace {
@@ -48,6 +50,18 @@ TEST_F(Deleting, RecordsAfterTheDeletedOneMoveDown)
     EXPECT_TRUE(deleteCannedMessage(folder, 2).deleted());
     EXPECT_EQ(dir.read("QUICK.DAT"), canned("one") + canned("three"));
     EXPECT_EQ(dir.fileCount(), 1) << "no scratch file is left behind";
+}
+
+TEST_F(Deleting, ScratchFilesAbandonedLongAgoAreClearedAndRecentOnesLeftAlone)
+{
+    dir.write("QUICK.DAT", canned("one") + canned("two"));
+    dir.write("TEMP.DAT.dead01", "left by a process that died");
+    dir.write("TEMP.DAT.busy01", "being written by another workstation right now");
+    std::filesystem::last_write_time(
+        dir / "TEMP.DAT.dead01", std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    EXPECT_TRUE(deleteCannedMessage(folder, 1).deleted());
+    EXPECT_FALSE(dir.exists("TEMP.DAT.dead01"));
+    EXPECT_TRUE(dir.exists("TEMP.DAT.busy01"));
 }
 
 TEST_F(Deleting, TheOnlyRecordIsRefusedWithEachFilesMessageAndNothingChanges)
