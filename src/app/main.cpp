@@ -1,16 +1,31 @@
 #include "app/command_options.h"
 #include "app/exit_status.h"
+#include "app/practice_line.h"
 #include "app/program_folder.h"
+#include "dispatch/clock.h"
+#include "dispatch/command_line_paging.h"
+#include "dispatch/unattended_view.h"
+#include "platform/dialog_call_view.h"
 #include "platform/dialog_service.h"
 #include "platform/display.h"
+#include "platform/qt_pacer.h"
+#include "platform/serial/port_map.h"
+#include "platform/serial/posix_serial_line.h"
 #include "platform/single_instance.h"
+#include "platform/text_bridge.h"
+#include "store/codepage.h"
+#include "store/data_folder.h"
+#include "store/defaults.h"
+#include "store/store_error.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 using namespace tolvane;
@@ -21,6 +36,31 @@ void printTo(std::FILE* stream, const std::string& text)
 {
     std::fputs(text.c_str(), stream);
     std::fflush(stream);
+}
+
+// Sends the one page the command line asks for and reports it: a message box at a display, standard
+// output without one, nothing at all in a quiet run.
+int pageFromCommandLine(const app::CommandOptions& options, const std::filesystem::path& programFolder,
+    engine::SerialLine& line, platform::DialogService& dialogs, bool headless)
+{
+    const bool quiet = dispatch::splitCommandLine(options.commandLine).quiet;
+    platform::QtPacer pacer;
+    dispatch::SystemClock clock;
+    // Without a display the connection log goes to standard error as it is written, unless quiet.
+    dispatch::UnattendedView unattended(nullptr, std::cerr, !quiet);
+    platform::DialogCallView dialogView(dialogs);
+    engine::CallView& view = headless ? static_cast<engine::CallView&>(unattended) : dialogView;
+
+    const dispatch::CommandLineHost host { programFolder, line, pacer, view, clock, std::cerr };
+    const auto outcome = dispatch::runCommandLinePaging(host, options.commandLine);
+    if (outcome.showReport) {
+        const std::string report = outcome.report + (options.practice ? app::kPracticeMark : "");
+        if (headless)
+            printTo(stdout, store::cp1252ToUtf8(report) + "\n");
+        else
+            dialogs.message(platform::fromCore(report));
+    }
+    return outcome.exitStatus;
 }
 
 } // namespace
@@ -77,10 +117,28 @@ int main(int argc, char* argv[])
         return app::kExitCannotStart;
     }
 
-    if (!options.commandLine.empty()) {
-        printTo(stderr, "tolvane: command-line paging is not wired in yet\n");
-        return app::kExitNotSent;
+    const store::DataFolder folder(programFolder);
+    try {
+        store::installIfNew(folder);
+    } catch (const store::StoreError& error) {
+        printTo(stderr, "tolvane: cannot install the data files: " + store::cp1252ToUtf8(error.what()) + "\n");
+        return app::kExitCannotStart;
     }
+
+    platform::PortMap ports = platform::PortMap::inProgramFolder(folder);
+    app::PracticeLine practice;
+    if (options.practice) {
+        try {
+            practice.start(ports);
+        } catch (const std::system_error& error) {
+            printTo(stderr, std::string("tolvane: cannot start the practice line: ") + error.what() + "\n");
+            return app::kExitCannotStart;
+        }
+    }
+    platform::PosixSerialLine line(ports);
+
+    if (!options.commandLine.empty())
+        return pageFromCommandLine(options, programFolder, line, *dialogs, headless);
 
     if (headless) {
         printTo(stderr,
