@@ -9,6 +9,7 @@ namespace {
 
 // A command line longer than a real modem's buffer is cut, not grown without end.
 constexpr std::size_t kCommandLimit = 256;
+constexpr std::size_t kTranscriptLimit = 20000;
 
 char upper(char c)
 {
@@ -145,6 +146,10 @@ void LineSimulator::result(const std::string& text, Millis delay)
 
 void LineSimulator::addTranscript(TranscriptDirection direction, std::string bytes)
 {
+    // A practice line may serve a program for days: keep the recent traffic, not all of it.
+    if (m_transcript.size() >= kTranscriptLimit)
+        m_transcript.erase(
+            m_transcript.begin(), m_transcript.begin() + static_cast<std::ptrdiff_t>(kTranscriptLimit / 2));
     m_transcript.push_back(TranscriptEntry { m_now, direction, std::move(bytes) });
     if (m_transcriptListener)
         m_transcriptListener(m_transcript.back());

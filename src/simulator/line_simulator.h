@@ -40,6 +40,7 @@ public:
     // Calls that ended (carrier lost, the client hung up, or DTR dropped) since the simulator started.
     int hangUps() const { return m_hangUps; }
     const std::vector<PageRecord>& pages() const { return m_pages; }
+    // The most recent traffic (older entries are dropped in the thousands); a listener sees every entry.
     const std::vector<TranscriptEntry>& transcript() const { return m_transcript; }
     const SimulatorOptions& options() const { return m_options; }
 

@@ -15,6 +15,21 @@ TEST(ModemCommands, AnswerComesAfterTheReplyDelayAndNotBefore)
     EXPECT_EQ(line.pass(1ms), "\r\nOK\r\n");
 }
 
+TEST(ModemCommands, TranscriptHoldsBothDirectionsWithTheirTimes)
+{
+    SimulatorHarness line;
+    line.pass(1000ms);
+    line.send("AT\r");
+    const auto& transcript = line.simulator().transcript();
+    ASSERT_EQ(transcript.size(), 2u);
+    EXPECT_EQ(transcript[0].at, 1000ms);
+    EXPECT_EQ(transcript[0].direction, TranscriptDirection::FromClient);
+    EXPECT_EQ(transcript[0].bytes, "AT\r");
+    EXPECT_EQ(transcript[1].at, 1040ms);
+    EXPECT_EQ(transcript[1].direction, TranscriptDirection::ToClient);
+    EXPECT_EQ(transcript[1].bytes, "\r\nOK\r\n");
+}
+
 TEST(ModemCommands, ClientCommandsAreAnsweredOkAndStrayLinesIgnored)
 {
     const struct {
