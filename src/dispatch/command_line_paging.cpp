@@ -61,7 +61,8 @@ CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string
     }
 
     const bool quiet = splitCommandLine(commandLine).quiet;
-    UnattendedView quietView(&host.view, host.errors, false);
+    // A quiet run shows nothing at all: only what would have stopped for a person reaches the error stream.
+    UnattendedView quietView(nullptr, host.errors, false);
     engine::CallView& view = quiet ? static_cast<engine::CallView&>(quietView) : host.view;
 
     PagingDesk desk(folder, view, host.clock);

@@ -45,7 +45,8 @@ struct CommandLineOutcome {
 CommandLineOutcome CMDline(PagingDesk& desk, std::string_view commandLine);
 
 // Everything command-line paging needs from the host. The view is the host's own (message boxes with a
-// display, an UnattendedView without); a quiet run puts an UnattendedView in front of it.
+// display, an UnattendedView without); a quiet run uses none of it and shows nothing, its boxes and
+// questions going to the error stream.
 struct CommandLineHost {
     std::filesystem::path programFolder;
     engine::SerialLine& line;

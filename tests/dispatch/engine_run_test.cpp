@@ -276,6 +276,13 @@ TEST_F(CommandLine, HeadlessRunPrintsBoxesAndTheConnectionLog)
         std::string::npos);
     EXPECT_NE(printed.find("Initializing Modem...\n"), std::string::npos) << printed;
     EXPECT_NE(printed.find("DIG-Beeper SENT\n"), std::string::npos) << printed;
+
+    // Quiet and headless, a page that raises no box prints nothing: not even the connection log.
+    headlessErrors.str("");
+    errors.str("");
+    EXPECT_EQ(run("Ann:Hello %", &headless).exitStatus, 0);
+    EXPECT_EQ(headlessErrors.str(), "");
+    EXPECT_EQ(errors.str(), "");
 }
 
 } // namespace
