@@ -61,4 +61,31 @@ void writeNetworkFile(const std::filesystem::path& path, std::string_view folder
     }
 }
 
+std::string sharedFolderFromChosenFile(std::string_view chosenFile)
+{
+    // Only the file's own name counts: "/srv/users.dat.old/USERS.DAT" lies in /srv/users.dat.old/, and
+    // "/srv/myusers.dat" is not a user file at all.
+    const std::size_t slash = chosenFile.find_last_of('/');
+    if (slash == std::string_view::npos)
+        return {};
+    const std::string_view name = chosenFile.substr(slash + 1);
+    constexpr std::string_view kUsers = "USERS.DAT";
+    if (name.size() != kUsers.size())
+        return {};
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i] >= 'a' && name[i] <= 'z' ? static_cast<char>(name[i] - 'a' + 'A') : name[i];
+        if (c != kUsers[i])
+            return {};
+    }
+    return std::string(chosenFile.substr(0, slash + 1));
+}
+
+std::string applyNetworkSetup(DataFolder& folder, std::string_view chosenFile)
+{
+    const std::string shared = sharedFolderFromChosenFile(chosenFile);
+    writeNetworkFile(folder.programPath("NETWORK.DAT"), shared);
+    folder.setSharedFolder(shared);
+    return shared;
+}
+
 } // namespace tolvane::store

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "store/data_folder.h"
+
+#include "store/data_folder.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -15,5 +19,13 @@ std::string readNetworkFile(const std::filesystem::path& path);
 
 // Replaces the file with `"` folder `"` CR LF, atomically. Throws StoreError when it cannot be written.
 void writeNetworkFile(const std::filesystem::path& path, std::string_view folder);
+
+// The network setup command's rule: the folder (ending in "/") of a chosen file named USERS.DAT in any mix of
+// case, or empty for anything else (a cancelled dialog gives an empty name, and so an empty folder).
+std::string sharedFolderFromChosenFile(std::string_view chosenFile);
+
+// The rest of the command: NETWORK.DAT in the program folder gets the folder the chosen file gives, and so
+// does `folder`. Returns that folder. Throws StoreError when NETWORK.DAT cannot be written (then nothing changed).
+std::string applyNetworkSetup(DataFolder& folder, std::string_view chosenFile);
 
 } // namespace tolvane::store

@@ -69,6 +69,31 @@ TEST(NetworkFile, WritingReplacesTheFileWithOneQuotedLine)
     EXPECT_THROW(writeNetworkFile(dir / "no-folder/NETWORK.DAT", ""), StoreError);
 }
 
+TEST(NetworkFile, TheSetupCommandTakesTheFolderOfAChosenUsersFile)
+{
+    const struct {
+        const char* chosen;
+        const char* folder;
+    } cases[] = {
+        { "/mnt/shared/USERS.DAT", "/mnt/shared/" }, { "/mnt/shared/Users.dat", "/mnt/shared/" }, { "/USERS.DAT", "/" },
+        { "", "" }, // cancelled
+        { "/mnt/shared/GROUP.DAT", "" }, { "/mnt/shared/myusers.dat", "" }, // ends like it, but is another file
+        { "/mnt/users.dat.old/USERS.DAT", "/mnt/users.dat.old/" }, { "/mnt/shared/USERS.DAT/", "" },
+        { "USERS.DAT", "" }, // no folder at all
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(sharedFolderFromChosenFile(c.chosen), c.folder) << c.chosen;
+
+    ScratchFolder dir;
+    DataFolder folder(dir.path());
+    EXPECT_EQ(applyNetworkSetup(folder, "/mnt/shared/users.DAT"), "/mnt/shared/");
+    EXPECT_EQ(dir.read("NETWORK.DAT"), "\"/mnt/shared/\"\r\n");
+    EXPECT_EQ(folder.pathOf<UserRecord>(), "/mnt/shared/USERS.DAT");
+    EXPECT_EQ(applyNetworkSetup(folder, ""), "");
+    EXPECT_EQ(dir.read("NETWORK.DAT"), "\"\"\r\n");
+    EXPECT_EQ(folder.pathOf<UserRecord>(), dir / "USERS.DAT");
+}
+
 TEST(StartupData, AnEmptyValueKeepsEverythingInTheProgramFolder)
 {
     ScratchFolder dir;
