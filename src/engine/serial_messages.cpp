@@ -3,11 +3,16 @@
 #include "engine/serial_line.h"
 #include "store/text.h"
 
+#include <algorithm>
+
 namespace tolvane::engine {
 
 std::string portNotAvailableMessage(std::string_view commPort)
 {
-    return std::string(commPort) + ": not available. Change the CommPort property to another port.";
+    // A CONFIG.DAT that was never written holds NULs, which would cut the message short on screen.
+    std::string port(commPort);
+    std::replace(port.begin(), port.end(), '\0', ' ');
+    return port + ": not available. Change the CommPort property to another port.";
 }
 
 std::string modemTestOpenMessage(int number, std::string_view commText)

@@ -1,0 +1,224 @@
+#include "call_fixture.h"
+
+using namespace tolvane;
+using namespace tolvane::testing;
+using engine::Lamp;
+using testkit::addHappyTerminal;
+
+class CancellingACall : public CallFixture {
+protected:
+    void pressCancelWhenTheFirstBlockGoesOut()
+    {
+        line.setWriteHook([this](std::string_view bytes) {
+            if (!bytes.empty() && bytes.front() == '\x02')
+                call.MCANCEL_Click();
+        });
+    }
+    void queueThree()
+    {
+        data.users.push_back(DataFolderFixture::user("Ezra Quill", "77", "Ravenpage"));
+        data.users.push_back(DataFolderFixture::user("Mina Sol", "88", "Ravenpage"));
+        for (const auto& u : data.users)
+            queuePage("x", u);
+    }
+};
+
+TEST_F(CancellingACall, WithPagesLeftAndYesDropsTheRestOfTheQueue)
+{
+    addHappyTerminal(line);
+    queueThree();
+    pressCancelWhenTheFirstBlockGoesOut();
+    view.answers = { true };
+    run(3);
+
+    const auto writes = line.writtenTexts();
+    ASSERT_GE(writes.size(), 2u);
+    EXPECT_EQ(writes[writes.size() - 2], "+++\r");
+    EXPECT_EQ(writes.back(), "ATH0\r");
+    ASSERT_FALSE(line.dtrChanges().empty());
+    EXPECT_FALSE(line.dtrChanges().back().on);
+    EXPECT_EQ(view.lastStatus(), "Page Canceled");
+    EXPECT_EQ(view.lastLamp(), Lamp::Red);
+    EXPECT_EQ(
+        view.questions, std::vector<std::string> { "There are more pages the que, do you wish to cancel them all?" });
+    EXPECT_EQ(queue.count(), 0);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_TRUE(data.log().empty()); // the page in hand is skipped, not logged
+    EXPECT_EQ(view.callsEnded, 1);
+    EXPECT_EQ(blocksWritten(), 1);
+}
+
+TEST_F(CancellingACall, WithPagesLeftAndNoKeepsThemAfterTheSkippedPage)
+{
+    addHappyTerminal(line);
+    queueThree();
+    pressCancelWhenTheFirstBlockGoesOut();
+    view.answers = { false };
+    run(3);
+    EXPECT_EQ(queue.count(), 3);
+    EXPECT_EQ(state.queueCursor, 1);
+    EXPECT_EQ(view.questions.size(), 1u);
+    EXPECT_EQ(view.hides, 1); // the cancel command unloads the connection window
+}
+
+TEST_F(CancellingACall, OnTheLastPageAsksNothing)
+{
+    addHappyTerminal(line);
+    queuePage("abc");
+    pressCancelWhenTheFirstBlockGoesOut();
+    run();
+    EXPECT_TRUE(view.questions.empty());
+    EXPECT_EQ(view.lastStatus(), "Page Canceled");
+    EXPECT_EQ(view.callsEnded, 1);
+}
+
+TEST_F(CancellingACall, WhileTheModemInitialisesIsActedOnAtOnce)
+{
+    view.onStatus = [this](const std::string& text) {
+        if (text == "Initializing Modem...")
+            call.MCANCEL_Click();
+    };
+    queuePage("abc");
+    run();
+    EXPECT_EQ(view.lastStatus(), "Page Canceled");
+    EXPECT_EQ(line.countWritesEqualTo("ATDT5550142\r"), 0);
+    EXPECT_FALSE(line.isOpen());
+}
+
+TEST_F(CancellingACall, AnEarlierCancelDoesNotStopTheNextCall)
+{
+    addHappyTerminal(line);
+    queuePage("abc");
+    call.MCANCEL_Click();
+    run();
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+}
+
+TEST_F(CancellingACall, AForcedHangUpDuringTheCallEndsItQuietly)
+{
+    addHappyTerminal(line);
+    line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100);
+    queuePage("abc");
+    bool forced = false;
+    line.setWriteHook([&](std::string_view bytes) {
+        if (!forced && !bytes.empty() && bytes.front() == '\x02') {
+            forced = true;
+            call.MFORCE_Click();
+        }
+    });
+    run();
+    // The call goes on to its next status, then finds the cancel request the hang-up set; with the port
+    // already closed the cancel has nothing left to do.
+    EXPECT_NE(view.indexOf("status: Force Hangup OK..."), -1);
+    EXPECT_EQ(view.indexOf("status: Page Canceled"), -1);
+    EXPECT_EQ(view.lastLamp(), Lamp::Black);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_TRUE(data.log().empty());
+    EXPECT_EQ(view.callsEnded, 1);
+    EXPECT_FALSE(call.callInProgress());
+}
+
+class ForcingAHangUp : public CallFixture {
+protected:
+    void SetUp() override
+    {
+        data.config.CommPort = "COMM2";
+        data.write();
+    }
+};
+
+TEST_F(ForcingAHangUp, AModemThatSaysOkEndsItInTwoSecondsWithABlackLamp)
+{
+    line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100);
+    call.MFORCE_Click();
+
+    ASSERT_EQ(line.opens().size(), 1u);
+    EXPECT_EQ(line.opens()[0].port, 2); // opened from CONFIG.DAT first
+    EXPECT_EQ(line.writtenTexts(), (std::vector<std::string> { "+++\r", "AT&D2\r" }));
+    EXPECT_EQ(clock.now(), 2000);
+    EXPECT_EQ(view.statuses,
+        (std::vector<std::string> {
+            "Trying to Hangup Modem", "Trying to Hangup Modem", "Modem Says OK...", "Force Hangup OK..." }));
+    EXPECT_EQ(view.lamps, std::vector<Lamp> { Lamp::Black });
+    EXPECT_TRUE(logged("Got OK"));
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_TRUE(state.cancelRequest);
+    EXPECT_EQ(view.hides, 1);
+    // DTR: raised on opening, dropped and raised again, dropped after AT&D2.
+    ASSERT_EQ(line.dtrChanges().size(), 4u);
+    EXPECT_FALSE(line.dtrChanges()[3].on);
+}
+
+TEST_F(ForcingAHangUp, NoCarrierEndsItTheSameWayAfterABeep)
+{
+    line.whenWriteIs("AT&D2\r", "\r\nNO CARRIER\r\n", 100);
+    call.MFORCE_Click();
+    EXPECT_EQ(view.beeps, 1);
+    EXPECT_EQ(view.statuses[view.statuses.size() - 2], "NO CARRIER...");
+    EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
+    EXPECT_EQ(view.lastLamp(), Lamp::Black);
+    EXPECT_FALSE(line.isOpen());
+}
+
+TEST_F(ForcingAHangUp, ErrorIsReportedAndStillEndsAsAHangUp)
+{
+    line.whenWriteIs("AT&D2\r", "\r\nERROR\r\n", 100);
+    call.MFORCE_Click();
+    EXPECT_EQ(view.boxes,
+        std::vector<std::string> {
+            "Error occured while initializing your modem check initilizing string in modem setup" });
+    EXPECT_EQ(view.statuses[view.statuses.size() - 2], "MODEM ERROR...");
+    EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
+}
+
+TEST_F(ForcingAHangUp, AModemThatNeverAnswersIsTriedThreeTimes)
+{
+    call.MFORCE_Click();
+    EXPECT_EQ(line.countWritesEqualTo("+++\r"), 3);
+    EXPECT_EQ(line.countWritesEqualTo("AT&D2\r"), 3);
+    EXPECT_EQ(line.countWritesEqualTo("ATH0\r"), 3);
+    EXPECT_EQ(line.writtenTexts().back(), "ATH\r");
+    EXPECT_EQ(view.boxes, std::vector<std::string> { "Modem did not hang up please retry or power modem on/off" });
+    EXPECT_EQ(view.lastStatus(), "");
+    EXPECT_EQ(view.lastLamp(), Lamp::Red);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_FALSE(state.cancelRequest);
+    EXPECT_EQ(clock.now(), 9000);
+}
+
+TEST_F(ForcingAHangUp, ALateAnswerIsFoundOnTheNextAttempt)
+{
+    line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 1500, 1);
+    call.MFORCE_Click();
+    EXPECT_EQ(line.countWritesEqualTo("AT&D2\r"), 2);
+    EXPECT_EQ(line.countWritesEqualTo("ATH0\r"), 1);
+    EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
+}
+
+TEST_F(ForcingAHangUp, APortHeldByAnotherProgramIsRefused)
+{
+    line.failNext(ScriptedLine::Op::Open, 8005);
+    call.MFORCE_Click();
+    EXPECT_EQ(view.boxes, std::vector<std::string> { "The modem is in use by another program" });
+    EXPECT_TRUE(line.writes().empty());
+    EXPECT_TRUE(view.lamps.empty());
+}
+
+TEST_F(ForcingAHangUp, AnUnexpectedLineErrorIsReportedAndThePortLeftClosed)
+{
+    line.failNext(ScriptedLine::Op::Write, 8003);
+    call.MFORCE_Click();
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.boxes[0], "Error #  8003 was generated by Tolvane\rscripted failure 8003");
+    EXPECT_EQ(view.boxTitles[0], "Error");
+    EXPECT_FALSE(line.isOpen());
+}
+
+TEST_F(ForcingAHangUp, ADeviceThatSaysItIsNotOpenStartsTheHangUpAgain)
+{
+    line.failNext(ScriptedLine::Op::Discard, 8012);
+    line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100);
+    call.MFORCE_Click();
+    EXPECT_EQ(std::count(view.statuses.begin(), view.statuses.end(), "Trying to Hangup Modem"), 3);
+    EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
+}
