@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace tolvane::simulator {
 namespace {
 
@@ -279,6 +281,33 @@ TEST(TapBlocks, CarrierCanDropRightAfterTheGoAhead)
     line.send("ATDT5550142\r", 2100ms);
     line.send("\r");
     EXPECT_EQ(line.send("\x1bPG1\r"), "\x06\r\x1b[p\r\r\nNO CARRIER\r\n");
+}
+
+} // namespace
+} // namespace tolvane::simulator
+
+namespace tolvane::simulator {
+namespace {
+
+TEST(LineRobustness, RandomTrafficLeavesAModemThatAReopenedPortCanUse)
+{
+    std::mt19937 random(6);
+    const std::string alphabet = std::string("\x02\x03\x04\x17\x1f\x1a\x1b\r\n+ATDH0,#P1G", 20) + "xyz\x80\xff";
+    for (int round = 0; round < 200; ++round) {
+        SimulatorHarness line;
+        line.logOn();
+        for (int burst = 0; burst < 40; ++burst) {
+            std::string bytes;
+            const auto length = random() % 300;
+            for (std::size_t i = 0; i < length; ++i)
+                bytes += alphabet[random() % alphabet.size()];
+            line.send(bytes, Millis(random() % 3000));
+        }
+        // Whatever state the storm left, closing and reopening the port brings the modem back.
+        line.simulator().dtrDropped(line.now());
+        EXPECT_FALSE(line.simulator().carrierUp());
+        EXPECT_EQ(line.send("AT\r"), "\r\nOK\r\n") << "round " << round;
+    }
 }
 
 } // namespace
