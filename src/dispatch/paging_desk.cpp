@@ -332,7 +332,7 @@ void PagingDesk::MMESSAGE_Click()
 
 void PagingDesk::addEntry(std::string entry)
 {
-    if (m_running)
+    if (m_walking)
         m_held.push_back(std::move(entry));
     else
         m_pageQueue.insert(std::move(entry));
@@ -408,12 +408,15 @@ void PagingDesk::QueMessage()
     changed();
 }
 
-void PagingDesk::MCLEARQUE_Click()
+bool PagingDesk::MCLEARQUE_Click()
 {
+    if (m_walking)
+        return false;
     m_pageQueue.clear();
     m_held.clear();
     setQueueCounter(false);
     UpdateToolbarButtons();
+    return true;
 }
 
 void PagingDesk::setQueueCounter(bool leadingBlank)
@@ -457,6 +460,7 @@ bool PagingDesk::PageProcess()
     bool called = false;
     {
         RunGuard guard(m_running);
+        RunGuard walking(m_walking);
         m_callQueue.use(m_pageQueue);
         const std::uint64_t clears = m_pageQueue.clearCount();
         int start = 0;
@@ -640,6 +644,7 @@ CommandState PagingDesk::commandState(bool portOpen) const
     state.cancel = portOpen || m_running;
     state.messageBoxVisible = m_messageBoxVisible;
     state.lampYellow = hasMessage;
+    state.clearQueue = !m_walking;
     state.runInProgress = m_running;
     return state;
 }

@@ -49,6 +49,7 @@ struct CommandState {
     bool cancel = false; // MCANCEL, "CancelPage": the port is open or a run is in progress
     bool messageBoxVisible = false;
     bool lampYellow = false; // a message is typed: the status lamp turns yellow
+    bool clearQueue = true; // MCLEARQUE: not while a run reads the page queue
     bool runInProgress = false;
     bool operator==(const CommandState&) const = default;
 };
@@ -77,6 +78,8 @@ public:
     // Called after every change of the lists, counters, message or captions (after refreshCommands).
     void setChangeHandler(std::function<void()> handler) { m_onChange = std::move(handler); }
 
+    // The running settings (CheckSettings at start-up, the configuration window when it saves). Every
+    // paging call reloads SETTINGS.DAT, so after a send they are what the file held then.
     const store::RunningSettings& settings() const { return m_settings; }
     void setSettings(const store::RunningSettings& settings) { m_settings = settings; }
 
@@ -146,8 +149,9 @@ public:
 
     // MSENDTOQUE "Que Messages": one entry per recipient (and per member of each chosen group).
     void QueMessage();
-    // MCLEARQUE "Clear the Que".
-    void MCLEARQUE_Click();
+    // MCLEARQUE "Clear the Que". False when refused: a run is reading the page queue, and emptying it
+    // under the call would send blank pages to the rest of the call's run.
+    bool MCLEARQUE_Click();
 
     // Label2 and Label9 as last set ("0 Pages in Que" at start; " 3 Pages in Que" after queueing).
     const std::string& queueCounterText() const { return m_queueCounter; }
@@ -167,6 +171,9 @@ public:
     // Sends one page to the one user in the recipient list, on its own: the page queue is not touched.
     bool SendPageNow();
     bool runInProgress() const { return m_running; }
+    // A run is reading the page queue by index: entries must not be removed or inserted meanwhile (the
+    // Events window's delete commands ask this too). New pages queued meanwhile wait for the run's end.
+    bool pageQueueInUse() const { return m_walking; }
 
     engine::RunState& runState() { return m_state; }
     const engine::RunState& runState() const { return m_state; }
@@ -233,6 +240,7 @@ private:
 
     engine::RunState m_state;
     bool m_running = false;
+    bool m_walking = false;
 
     std::string m_timeCaption;
     std::string m_dateCaption;

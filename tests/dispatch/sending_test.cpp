@@ -209,6 +209,38 @@ TEST_F(Sending, PagesQueuedDuringARunWaitForItsEnd)
     EXPECT_EQ(f.desk.queueCounterText(), " 1 Pages in Que");
 }
 
+TEST_F(Sending, QueueCannotBeClearedUnderARunButCanUnderASinglePage)
+{
+    queue({ "Ann", "Ben", "Cal" });
+    bool cleared = true;
+    CommandState during;
+    f.sender.during = [&](int call) {
+        if (call == 0) {
+            cleared = f.desk.MCLEARQUE_Click();
+            during = f.desk.commandState(true);
+        }
+    };
+    f.desk.MSENDQUE_Click();
+    EXPECT_FALSE(cleared);
+    EXPECT_FALSE(during.clearQueue);
+    ASSERT_EQ(f.sender.calls.size(), 2u);
+    EXPECT_EQ(f.sender.calls[1].queue.size(), 3u);
+
+    // The single page has a list of its own: the waiting pages may go, and pages queued come in at once.
+    f.sender.calls.clear();
+    f.addUser("Ben");
+    f.desk.setMessage("Single");
+    f.sender.during = [&](int) {
+        cleared = f.desk.MCLEARQUE_Click();
+        f.desk.QueMessage();
+    };
+    f.desk.MSEND_Click();
+    EXPECT_TRUE(cleared);
+    ASSERT_EQ(f.sender.calls.size(), 1u);
+    EXPECT_EQ(f.desk.pageQueue().count(), 1);
+    EXPECT_EQ(f.desk.pageQueue().entry(0).substr(196, 6), "Single");
+}
+
 TEST_F(Sending, SinglePageGoesOnItsOwnAndWaitingPagesStay)
 {
     queue({ "Ann", "Cal" });
