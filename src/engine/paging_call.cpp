@@ -13,9 +13,13 @@
 #include "store/text.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace tolvane::engine {
 namespace {
+
+constexpr std::string_view kSource = "Tolvane";
+constexpr int kInternalError = 51;
 
 // The file's MaxChars is trusted no further than the longest message the program ever builds.
 int maxCharsLimit(std::int16_t maxChars)
@@ -46,10 +50,14 @@ void PagingCall::PageThePeople(std::int16_t count, std::int16_t first)
         runCall(call, count, first);
     } catch (const store::StoreError& error) {
         // A data file that cannot be read: report it and leave the line as a failed call would.
-        m_view.messageBox(generalErrorMessage(error.number(), "Tolvane", error.what()), "Error");
+        m_view.messageBox(generalErrorMessage(error.number(), kSource, error.what()), "Error");
         call.closePort();
     } catch (const SerialError& error) {
-        m_view.messageBox(generalErrorMessage(error.number(), "Tolvane", error.what()), "Error");
+        m_view.messageBox(generalErrorMessage(error.number(), kSource, error.what()), "Error");
+        call.closePort();
+    } catch (const std::exception& error) {
+        // Whatever else goes wrong, the call must end: a call left "in progress" would refuse every later one.
+        m_view.messageBox(generalErrorMessage(kInternalError, kSource, error.what()), "Error");
         call.closePort();
     }
     m_inProgress = false;

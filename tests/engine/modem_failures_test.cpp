@@ -78,6 +78,7 @@ TEST_P(ModemLinkFailures, EndTheCallAsTheFailureTableSays)
     EXPECT_EQ(blocksWritten(), 0);
     EXPECT_TRUE(data.log().empty());
     EXPECT_EQ(state.sentCount, 0);
+    EXPECT_EQ(state.queueCursor, 0);
     EXPECT_EQ(view.callsEnded, 1);
     EXPECT_FALSE(call.callInProgress());
 }

@@ -235,3 +235,23 @@ TEST_F(DeliveringPages, APortAlreadyOpenIsForcedDownFirstAndTheCallStillRuns)
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
     EXPECT_FALSE(state.cancelRequest);
 }
+
+TEST_F(DeliveringPages, ASecondSendWhileACallRunsIsRefusedAndThePortShowsOpen)
+{
+    addHappyTerminal(line);
+    queuePage("abc");
+    bool sawOpen = false;
+    bool triedAgain = false;
+    view.onStatus = [&](const std::string& text) {
+        if (text == "Sending Data..." && !triedAgain) {
+            triedAgain = true;
+            sawOpen = call.portOpen() && call.callInProgress();
+            call.PageThePeople(1, 0);
+        }
+    };
+    run();
+    EXPECT_TRUE(sawOpen);
+    EXPECT_EQ(line.opens().size(), 1u);
+    EXPECT_EQ(view.callsEnded, 1);
+    EXPECT_FALSE(call.portOpen());
+}
