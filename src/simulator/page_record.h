@@ -7,14 +7,15 @@
 
 namespace tolvane::simulator {
 
-// One page as the far end saw it. Text is the Windows-1252 bytes received on the line.
+// One page as the far end saw it: a TAP page the terminal accepted or whose checksum was wrong, or a numeric page
+// whose tones were keyed. Text is the Windows-1252 bytes received on the line.
 struct PageRecord {
     std::string kind; // "tap" or "numeric"
     std::string pagerId; // TAP: field 1 of the transaction; numeric: the number dialled
     std::string message; // TAP: field 2; numeric: the tones keyed after the pause, "#" included
     std::string password; // the password of the log-on that opened the session
     std::optional<bool> checksumOk; // no checksum on a numeric page
-    std::string reply; // "ACK", "NAK", "RS", "EOT", "NONE", "DROP" for TAP; "KEYED" for numeric
+    std::string reply; // the terminal's answer ("ACK", or "NAK" and the like for a bad checksum); numeric: "KEYED"
     Millis at { 0 };
 };
 

@@ -288,9 +288,12 @@ void TapTerminal::onBlock(const std::string& block)
         m_lastFieldOpen = false;
         m_transactionChecksumOk = true;
     };
+    // A page is recorded when the terminal takes it, and also when its checksum was wrong, since that may be the
+    // sender's fault; pages refused for what they say are only in the transcript.
     const auto record = [&](const std::string& reply) {
-        if (complete)
-            recordTransaction(assembled.fields, m_transactionChecksumOk && checksumOk, reply);
+        const bool intact = m_transactionChecksumOk && checksumOk;
+        if (complete && (reply == "ACK" || !intact))
+            recordTransaction(assembled.fields, intact, reply);
     };
 
     if (scripted != ScriptedReply::Auto) {
