@@ -1,4 +1,5 @@
 #include "scratch_folder.h"
+#include "store/defaults.h"
 #include "store/record_file.h"
 #include "store/store_error.h"
 
@@ -124,6 +125,13 @@ std::string readOnlyFolderFaults(const ScratchFolder& dir)
         faults += "appended to a read-only file; ";
     } catch (const StoreError&) {
     }
+    try {
+        installIfNew(DataFolder(dir.path()));
+        faults += "installed into a folder that cannot be written; ";
+    } catch (const StoreError& e) {
+        if (e.number() != 70)
+            faults += "installation error " + std::to_string(e.number()) + " instead of 70; ";
+    }
     return faults;
 }
 
@@ -171,6 +179,7 @@ TEST(RecordFile, AFolderThatCannotBeWrittenReadsMissingFilesAsEmptyAndRefusesWri
     ::chmod(dir.path().c_str(), 0755);
     EXPECT_EQ(dir.read("QUICK.DAT"), std::string(80, 'q'));
     EXPECT_FALSE(dir.exists("SETTINGS.DAT"));
+    EXPECT_EQ(dir.fileCount(), 1);
 }
 
 TEST(RecordFile, AMissingSharedFolderIsAPathError)
