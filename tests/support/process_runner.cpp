@@ -62,3 +62,72 @@ ProcessResult runProcess(
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
     return result;
 }
+
+#include <chrono>
+#include <csignal>
+
+BackgroundProcess::BackgroundProcess(const std::string& program, const std::vector<std::string>& args)
+{
+    int outPipe[2];
+    if (::pipe2(outPipe, O_CLOEXEC) != 0)
+        return;
+    m_pid = ::fork();
+    if (m_pid == 0) {
+        ::dup2(outPipe[1], 1);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(outPipe[1]);
+    m_out = outPipe[0];
+}
+
+BackgroundProcess::~BackgroundProcess()
+{
+    stop();
+}
+
+std::string BackgroundProcess::readLine(int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (m_out >= 0) {
+        if (const auto end = m_buffer.find('\n'); end != std::string::npos) {
+            std::string line = m_buffer.substr(0, end);
+            m_buffer.erase(0, end + 1);
+            return line;
+        }
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            break;
+        pollfd fd { m_out, POLLIN, 0 };
+        if (::poll(&fd, 1, static_cast<int>(left.count())) <= 0)
+            break;
+        char chunk[512];
+        const ssize_t got = ::read(m_out, chunk, sizeof chunk);
+        if (got <= 0)
+            break;
+        m_buffer.append(chunk, static_cast<std::size_t>(got));
+    }
+    return {};
+}
+
+int BackgroundProcess::stop()
+{
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGTERM);
+        int wstatus = 0;
+        ::waitpid(m_pid, &wstatus, 0);
+        m_status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+        m_pid = -1;
+    }
+    if (m_out >= 0) {
+        ::close(m_out);
+        m_out = -1;
+    }
+    return m_status;
+}

@@ -1,0 +1,178 @@
+// The program and the practice line as separate real processes on a real pseudo-terminal, in real time.
+// A call costs about ten seconds of the pauses the paging call prescribes, a numeric page about twenty.
+#include "process_runner.h"
+#include "store/data_folder.h"
+#include "store/defaults.h"
+#include "store/page_log.h"
+#include "store/record_file.h"
+#include "store/records.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tolvane;
+
+// The user name as the report shows it: blank-padded to its 25 characters.
+const std::string kPaddedDana = "Dana Whitlow" + std::string(13, ' ');
+
+std::size_t occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+const std::map<std::string, std::string> kNoDisplay
+    = { { "DISPLAY", "" }, { "WAYLAND_DISPLAY", "" }, { "QT_QPA_PLATFORM", "" } };
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+}
+
+class PracticeLineEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder = fs::temp_directory_path()
+            / ("tolvane-e2e-" + std::to_string(::getpid()) + "-"
+                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder);
+        const store::DataFolder folder(m_folder);
+        store::installIfNew(folder);
+        // No prefix and few redials keep a failing call short.
+        auto config = store::readRecordAt<store::ConfigRecord>(folder.pathOf<store::ConfigRecord>());
+        config.DialPrefix = "555";
+        config.RetryAttempts = 2;
+        store::writeRecordAt(folder.pathOf<store::ConfigRecord>(), 1, config);
+    }
+    void TearDown() override
+    {
+        m_line.reset();
+        fs::remove_all(m_folder);
+    }
+
+    // Starts tolvane-linesim with its options and points COMM1 at its pseudo-terminal.
+    void startLine(std::vector<std::string> options)
+    {
+        options.insert(options.end(),
+            { "--pages", (m_folder / "pages.jsonl").string(), "--transcript", (m_folder / "transcript.txt").string(),
+                "--max-seconds", "120" });
+        m_line = std::make_unique<BackgroundProcess>(LINESIM_BINARY, options);
+        const std::string first = m_line->readLine(5000);
+        ASSERT_EQ(first.rfind("PTY /dev/", 0), 0u) << first;
+        std::ofstream(m_folder / "PORTS.DAT") << "COMM1=" << first.substr(4) << "\n";
+    }
+
+    ProcessResult page(const std::string& commandLine)
+    {
+        return runProcess(TOLVANE_BINARY, { "--data-dir", m_folder.string(), commandLine }, kNoDisplay);
+    }
+
+    std::vector<std::string> log() const { return store::readLog(store::DataFolder(m_folder)); }
+    std::string pages() const { return readFile(m_folder / "pages.jsonl"); }
+
+    fs::path m_folder;
+    std::unique_ptr<BackgroundProcess> m_line;
+};
+
+TEST_F(PracticeLineEndToEnd, TheSampleUserIsPagedAndTheTerminalRecordsAGoodChecksum)
+{
+    startLine({});
+    const auto result = page("Dana Whitlow:Meet at the loading dock 10:30");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Page was sent to: " + kPaddedDana + "\n");
+    EXPECT_NE(result.err.find("Got [p"), std::string::npos) << "the connection log goes to standard error";
+
+    EXPECT_NE(pages().find(R"("kind":"tap")"), std::string::npos) << pages();
+    EXPECT_NE(pages().find(R"("pager_id":"5550142")"), std::string::npos) << pages();
+    EXPECT_NE(pages().find(R"("message":"Meet at the loading dock 10:30")"), std::string::npos) << pages();
+    EXPECT_NE(pages().find(R"("checksum_ok":true)"), std::string::npos) << pages();
+
+    const auto lines = log();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("PAGE SENT: Dana Whitlow            ", 0), 0u) << lines[0];
+}
+
+TEST_F(PracticeLineEndToEnd, ARefusedPagerIdIsLoggedAsAnErrorAndEndsWithStatus1)
+{
+    startLine({ "--refuse-ids", "5550142" });
+    const auto result = page("Dana Whitlow:hello");
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_NE(result.out.find("Page was not! sent"), std::string::npos) << result.out;
+    const auto lines = log();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("ERROR FOR: Dana Whitlow", 0), 0u) << lines[0];
+    // Refused three times (the first try and two resends), never accepted.
+    EXPECT_EQ(occurrences(pages(), R"("reply":"RS")"), 3u) << pages();
+    EXPECT_EQ(occurrences(pages(), R"("reply":"ACK")"), 0u) << pages();
+}
+
+TEST_F(PracticeLineEndToEnd, ABusyNumberIsRedialledAndThenDelivered)
+{
+    startLine({ "--dial-results", "BUSY,CONNECT 9600" });
+    const auto result = page("Dana Whitlow:second try");
+    EXPECT_EQ(result.status, 0) << result.err;
+    const std::string transcript = readFile(m_folder / "transcript.txt");
+    EXPECT_EQ(occurrences(transcript, "ATDT555-0142"), 2u) << transcript;
+    EXPECT_NE(pages().find(R"("message":"second try")"), std::string::npos) << pages();
+}
+
+TEST_F(PracticeLineEndToEnd, ANumericCompanyIsPagedByDiallingTheDigits)
+{
+    const store::DataFolder folder(m_folder);
+    store::TerminalRecord beeper;
+    beeper.CompanyName = "DIG-Beeper";
+    beeper.PhoneNumber = "5550199";
+    beeper.MaxChars = 14;
+    beeper.ServiceType = 2;
+    beeper.Baud = 2400;
+    beeper.Parity = 1;
+    beeper.DataBits = 2;
+    beeper.StopBits = 1;
+    {
+        store::RecordFile terminals(folder.pathOf<store::TerminalRecord>(), store::TerminalRecord::kLength);
+        terminals.appendRaw(beeper.encode());
+    }
+    store::UserRecord sam;
+    sam.UserName = "DIG-Sam";
+    sam.PagerId = "0";
+    sam.PagingCompany = "DIG-Beeper";
+    sam.GroupFlags = "0000000000";
+    {
+        store::RecordFile users(folder.pathOf<store::UserRecord>(), store::UserRecord::kLength);
+        users.appendRaw(sam.encode());
+    }
+
+    startLine({ "--comma-pause-ms", "200" });
+    const auto result = page("DIG-Sam:4321 %");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(result.out.empty()) << "a quiet run reports nothing: " << result.out;
+    EXPECT_NE(result.err.find("This is a Numeric Pager"), std::string::npos)
+        << "the question is printed with its answer";
+    EXPECT_NE(pages().find(R"("kind":"numeric")"), std::string::npos) << pages();
+    EXPECT_NE(pages().find(R"("message":"4321#")"), std::string::npos) << pages();
+    const auto lines = log();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("PAGE SENT: DIG-Sam", 0), 0u) << lines[0];
+}
+
+TEST_F(PracticeLineEndToEnd, ThePracticeOptionServesThePortsInsideTheProgram)
+{
+    const auto result = runProcess(
+        TOLVANE_BINARY, { "--data-dir", m_folder.string(), "--practice", "Dana Whitlow:drill" }, kNoDisplay);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Page was sent to: " + kPaddedDana + " (practice line)\n");
+}
+
+} // namespace
