@@ -59,6 +59,7 @@ void LineSimulator::receive(std::string_view bytesFromClient, Millis now)
             break;
         }
     }
+    armIdleTimer();
 }
 
 void LineSimulator::advance(Millis now)
@@ -133,10 +134,27 @@ void LineSimulator::schedule(Millis delay, std::function<void()> action)
     m_scheduled.emplace(std::make_pair(due, m_sequence++), std::move(action));
 }
 
+void LineSimulator::scheduleWatchdog(Millis delay, std::function<void()> action)
+{
+    // A watchdog stands apart from the line's order: what is sent meanwhile must not wait for it.
+    m_scheduled.emplace(std::make_pair(m_now + delay, m_sequence++), std::move(action));
+}
+
+void LineSimulator::armIdleTimer()
+{
+    if (m_state != State::Online || m_options.idleTimeout <= Millis(0))
+        return;
+    scheduleWatchdog(m_options.idleTimeout, [this, activity = ++m_activity] {
+        if (m_state == State::Online && activity == m_activity)
+            m_terminal.timeOut();
+    });
+}
+
 void LineSimulator::emit(const std::string& bytes)
 {
     m_ready += bytes;
     addTranscript(TranscriptDirection::ToClient, bytes);
+    armIdleTimer();
 }
 
 void LineSimulator::result(const std::string& text, Millis delay)

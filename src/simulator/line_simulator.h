@@ -65,6 +65,8 @@ private:
     void note(std::string text) override;
 
     void schedule(Millis delay, std::function<void()> action);
+    void scheduleWatchdog(Millis delay, std::function<void()> action);
+    void armIdleTimer();
     void emit(const std::string& bytes);
     void result(const std::string& text, Millis delay);
     void addTranscript(TranscriptDirection direction, std::string bytes);
@@ -87,6 +89,7 @@ private:
     int m_plusCount = 0;
     std::size_t m_dialIndex = 0;
     int m_hangUps = 0;
+    std::uint64_t m_activity = 0; // traffic while online, so that an idle timer knows it was overtaken
 
     // Timers and output, in the order they fall due; equal times keep the order they were scheduled in.
     std::multimap<std::pair<Millis, std::uint64_t>, std::function<void()>> m_scheduled;

@@ -44,6 +44,7 @@ constexpr OptionSpec kOptions[] = {
     { "--max-block-chars", "N", "data characters allowed in one block (250)" },
     { "--bad-logon-limit", "N", "invalid log-ons before the terminal disconnects (3)" },
     { "--checksum-error-limit", "N", "checksum errors in a row before the terminal disconnects (3)" },
+    { "--idle-timeout-ms", "N", "silence after which the terminal says 501 and disconnects (0: never)" },
     { "--pages", "FILE", "append one JSON line per page received" },
     { "--transcript", "FILE", "write both directions of the line traffic, with times" },
     { "--max-seconds", "N", "exit after N seconds" },
@@ -172,6 +173,8 @@ std::optional<LinesimConfig> parseLinesimArguments(const std::vector<std::string
             ok = count(sim.badLogonLimit, 1);
         } else if (name == "--checksum-error-limit") {
             ok = count(sim.checksumErrorLimit, 1);
+        } else if (name == "--idle-timeout-ms") {
+            ok = millis(sim.idleTimeout);
         } else if (name == "--pages") {
             config.pagesFile = value;
         } else if (name == "--transcript") {

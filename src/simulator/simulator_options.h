@@ -63,6 +63,9 @@ struct SimulatorOptions {
     int badLogonLimit = 3;
     // Consecutive checksum errors in one call before the terminal disconnects.
     int checksumErrorLimit = 3;
+    // Silence on a connected line, in either direction, after which the terminal gives up ("501") and
+    // disconnects; 0 waits for ever.
+    Millis idleTimeout { 0 };
 };
 
 // Parsers for the list options; each returns an empty optional and sets `error` on a bad item.

@@ -408,6 +408,14 @@ void TapTerminal::recordTransaction(const std::vector<std::string>& fields, bool
     m_line.recordPage(std::move(page));
 }
 
+void TapTerminal::timeOut()
+{
+    if (m_phase == Phase::Closing)
+        return;
+    m_line.note("time-out waiting for the caller");
+    hangUpWith("501 Time-out waiting for input\r" + kDisconnect, m_options.replyDelay);
+}
+
 void TapTerminal::signOff()
 {
     m_line.note("sign-off");

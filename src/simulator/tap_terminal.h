@@ -31,6 +31,8 @@ public:
 
     void startCall();
     void receive(char byte);
+    // Nothing has passed on the line for the configured idle time.
+    void timeOut();
 
 private:
     enum class Phase { AwaitLogon, AwaitBlock, InBlock, Closing };

@@ -20,8 +20,8 @@ TEST(LinesimOptions, EveryOptionReachesTheSimulator)
             "100", "--escape-guard-ms", "0", "--dial-results", "busy, CONNECT 2400", "--modem-answers", "error",
             "--echo", "--password", "caf\xc3\xa9", "--refuse-ids", "5559999,5558888", "--logon-replies", "NAK,AUTO",
             "--block-replies", "nak,ack,RS", "--drop-after-blocks", "0", "--max-block-chars", "100",
-            "--bad-logon-limit", "2", "--checksum-error-limit", "5", "--pages", "p.jsonl", "--transcript", "t.txt",
-            "--max-seconds", "30" },
+            "--bad-logon-limit", "2", "--checksum-error-limit", "5", "--idle-timeout-ms", "9000", "--pages", "p.jsonl",
+            "--transcript", "t.txt", "--max-seconds", "30" },
         error);
     ASSERT_TRUE(config) << error;
     const auto& sim = config->simulator;
@@ -42,6 +42,7 @@ TEST(LinesimOptions, EveryOptionReachesTheSimulator)
     EXPECT_EQ(sim.maxBlockChars, 100);
     EXPECT_EQ(sim.badLogonLimit, 2);
     EXPECT_EQ(sim.checksumErrorLimit, 5);
+    EXPECT_EQ(sim.idleTimeout, 9000ms);
     EXPECT_EQ(config->pagesFile, "p.jsonl");
     EXPECT_EQ(config->transcriptFile, "t.txt");
     EXPECT_EQ(config->maxSeconds, 30);

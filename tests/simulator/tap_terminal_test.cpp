@@ -262,6 +262,23 @@ TEST(TapBlocks, ReplyDelayHoldsTheAnswerBack)
     EXPECT_EQ(line.pass(1ms), kAccepted);
 }
 
+TEST(TapSession, IdleLineIsClosedByTheTerminalOnlyWhenATimeOutIsSet)
+{
+    auto options = SimulatorHarness::quickOptions();
+    options.idleTimeout = 4000ms;
+    SimulatorHarness line(options);
+    line.logOn(); // the go-ahead went out 160 ms ago
+    EXPECT_EQ(line.pass(3000ms), "");
+    // Traffic, even a lone CR the terminal ignores, starts the wait again.
+    EXPECT_EQ(line.send("\r", 3999ms), "");
+    EXPECT_EQ(line.pass(1000ms), "501 Time-out waiting for input\r\x1b\x04\r\r\nNO CARRIER\r\n");
+
+    SimulatorHarness patient;
+    patient.logOn();
+    EXPECT_EQ(patient.pass(600000ms), "");
+    EXPECT_TRUE(patient.simulator().carrierUp());
+}
+
 TEST(TapBlocks, CarrierDropsOnceAfterTheGivenNumberOfBlocks)
 {
     auto options = SimulatorHarness::quickOptions();
