@@ -5,12 +5,19 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+// The pages live in this static library; its resources must be registered by hand.
+static void registerHelpPages()
+{
+    Q_INIT_RESOURCE(help);
+}
+
 namespace tolvane::ui {
 
 HelpWindow::HelpWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_browser(new QTextBrowser(this))
 {
+    registerHelpPages();
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Tolvane Help"));
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));

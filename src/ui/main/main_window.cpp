@@ -657,7 +657,7 @@ void MainWindow::callEnded()
 
 bool MainWindow::runInProgress() const
 {
-    return m_desk.runInProgress() || m_call.callInProgress();
+    return m_sending || m_desk.runInProgress() || m_call.callInProgress();
 }
 
 void MainWindow::UpdateToolbarButtons()
@@ -674,11 +674,12 @@ void MainWindow::applyCommandState(bool lamp)
         // A port that cannot tell is taken as closed.
     }
     const dispatch::CommandState state = m_desk.commandState(portOpen);
-    const bool running = state.runInProgress || m_call.callInProgress();
+    const bool running = state.runInProgress || runInProgress();
     action(QStringLiteral("MSEND"))->setEnabled(state.send && !running);
     action(QStringLiteral("MSENDTOQUE"))->setEnabled(state.queue);
     action(QStringLiteral("MSENDQUE"))->setEnabled(state.sendQueue && !running);
     action(QStringLiteral("MCANCEL"))->setEnabled(state.cancel || running);
+    action(QStringLiteral("MCLEARQUE"))->setEnabled(state.clearQueue);
     // Both re-run the start-up sequence, which must not change the folder or the port under a call.
     action(QStringLiteral("MNETWORK"))->setEnabled(!running);
     action(QStringLiteral("MSORT"))->setEnabled(!running);
@@ -845,10 +846,14 @@ void MainWindow::beforeRun()
 {
     // The clock stands still during a call; the call's end restarts it.
     m_timer1.stop();
+    m_sending = true;
+    applyCommandState(false);
 }
 
 void MainWindow::afterRun()
 {
+    m_sending = false;
+    applyCommandState(false);
     if (!m_timer1.isActive() && !m_ending) {
         Timer1_Timer();
         m_timer1.start();

@@ -190,6 +190,7 @@ private:
     bool m_centred = false;
     bool m_syncing = false;
     bool m_ending = false;
+    bool m_sending = false; // a send command is running
     bool m_lampHeldByCall = false;
     QColor m_gaugeColour;
 

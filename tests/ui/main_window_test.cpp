@@ -1,0 +1,749 @@
+#include "ui/main/main_window.h"
+
+#include "dispatch/clock.h"
+#include "engine/queue_entry.h"
+#include "platform/dialog_service.h"
+#include "store/network_file.h"
+#include "store/record_file.h"
+#include "store/records.h"
+#include "testkit/data_folder_fixture.h"
+#include "testkit/happy_terminal.h"
+#include "testkit/scripted_line.h"
+#include "testkit/virtual_pacer.h"
+#include "ui/main/connection_window.h"
+#include "ui/main/help_window.h"
+#include "ui/main/message_edit.h"
+#include "ui/main/network_setup.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+using namespace tolvane;
+
+QT_BEGIN_NAMESPACE
+// Readable failures: gtest prints QStrings as text.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QColor& colour, std::ostream* out)
+{
+    *out << colour.name().toStdString();
+}
+QT_END_NAMESPACE
+
+namespace {
+
+const QString kMissingFile = QStringLiteral(
+    "You are missing a file from the original installation, or you network connection is down. please reinstall "
+    "any missing files or restore network connection then restart");
+const QString kNetworkDown
+    = QStringLiteral("Nework device unavailable. Please connect to the network then restart Tolvane.");
+const QString kReturnRefused = QStringLiteral("Don't Use Return Key in Message Text!");
+const QString kLimitReached
+    = QStringLiteral("You have reached you message limit if this pager comany excepts larger message lenghts then "
+                     "change the max characters option for the pager company in terminal setup");
+
+// Always 09:05 AM on 12/06/2026.
+class FixedClock final : public dispatch::Clock {
+public:
+    std::string timeText() const override { return time; }
+    std::string dateText() const override { return "12/06/2026"; }
+    std::optional<int> minuteOfDay(std::string_view text) const override { return dispatch::parseTime(text); }
+    std::optional<dispatch::CalendarDate> dateOf(std::string_view text) const override
+    {
+        return dispatch::parseShortDate(text);
+    }
+    std::string time = "09:05 AM";
+};
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+store::GroupRecord group(std::string name)
+{
+    store::GroupRecord record;
+    record.GroupName = std::move(name);
+    return record;
+}
+
+store::UserRecord member(std::string name, std::string company, std::string flags)
+{
+    store::UserRecord user = testkit::DataFolderFixture::user(std::move(name), "5550100", std::move(company));
+    user.GroupFlags = std::move(flags);
+    return user;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest()
+        : line(clock)
+        , pacer(clock)
+    {
+        data.users = { testkit::DataFolderFixture::user("Dana Whitlow", "5550142", "Ravenpage") };
+        data.write();
+        store::writeNetworkFile(data.folder().programPath("NETWORK.DAT"), "");
+    }
+
+    ui::MainWindow& makeWindow(bool practice = false)
+    {
+        window = std::make_unique<ui::MainWindow>(data.path(), line, pacer, dialogs, practice);
+        window->setClockOverride(&fixedClock);
+        return *window;
+    }
+
+    ui::MainWindow& startWindow()
+    {
+        makeWindow();
+        EXPECT_TRUE(window->startUp());
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        return *window;
+    }
+
+    void writeGroups(const std::vector<store::GroupRecord>& groups)
+    {
+        std::filesystem::remove(data.folder().directoryPath("GROUP.DAT"));
+        for (std::size_t i = 0; i < groups.size(); ++i)
+            store::writeRecordAt(data.folder().directoryPath("GROUP.DAT"), static_cast<std::int32_t>(i + 1), groups[i]);
+    }
+
+    template <class T> T* child(const char* name) const { return window->findChild<T*>(QString::fromLatin1(name)); }
+    QListWidget* list(const char* name) const { return child<QListWidget>(name); }
+    // The connection window has a Text1 of its own.
+    QPlainTextEdit* messageBox() const { return child<ui::MessageEdit>("Text1"); }
+    QString label(const char* name) const { return child<QLabel>(name)->text(); }
+    bool enabled(const char* name) const { return window->action(QString::fromLatin1(name))->isEnabled(); }
+    void trigger(const char* name) { window->action(QString::fromLatin1(name))->trigger(); }
+
+    QStringList items(const char* name) const
+    {
+        QStringList texts;
+        QListWidget* widget = list(name);
+        for (int i = 0; i < widget->count(); ++i)
+            texts << widget->item(i)->text().trimmed();
+        return texts;
+    }
+
+    void doubleClick(const char* listName, int row)
+    {
+        QListWidget* widget = list(listName);
+        widget->scrollToItem(widget->item(row));
+        const QPoint at = widget->visualItemRect(widget->item(row)).center();
+        QTest::mouseClick(widget->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(widget->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    void type(const QString& text)
+    {
+        messageBox()->setFocus();
+        QTest::keyClicks(messageBox(), text);
+    }
+
+    testkit::DataFolderFixture data;
+    testkit::VirtualClock clock;
+    testkit::ScriptedLine line;
+    testkit::VirtualPacer pacer;
+    platform::ScriptedDialogService dialogs;
+    FixedClock fixedClock;
+    std::unique_ptr<ui::MainWindow> window;
+};
+
+// ---- Start-up -------------------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, StartUpWithEmptyNetworkValueUsesTheProgramFolder)
+{
+    data.config.CommPort = "COMM3";
+    data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550111", "Ravenpage"));
+    data.write();
+    writeGroups({ group("Night Shift") });
+    startWindow();
+
+    EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane"));
+    EXPECT_TRUE(window->dataFolder().sharedFolder().empty());
+    EXPECT_EQ(line.portNumber(), 3);
+    EXPECT_EQ(items("List1"), (QStringList { QStringLiteral("Dana Whitlow"), QStringLiteral("Alex Moreno") }));
+    EXPECT_EQ(items("List4"), QStringList { QStringLiteral("Night Shift") });
+    // The first user is selected, so the user list is the one in use.
+    EXPECT_EQ(list("List1")->currentRow(), 0);
+    EXPECT_EQ(window->desk().activeList(), dispatch::ActiveList::Users);
+    EXPECT_EQ(label("Label7"), QStringLiteral("09:05 AM"));
+    EXPECT_EQ(label("Label8"), QStringLiteral("12/06/2026"));
+    EXPECT_TRUE(window->timer1().isActive());
+    EXPECT_EQ(window->timer1().interval(), 20000);
+    EXPECT_FALSE(window->timer2().isActive());
+    EXPECT_FALSE(messageBox()->isVisible());
+}
+
+TEST_F(MainWindowTest, PracticeLineShowsInTheCaption)
+{
+    makeWindow(true);
+    ASSERT_TRUE(window->startUp());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane (practice line)"));
+
+    const auto shared = data.path() / "shared";
+    std::filesystem::create_directories(shared);
+    dialogs.queueFileName(QString::fromStdString((shared / "USERS.DAT").string()));
+    window->MNETWORK_Click();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane Network-Shared (practice line)"));
+}
+
+TEST_F(MainWindowTest, MissingConfigFileEndsStartUpWithTheMissingFileMessage)
+{
+    data.remove("CONFIG.DAT");
+    makeWindow();
+    EXPECT_FALSE(window->startUp());
+    EXPECT_EQ(dialogs.messages(), QStringList { kMissingFile });
+}
+
+TEST_F(MainWindowTest, MissingNetworkFileEndsStartUpWithTheGeneralError)
+{
+    std::filesystem::remove(data.folder().programPath("NETWORK.DAT"));
+    makeWindow();
+    EXPECT_FALSE(window->startUp());
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages().front().startsWith(QStringLiteral("Error # 53 was generated by Tolvane\n")))
+        << dialogs.messages().front().toStdString();
+}
+
+TEST_F(MainWindowTest, EmptyUserFileStartsWithEmptyLists)
+{
+    data.users.clear();
+    data.write();
+    startWindow();
+    EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(list("List1")->count(), 0);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->timer1().isActive());
+}
+
+TEST_F(MainWindowTest, UnreachableSharedFolderKeepsTheWindowOpen)
+{
+    store::writeNetworkFile(data.folder().programPath("NETWORK.DAT"), (data.path() / "gone").string() + "/");
+    makeWindow();
+    EXPECT_TRUE(window->startUp());
+    EXPECT_EQ(dialogs.messages(), QStringList { kNetworkDown });
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane Network-Shared"));
+    EXPECT_EQ(list("List1")->count(), 0);
+}
+
+// ---- Network setup and sorting ----------------------------------------------------------------------------
+
+struct NetworkCase {
+    const char* chosenFile; // in the shared folder; empty: the dialog is cancelled
+    bool shared;
+};
+
+class NetworkSetupTest : public MainWindowTest, public ::testing::WithParamInterface<NetworkCase> { };
+
+TEST_P(NetworkSetupTest, ChoosingTheUserFileSharesItsFolder)
+{
+    const NetworkCase c = GetParam();
+    const auto shared = data.path() / "shared";
+    std::filesystem::create_directories(shared);
+    store::writeRecordAt(shared / "USERS.DAT", 1, testkit::DataFolderFixture::user("Shared User", "1", "Ravenpage"));
+    startWindow();
+
+    if (*c.chosenFile)
+        dialogs.queueFileName(QString::fromStdString((shared / c.chosenFile).string()));
+    window->MNETWORK_Click();
+
+    ASSERT_EQ(dialogs.fileDialogs().size(), 1);
+    const QStringList dialog = dialogs.fileDialogs().front().split(QLatin1Char('|'));
+    EXPECT_EQ(dialog.front(), QStringLiteral("Set Network Path for Shared Files"));
+    for (const char* name : { "USERS.DAT", "Users.dat", "users.dat" })
+        EXPECT_TRUE(dialog.back().contains(QString::fromLatin1(name))) << name;
+
+    const std::string folder = c.shared ? shared.string() + "/" : std::string();
+    EXPECT_EQ(readFile(data.folder().programPath("NETWORK.DAT")), "\"" + folder + "\"\r\n");
+    EXPECT_EQ(window->dataFolder().sharedFolder(), folder);
+    EXPECT_EQ(window->windowTitle(), c.shared ? QStringLiteral("Tolvane Network-Shared") : QStringLiteral("Tolvane"));
+    // Start-up ran again and listed the users of the folder now in use.
+    EXPECT_EQ(
+        items("List1"), QStringList { c.shared ? QStringLiteral("Shared User") : QStringLiteral("Dana Whitlow") });
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, NetworkSetupTest,
+    ::testing::Values(NetworkCase { "USERS.DAT", true }, NetworkCase { "Users.dat", true },
+        NetworkCase { "notes.txt", false }, NetworkCase { "", false }));
+
+TEST(SharedFolderFromChosenFile, OnlyTheFileNameCounts)
+{
+    EXPECT_EQ(ui::sharedFolderFromChosenFile(QStringLiteral("/srv/users.dat.d/USERS.DAT")), "/srv/users.dat.d/");
+    EXPECT_EQ(ui::sharedFolderFromChosenFile(QStringLiteral("/srv/users.dat.d/notes.txt")), "");
+    EXPECT_EQ(ui::sharedFolderFromChosenFile(QStringLiteral("/srv/share/myusers.dat")), "");
+    EXPECT_EQ(ui::sharedFolderFromChosenFile(QStringLiteral("/srv/share/uSeRs.DaT")), "/srv/share/");
+}
+
+TEST_F(MainWindowTest, SortingUsersRelistsThemInOrder)
+{
+    data.users = { testkit::DataFolderFixture::user("bob", "1", "Ravenpage"),
+        testkit::DataFolderFixture::user("Alice", "2", "Ravenpage"),
+        testkit::DataFolderFixture::user("carol", "3", "Ravenpage") };
+    data.write();
+    startWindow();
+    window->action(QStringLiteral("MSORT"))->trigger();
+    EXPECT_EQ(
+        items("List1"), (QStringList { QStringLiteral("Alice"), QStringLiteral("bob"), QStringLiteral("carol") }));
+}
+
+// ---- Menus and command enabling ---------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndShortcuts)
+{
+    makeWindow();
+    const struct {
+        const char* name;
+        const char* caption;
+        const char* shortcut;
+    } expected[] = {
+        { "MNETWORK", "&Network Shared Setup", "" },
+        { "MEXIT", "&Exit", "Ctrl+E" },
+        { "MUSERS", "&Users/Groups/Paging Company", "Ctrl+U" },
+        { "MMODEMS", "&Modem/Configs", "Ctrl+M" },
+        { "MSETUP", "&Customize", "Ctrl+C" },
+        { "MTOGGLE", "&Toggle Icon Size", "Ctrl+I" },
+        { "MCANNED", "&Canned Messages", "F6" },
+        { "MQUED", "&Events", "F7" },
+        { "MCONNECT", "&Connection Window", "F11" },
+        { "MVUSERS", "&Users", "" },
+        { "MVGROUPS", "&Groups", "" },
+        { "MBOTH", "&Both", "" },
+        { "MSENDLIST", "&Recipient List", "" },
+        { "MMESSAGE", "&Message Text", "" },
+        { "MCLEARQUE", "&Clear the Que", "F9" },
+        { "MSEARCH", "&Search For", "Ctrl+S" },
+        { "MSORT", "S&ort User Records", "" },
+        { "MSEND", "&Send", "F2" },
+        { "MCANCEL", "&Cancel", "F3" },
+        { "MSENDTOQUE", "&Que Messages", "F4" },
+        { "MSENDQUE", "S&end Queued Messages", "F5" },
+        { "MFORCE", "&Force Hangup", "Ctrl+F" },
+        { "MHIDEPROG", "Hide &Program", "F12" },
+        { "MCONTENTS", "&Contents", "" },
+        { "MINDEX", "&Index", "F1" },
+        { "MABOUT2", "&About", "" },
+        { "MRESTORE", "Restore", "" },
+        { "MCLOSE", "Close", "" },
+    };
+    for (const auto& item : expected) {
+        QAction* action = window->action(QString::fromLatin1(item.name));
+        ASSERT_NE(action, nullptr) << item.name;
+        EXPECT_EQ(action->text(), QString::fromLatin1(item.caption)) << item.name;
+        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut))) << item.name;
+    }
+    QStringList menus;
+    for (QAction* menu : window->menuBar()->actions())
+        menus << menu->text();
+    EXPECT_EQ(menus,
+        (QStringList { QStringLiteral("&File"), QStringLiteral("&Setup"), QStringLiteral("&Toolbar"),
+            QStringLiteral("&View"), QStringLiteral("&Clear"), QStringLiteral("&Users"), QStringLiteral("&Page"),
+            QStringLiteral("&Hide"), QStringLiteral("&Help") }));
+    // The tray's menu is not in the menu bar.
+    EXPECT_FALSE(menus.contains(QStringLiteral("Systray")));
+    EXPECT_EQ(window->trayMenu()->actions().size(), 2);
+}
+
+struct EnablingCase {
+    int recipients;
+    bool message;
+    bool queued;
+    bool send;
+    bool queue;
+    bool sendQueue;
+};
+
+class EnablingRulesTest : public MainWindowTest, public ::testing::WithParamInterface<EnablingCase> { };
+
+TEST_P(EnablingRulesTest, CommandsFollowRecipientsMessageAndQueue)
+{
+    const EnablingCase c = GetParam();
+    data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550111", "Ravenpage"));
+    data.write();
+    startWindow();
+    for (int i = 0; i < c.recipients; ++i)
+        doubleClick("List1", i);
+    if (c.message)
+        type(QStringLiteral("Lunch is here"));
+    if (c.queued) {
+        window->desk().pageQueue().insert(testkit::DataFolderFixture::entryFor(data.users.front(), "waiting page"));
+        window->UpdateToolbarButtons();
+    }
+
+    EXPECT_EQ(enabled("MSEND"), c.send);
+    EXPECT_EQ(enabled("MSENDTOQUE"), c.queue);
+    EXPECT_EQ(enabled("MSENDQUE"), c.sendQueue);
+    EXPECT_FALSE(enabled("MCANCEL")); // the port is closed
+    EXPECT_TRUE(enabled("MNETWORK"));
+    EXPECT_TRUE(enabled("MSORT"));
+    // The message box exists only for recipients; a typed message turns the lamp yellow.
+    EXPECT_EQ(messageBox()->isVisible(), c.recipients > 0);
+    if (c.message && c.recipients > 0) {
+        EXPECT_EQ(window->lampColour(), QColor(255, 255, 0));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(States, EnablingRulesTest,
+    ::testing::Values(EnablingCase { 0, false, false, false, false, false },
+        EnablingCase { 0, false, true, false, false, true }, EnablingCase { 1, false, false, false, false, false },
+        EnablingCase { 1, true, false, true, true, false }, EnablingCase { 2, true, false, false, true, false },
+        EnablingCase { 2, true, true, false, true, true }, EnablingCase { 1, true, true, true, true, true }));
+
+TEST_F(MainWindowTest, RemovingTheLastRecipientEmptiesAndHidesTheMessage)
+{
+    startWindow();
+    doubleClick("List1", 0);
+    type(QStringLiteral("Hello"));
+    ASSERT_TRUE(enabled("MSEND"));
+    doubleClick("List2", 0);
+    EXPECT_EQ(list("List2")->count(), 0);
+    EXPECT_FALSE(messageBox()->isVisible());
+    EXPECT_TRUE(messageBox()->toPlainText().isEmpty());
+    EXPECT_FALSE(enabled("MSEND"));
+    EXPECT_FALSE(enabled("MSENDTOQUE"));
+}
+
+TEST_F(MainWindowTest, CompanionWindowsOpenOnlyOnceSupplied)
+{
+    startWindow();
+    EXPECT_FALSE(enabled("MQUED"));
+    int created = 0;
+    QPointer<QWidget> events;
+    window->setCompanionWindow(ui::MainWindow::Companion::Events, [&] {
+        ++created;
+        events = new QWidget(window.get(), Qt::Window);
+        return events.data();
+    });
+    ASSERT_TRUE(enabled("MQUED"));
+    trigger("MQUED");
+    trigger("MQUED");
+    EXPECT_EQ(created, 1);
+    EXPECT_TRUE(events->isVisible());
+
+    EXPECT_FALSE(enabled("MSETUP"));
+    int customised = 0;
+    QObject::connect(window.get(), &ui::MainWindow::customizeToolbarRequested, [&] { ++customised; });
+    EXPECT_TRUE(enabled("MSETUP"));
+    trigger("MSETUP");
+    EXPECT_EQ(customised, 1);
+}
+
+TEST_F(MainWindowTest, CtrlCCopiesInTheMessageBoxAndCustomisesElsewhere)
+{
+    startWindow();
+    int customised = 0;
+    QObject::connect(window.get(), &ui::MainWindow::customizeToolbarRequested, [&] { ++customised; });
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    doubleClick("List1", 0);
+    type(QStringLiteral("Copy me"));
+    messageBox()->selectAll();
+    QApplication::clipboard()->clear();
+    QTest::keyClick(messageBox(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Copy me"));
+    EXPECT_EQ(customised, 0);
+
+    list("List1")->setFocus();
+    QTest::keyClick(list("List1"), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(customised, 1);
+}
+
+// ---- Recipients and the message ---------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, AddingAGroupAddsItsMembersInstead)
+{
+    data.terminals.push_back(testkit::DataFolderFixture::alphaCompany("Shortpage"));
+    data.terminals.back().MaxChars = 40;
+    data.users = { member("Dana Whitlow", "Ravenpage", "1000000000"), member("Alex Moreno", "Shortpage", "1100000000"),
+        member("Kim Osei", "Ravenpage", "0100000000") };
+    data.write();
+    writeGroups({ group("Night Shift"), group("Managers") });
+    startWindow();
+
+    doubleClick("List4", 0);
+    EXPECT_EQ(items("List2"), (QStringList { QStringLiteral("Dana Whitlow"), QStringLiteral("Alex Moreno") }));
+    EXPECT_EQ(window->desk().messageLimit(), 40);
+    EXPECT_EQ(child<QProgressBar>("Gauge1")->maximum(), 40);
+    EXPECT_TRUE(messageBox()->isVisible());
+    // A group cannot be sent as a single page, but it can be queued.
+    type(QStringLiteral("Meeting"));
+    EXPECT_FALSE(enabled("MSEND"));
+    EXPECT_TRUE(enabled("MSENDTOQUE"));
+
+    trigger("MSENDLIST");
+    EXPECT_EQ(list("List2")->count(), 0);
+    EXPECT_EQ(window->desk().messageLimit(), 80);
+}
+
+TEST_F(MainWindowTest, ReturnKeyIsRefusedAndLeavesTheTextAlone)
+{
+    startWindow();
+    doubleClick("List1", 0);
+    type(QStringLiteral("Hi"));
+    QTest::keyClick(messageBox(), Qt::Key_Return);
+    QTest::keyClick(messageBox(), Qt::Key_Enter);
+    EXPECT_EQ(dialogs.messages(), (QStringList { kReturnRefused, kReturnRefused }));
+    EXPECT_EQ(messageBox()->toPlainText(), QStringLiteral("Hi"));
+    EXPECT_EQ(window->desk().message(), "Hi");
+}
+
+TEST_F(MainWindowTest, PastedLineBreaksBecomeBlanksAndTheTextIsCutAtTheLimit)
+{
+    startWindow();
+    doubleClick("List1", 0);
+    QApplication::clipboard()->setText(QStringLiteral("one\r\ntwo\nthree"));
+    messageBox()->setFocus();
+    messageBox()->paste();
+    EXPECT_EQ(window->desk().message(), "one two three");
+
+    QApplication::clipboard()->setText(QString(100, QLatin1Char('x')));
+    messageBox()->paste();
+    EXPECT_EQ(messageBox()->toPlainText().size(), 80);
+    EXPECT_EQ(window->desk().message().size(), 80u);
+}
+
+TEST_F(MainWindowTest, GaugeTurnsYellowAfterSixtyAndOrangeRedAtEightyOfEighty)
+{
+    startWindow();
+    doubleClick("List1", 0);
+    const QColor green(0, 255, 0), yellow(255, 255, 0), orangeRed(240, 15, 0);
+
+    type(QString(60, QLatin1Char('a')));
+    EXPECT_EQ(label("Label1"), QStringLiteral("60"));
+    EXPECT_EQ(child<QProgressBar>("Gauge1")->value(), 60);
+    EXPECT_EQ(window->gaugeColour(), green);
+    EXPECT_EQ(window->messageTextColour(), green);
+
+    type(QStringLiteral("b"));
+    EXPECT_EQ(window->gaugeColour(), yellow);
+    EXPECT_EQ(window->messageTextColour(), yellow);
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+
+    type(QString(19, QLatin1Char('c')));
+    EXPECT_EQ(label("Label1"), QStringLiteral("80"));
+    EXPECT_EQ(window->gaugeColour(), orangeRed);
+    EXPECT_EQ(window->messageTextColour(), orangeRed);
+    EXPECT_EQ(dialogs.messages(), QStringList { kLimitReached });
+
+    // The 81st character cannot be typed.
+    type(QStringLiteral("d"));
+    EXPECT_EQ(messageBox()->toPlainText().size(), 80);
+
+    // Deleting back below limit - 20 turns it green again.
+    messageBox()->moveCursor(QTextCursor::End);
+    for (int i = 0; i < 21; ++i)
+        QTest::keyClick(messageBox(), Qt::Key_Backspace);
+    EXPECT_EQ(window->gaugeColour(), green);
+}
+
+TEST_F(MainWindowTest, GaugeIsYellowFromTheStartAtALimitOfFourteen)
+{
+    data.terminals.push_back(testkit::DataFolderFixture::numericCompany("Beeper"));
+    data.users = { testkit::DataFolderFixture::user("DIG-Sam Ortiz", "5550123", "DIG-Beeper") };
+    data.write();
+    startWindow();
+    doubleClick("List1", 0);
+    EXPECT_EQ(child<QProgressBar>("Gauge1")->maximum(), 14);
+
+    type(QStringLiteral("5"));
+    EXPECT_EQ(window->gaugeColour(), QColor(255, 255, 0));
+    type(QString(13, QLatin1Char('1')));
+    EXPECT_EQ(window->gaugeColour(), QColor(240, 15, 0));
+    EXPECT_EQ(dialogs.messages(), QStringList { kLimitReached });
+}
+
+// ---- Sending ----------------------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, QueuedPageIsSentFromTheWindowsOwnCommands)
+{
+    testkit::addHappyTerminal(line);
+    startWindow();
+    doubleClick("List1", 0);
+    type(QStringLiteral("Lunch is here"));
+    ASSERT_TRUE(enabled("MSENDTOQUE"));
+    trigger("MSENDTOQUE");
+    EXPECT_EQ(label("Label2"), QStringLiteral(" 1 Pages in Que"));
+    ASSERT_TRUE(enabled("MSENDQUE"));
+
+    // Watch the window while the call waits on the line.
+    bool sawRun = false;
+    pacer.setYieldHook([&](int) {
+        if (sawRun)
+            return;
+        sawRun = true;
+        EXPECT_FALSE(enabled("MSEND"));
+        EXPECT_FALSE(enabled("MSENDQUE"));
+        EXPECT_FALSE(enabled("MNETWORK"));
+        EXPECT_FALSE(enabled("MSORT"));
+        EXPECT_TRUE(enabled("MCANCEL"));
+        EXPECT_FALSE(window->timer1().isActive());
+    });
+    trigger("MSENDQUE");
+
+    EXPECT_TRUE(sawRun);
+    EXPECT_EQ(line.opens().size(), 1u);
+    EXPECT_EQ(window->statusText(), QStringLiteral("( 1) Page(s) Were Sent"));
+    EXPECT_EQ(window->lampColour(), QColor(0, 255, 0));
+    const auto log = data.log();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log.front().rfind("PAGE SENT: Dana Whitlow", 0), 0u) << log.front();
+    EXPECT_TRUE(window->connectionWindow()->text().contains(QStringLiteral("ATDT")));
+    EXPECT_FALSE(enabled("MCANCEL"));
+    EXPECT_TRUE(enabled("MNETWORK"));
+    EXPECT_TRUE(window->timer1().isActive());
+    // Without "Clear Que after Successful Page" the page stays queued.
+    EXPECT_EQ(label("Label2"), QStringLiteral(" 1 Pages in Que"));
+}
+
+// ---- Timers and the window ----------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, ClockTimerShowsTimeAndDate)
+{
+    startWindow();
+    fixedClock.time = "01:40 PM";
+    window->Timer1_Timer();
+    EXPECT_EQ(label("Label7"), QStringLiteral("01:40 PM"));
+    EXPECT_EQ(label("Label8"), QStringLiteral("12/06/2026"));
+}
+
+TEST_F(MainWindowTest, ScheduleTimerSendsDuePagesAndStopsWhenNoneAreLeft)
+{
+    testkit::addHappyTerminal(line);
+    // Each run then leaves an empty queue, so a page is sent once.
+    data.settings.ClearQueue = store::kYes;
+    data.write();
+    startWindow();
+    const store::UserRecord& dana = data.users.front();
+    window->desk().scheduledList().insert(
+        engine::buildQueueEntry(dana, "09:04 AM", "12/06/2026", "Due now", 80, engine::kStatusScheduled));
+    window->desk().scheduledList().insert(
+        engine::buildQueueEntry(dana, "11:30 AM", "12/06/2026", "Later", 80, engine::kStatusScheduled));
+    window->desk().setScheduleTimerEnabled(true);
+    window->desk().refreshCounters();
+    EXPECT_TRUE(window->timer2().isActive());
+    EXPECT_EQ(window->timer2().interval(), 65535);
+    EXPECT_EQ(label("Label9"), QStringLiteral("2 Delay Send Pages"));
+
+    window->Timer2_Timer();
+    EXPECT_EQ(data.log().size(), 1u);
+    EXPECT_EQ(label("Label9"), QStringLiteral("1 Delay Send Pages"));
+    EXPECT_TRUE(window->timer2().isActive());
+
+    fixedClock.time = "11:31 AM";
+    window->Timer1_Timer();
+    window->Timer2_Timer();
+    EXPECT_EQ(data.log().size(), 2u);
+    EXPECT_EQ(label("Label9"), QStringLiteral("0 Delay Send Pages"));
+    EXPECT_FALSE(window->timer2().isActive());
+}
+
+TEST_F(MainWindowTest, PauseTimerCountsTicks)
+{
+    makeWindow();
+    EXPECT_FALSE(window->timer3().isActive());
+    EXPECT_EQ(window->timer3().interval(), 250);
+    window->Timer3_Timer();
+    window->Timer3_Timer();
+    EXPECT_EQ(window->timer3Ticks(), 2);
+}
+
+TEST_F(MainWindowTest, WindowIsNeverMaximisedAndNeverHiddenWithoutATray)
+{
+    startWindow();
+    window->showMaximized();
+    QTest::qWait(20);
+    EXPECT_FALSE(window->isMaximized());
+
+    // No tray icon in this test: hiding would leave no way back, so the window only minimises.
+    ASSERT_FALSE(window->canHideToTray());
+    window->action(QStringLiteral("MHIDEPROG"))->trigger();
+    QTest::qWait(20);
+    EXPECT_TRUE(window->isVisible());
+    window->showMinimized();
+    QTest::qWait(20);
+    EXPECT_TRUE(window->isVisible());
+    window->MRESTORE_Click();
+    EXPECT_FALSE(window->isMinimized());
+}
+
+TEST_F(MainWindowTest, HelpOpensContentsAndIndexAndEveryLinkResolves)
+{
+    startWindow();
+    trigger("MCONTENTS");
+    EXPECT_TRUE(window->helpWindow()->isVisible());
+    EXPECT_EQ(window->helpWindow()->currentPage(), ui::HelpWindow::contentsPage());
+    trigger("MINDEX");
+    EXPECT_EQ(window->helpWindow()->currentPage(), ui::HelpWindow::indexPage());
+    EXPECT_TRUE(window->helpWindow()->pageText().contains(QStringLiteral("Exit statuses")));
+
+    // Every page the two start pages link to is built in and links back only to pages that exist.
+    const QRegularExpression link(QStringLiteral("href=\"([a-z-]+\\.html)"));
+    QStringList toVisit { QStringLiteral("contents.html"), QStringLiteral("index.html") };
+    QStringList seen;
+    while (!toVisit.isEmpty()) {
+        const QString page = toVisit.takeFirst();
+        if (seen.contains(page))
+            continue;
+        seen << page;
+        QFile file(QStringLiteral(":/help/") + page);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
+        const QString html = QString::fromUtf8(file.readAll());
+        for (auto it = link.globalMatch(html); it.hasNext();)
+            toVisit << it.next().captured(1);
+    }
+    EXPECT_GE(seen.size(), 9);
+}
+
+TEST_F(MainWindowTest, ConnectionWindowShowsTheLog)
+{
+    startWindow();
+    window->appendLog("ATZ");
+    window->appendLog("OK");
+    trigger("MCONNECT");
+    EXPECT_TRUE(window->connectionWindow()->isVisible());
+    EXPECT_EQ(window->connectionWindow()->windowTitle(), QStringLiteral("View Connection..."));
+    EXPECT_EQ(window->connectionWindow()->text(), QStringLiteral("ATZ\nOK\n"));
+    window->clearLog();
+    EXPECT_TRUE(window->connectionWindow()->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, BoxesFromTheCoreAreConvertedFromWindows1252)
+{
+    startWindow();
+    window->messageBox("Caf\xe9\rclosed", "Error");
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(dialogs.messages().front(), QStringLiteral("Caf\u00e9\nclosed"));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
