@@ -87,18 +87,6 @@ TEST_F(SoundBehaviour, ANegativeMaxCharsIsTakenAsOne)
     EXPECT_TRUE(logged("Sending Message: a"));
 }
 
-TEST_F(SoundBehaviour, AMaxCharsOver750IsTakenAs750)
-{
-    addHappyTerminal(line);
-    data.terminals[0].MaxChars = 20000;
-    data.write();
-    state.messageLimit = 300;
-    queuePage(std::string(300, 'q'));
-    run();
-    EXPECT_TRUE(view.boxes.empty());
-    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
-}
-
 TEST_F(SoundBehaviour, AMissingConfigurationFileIsReportedNotCrashedOn)
 {
     addHappyTerminal(line);
