@@ -8,6 +8,7 @@
 #include "testkit/scripted_line.h"
 #include "testkit/virtual_pacer.h"
 #include "ui/main/main_window.h"
+#include "ui/main/message_edit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,9 +57,9 @@ int main(int argc, char** argv)
     }
     window.desk().addUser(0);
     window.desk().addGroup(1);
-    window.desk().QueMessage();
-    window.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))
+    window.findChild<ui::MessageEdit*>(QStringLiteral("Text1"))
         ->setPlainText(QStringLiteral("Server room temperature alarm - please check the cooling unit"));
+    window.desk().QueMessage();
     window.desk().selectUser(3);
     window.setStatus("Ready");
     QTest::qWait(300);

@@ -13,7 +13,7 @@ ConnectionWindow::ConnectionWindow(QWidget* parent)
 {
     setObjectName(QStringLiteral("TERMVIEW"));
     setWindowTitle(QStringLiteral("View Connection..."));
-    m_text->setObjectName(QStringLiteral("Text1"));
+    m_text->setObjectName(QStringLiteral("ConnectionLog"));
     m_text->setReadOnly(true);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
