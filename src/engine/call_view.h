@@ -32,4 +32,4 @@ public:
     virtual void callEnded() = 0;
 };
 
-} // namespace tolvane::engine
+}  // namespace tolvane::engine

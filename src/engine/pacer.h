@@ -16,4 +16,4 @@ public:
     virtual void pauseYielding(int ms) = 0;
 };
 
-} // namespace tolvane::engine
+}  // namespace tolvane::engine

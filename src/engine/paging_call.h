@@ -14,18 +14,18 @@ class CallContext;
 
 // Run-wide values shared by the dispatcher, the paging call and the numeric sender.
 struct RunState {
-    std::int16_t queueCursor = 0; // 0-based index of the next entry a call reads
-    std::int16_t sentCount = 0; // pages acknowledged in the current run
-    std::int16_t runPageCounter = 0; // pages handed to paging companies since the last send command
+    std::int16_t queueCursor = 0;     // 0-based index of the next entry a call reads
+    std::int16_t sentCount = 0;       // pages acknowledged in the current run
+    std::int16_t runPageCounter = 0;  // pages handed to paging companies since the last send command
     bool cancelRequest = false;
-    std::int16_t messageLimit = 80; // characters of the message column a call reads
+    std::int16_t messageLimit = 80;   // characters of the message column a call reads
 };
 
 // Delivers the pages of one paging company in one telephone call, and stops the modem on request.
 class PagingCall {
 public:
     PagingCall(SerialLine& line, Pacer& pacer, CallView& view, PageQueue& queue, const store::DataFolder& folder,
-        RunState& state);
+               RunState& state);
     PagingCall(const PagingCall&) = delete;
     PagingCall& operator=(const PagingCall&) = delete;
 
@@ -53,4 +53,4 @@ private:
     bool m_inProgress = false;
 };
 
-} // namespace tolvane::engine
+}  // namespace tolvane::engine
