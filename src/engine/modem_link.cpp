@@ -1,6 +1,7 @@
 #include "engine/modem_link.h"
 
 #include "engine/call_context.h"
+#include "engine/file_limits.h"
 #include "engine/serial_messages.h"
 #include "store/record_file.h"
 #include "store/text.h"
@@ -47,7 +48,7 @@ std::string initialisationString(
 
 std::int16_t retryLimit(const store::ConfigRecord& config)
 {
-    return std::clamp<std::int16_t>(config.RetryAttempts, 0, 99);
+    return clampedRetryAttempts(config.RetryAttempts);
 }
 
 ModemLink::Result ModemLink::connect(const store::TerminalRecord& terminal, const std::string& dialLine, bool numeric)

@@ -1,6 +1,7 @@
 #include "engine/paging_call.h"
 
 #include "engine/call_context.h"
+#include "engine/file_limits.h"
 #include "engine/hang_up.h"
 #include "engine/modem_link.h"
 #include "engine/numeric_sender.h"
@@ -20,12 +21,6 @@ namespace {
 
 constexpr std::string_view kSource = "Tolvane";
 constexpr int kInternalError = 51;
-
-// The file's MaxChars is trusted no further than the longest message the program ever builds.
-int maxCharsLimit(std::int16_t maxChars)
-{
-    return std::clamp<int>(maxChars, 1, 750);
-}
 
 } // namespace
 
@@ -99,7 +94,7 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
             continue;
         found = true;
         plan.terminal = terminal;
-        plan.maxChars = maxCharsLimit(terminal.MaxChars);
+        plan.maxChars = clampedMaxChars(terminal.MaxChars);
         if (messageText.size() > static_cast<std::size_t>(plan.maxChars)) {
             m_view.messageBox("Warning.. The message is longer than the paging company will accept... The whole "
                               "message will not be sent.");
