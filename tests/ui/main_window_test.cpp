@@ -249,6 +249,7 @@ TEST_F(MainWindowTest, UnreachableSharedFolderKeepsTheWindowOpen)
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane Network-Shared"));
     EXPECT_EQ(list("List1")->count(), 0);
+    EXPECT_TRUE(window->timer1().isActive());
 }
 
 // ---- Network setup and sorting ----------------------------------------------------------------------------
@@ -716,6 +717,39 @@ TEST_F(MainWindowTest, HelpOpensContentsAndIndexAndEveryLinkResolves)
             toVisit << it.next().captured(1);
     }
     EXPECT_GE(seen.size(), 9);
+}
+
+TEST_F(MainWindowTest, AboutWindowDescribesTheProgramAndThePracticeLine)
+{
+    makeWindow(true);
+    ASSERT_TRUE(window->startUp());
+    trigger("MABOUT2");
+    auto* about = window->findChild<QWidget*>(QStringLiteral("About"));
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->isVisible());
+    const QString text = about->findChild<QLabel*>(QStringLiteral("AboutText"))->text();
+    EXPECT_TRUE(text.contains(QStringLiteral("Tolvane")));
+    EXPECT_TRUE(text.contains(QStringLiteral("practice line")));
+}
+
+TEST_F(MainWindowTest, DeleteKeyRemovesTheSelectedRecipient)
+{
+    data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550111", "Ravenpage"));
+    data.write();
+    startWindow();
+    doubleClick("List1", 0);
+    doubleClick("List1", 1);
+    list("List2")->setCurrentRow(0);
+    list("List2")->setFocus();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(list("List2"), Qt::Key_Delete);
+    EXPECT_EQ(items("List2"), QStringList { QStringLiteral("Alex Moreno") });
+    // The arrow button removes the selected one too.
+    list("List2")->setCurrentRow(0);
+    QTest::mouseClick(child<QWidget>("Image2"), Qt::LeftButton);
+    EXPECT_EQ(list("List2")->count(), 0);
+    EXPECT_EQ(window->desk().messageLimit(), 80);
 }
 
 TEST_F(MainWindowTest, ConnectionWindowShowsTheLog)

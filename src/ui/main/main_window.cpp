@@ -147,8 +147,10 @@ MainWindow::MainWindow(std::filesystem::path programFolder, engine::SerialLine& 
 
 MainWindow::~MainWindow()
 {
-    // The desk outlives nothing it could call back into.
+    // The widgets go after the desk and the call: nothing they signal while being torn down may reach them.
     m_desk.setChangeHandler({});
+    for (QObject* widget : std::initializer_list<QObject*> { m_users, m_groups, m_recipients, m_message })
+        widget->disconnect(this);
 }
 
 void MainWindow::buildWidgets()
@@ -340,6 +342,8 @@ void MainWindow::buildWidgets()
         if (!m_syncing)
             m_desk.removeRecipient(m_recipients->row(item));
     });
+    auto* removeKey = new QShortcut(QKeySequence::Delete, m_recipients, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(removeKey, &QShortcut::activated, this, &MainWindow::Image2_Click);
 
     resize(700, 540);
     setMinimumSize(560, 460);
@@ -505,18 +509,9 @@ bool MainWindow::startUp()
                 caption += QStringLiteral(" (practice line)");
             setWindowTitle(caption);
         }
-        switch (startup.outcome) {
-        case store::StartupDataOutcome::Ready:
-            break;
-        case store::StartupDataOutcome::NetworkDeviceUnavailable:
-        case store::StartupDataOutcome::MissingInstallationFile:
-        case store::StartupDataOutcome::GeneralError:
-            if (startup.outcome == store::StartupDataOutcome::NetworkDeviceUnavailable) {
-                centreOnScreen();
-                show();
-            }
+        if (startup.outcome == store::StartupDataOutcome::MissingInstallationFile
+            || startup.outcome == store::StartupDataOutcome::GeneralError)
             return reportStartUpFailure({ startup.errorNumber, startup.errorDescription });
-        }
 
         try {
             m_line.setPortNumber(startup.portNumber);
@@ -534,6 +529,15 @@ bool MainWindow::startUp()
 
         centreOnScreen();
         show();
+
+        if (startup.outcome == store::StartupDataOutcome::NetworkDeviceUnavailable) {
+            // The window stays open without the directory; the clock still runs, so whatever the operator
+            // queues meanwhile carries the right time.
+            Timer1_Timer();
+            m_timer1.start();
+            UpdateToolbarButtons();
+            return reportStartUpFailure({ startup.errorNumber, startup.errorDescription });
+        }
 
         // An empty user file (a new shared folder, say) starts with empty lists: the operator must be able to
         // reach the editor to add the first user.
