@@ -561,6 +561,25 @@ TEST_F(MainWindowTest, GaugeTurnsYellowAfterSixtyAndOrangeRedAtEightyOfEighty)
     EXPECT_EQ(window->gaugeColour(), green);
 }
 
+TEST_F(MainWindowTest, ALowerLimitFromANewRecipientCutsTheMessageAndSaysSo)
+{
+    data.terminals.push_back(testkit::DataFolderFixture::alphaCompany("Shortpage"));
+    data.terminals.back().MaxChars = 40;
+    data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550111", "Shortpage"));
+    data.write();
+    startWindow();
+    doubleClick("List1", 0);
+    type(QString(60, QLatin1Char('m')));
+    doubleClick("List1", 1);
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(window->desk().messageLimit(), 40);
+    EXPECT_EQ(messageBox()->toPlainText(), QString(40, QLatin1Char('m')));
+    EXPECT_EQ(window->desk().message(), std::string(40, 'm'));
+    EXPECT_EQ(label("Label1"), QStringLiteral("40"));
+    EXPECT_EQ(dialogs.messages(), QStringList { kLimitReached });
+}
+
 TEST_F(MainWindowTest, GaugeIsYellowFromTheStartAtALimitOfFourteen)
 {
     data.terminals.push_back(testkit::DataFolderFixture::numericCompany("Beeper"));

@@ -750,13 +750,13 @@ void MainWindow::syncFromDesk()
 void MainWindow::syncMessage()
 {
     m_message->setVisible(m_desk.messageBoxVisible());
-    m_message->setMaxLength(m_desk.messageLimit());
     const QString wanted = platform::fromCore(m_desk.message());
     if (m_message->toPlainText() != wanted) {
         const QSignalBlocker blocker(m_message);
         m_message->setPlainText(wanted);
         m_message->moveCursor(QTextCursor::End);
     }
+    m_message->setMaxLength(m_desk.messageLimit());
     // A lower limit cut the message in the box: the desk takes the shorter text once this update is over.
     if (platform::toCore(m_message->toPlainText()) != m_desk.message())
         QMetaObject::invokeMethod(this, &MainWindow::onMessageEdited, Qt::QueuedConnection);
