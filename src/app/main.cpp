@@ -17,6 +17,7 @@
 #include "store/data_folder.h"
 #include "store/defaults.h"
 #include "store/store_error.h"
+#include "ui/main/main_window.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -146,5 +147,10 @@ int main(int argc, char* argv[])
             "set). Page from the command line instead: tolvane \"name:message\"\n");
         return app::kExitCannotStart;
     }
+    platform::QtPacer pacer;
+    ui::MainWindow window(programFolder, line, pacer, *dialogs, options.practice);
+    static_cast<platform::WidgetDialogService&>(*dialogs).setParent(&window);
+    if (!window.startUp())
+        return app::kExitCannotStart;
     return application->exec();
 }
