@@ -29,6 +29,7 @@
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -298,6 +299,26 @@ TEST(SharedFolderFromChosenFile, OnlyTheFileNameCounts)
     EXPECT_EQ(ui::sharedFolderFromChosenFile(QStringLiteral("/srv/users.dat.d/notes.txt")), "");
     EXPECT_EQ(ui::sharedFolderFromChosenFile(QStringLiteral("/srv/share/myusers.dat")), "");
     EXPECT_EQ(ui::sharedFolderFromChosenFile(QStringLiteral("/srv/share/uSeRs.DaT")), "/srv/share/");
+}
+
+TEST_F(MainWindowTest, ExitEndsTheProgramNormally)
+{
+    startWindow();
+    trigger("MCONNECT");
+    QTimer::singleShot(0, window.get(), [this] { trigger("MEXIT"); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->connectionWindow()->isVisible());
+    EXPECT_FALSE(window->timer1().isActive());
+}
+
+TEST_F(MainWindowTest, AFailedRerunOfStartUpEndsTheProgramWithStatusFour)
+{
+    startWindow();
+    data.remove("CONFIG.DAT");
+    QTimer::singleShot(0, window.get(), [this] { window->MNETWORK_Click(); });
+    EXPECT_EQ(QApplication::exec(), ui::kStartUpFailedExitStatus);
+    EXPECT_EQ(dialogs.messages(), QStringList { kMissingFile });
 }
 
 TEST_F(MainWindowTest, SortingUsersRelistsThemInOrder)
