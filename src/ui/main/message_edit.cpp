@@ -71,7 +71,7 @@ void MessageEdit::insertFromMimeData(const QMimeData* source)
     if (fitting.size() < oneLine.size())
         QApplication::beep();
     // Convert the kept bytes back, so a character is never cut in half.
-    textCursor().insertText(platform::fromCore(fitting));
+    insertPlainText(platform::fromCore(fitting));
 }
 
 void MessageEdit::enforceLimit()
