@@ -14,6 +14,7 @@
 #include "ui/main/help_window.h"
 #include "ui/main/message_edit.h"
 #include "ui/main/network_setup.h"
+#include "ui/main/painting_pacer.h"
 
 #include <gtest/gtest.h>
 
@@ -153,6 +154,7 @@ protected:
         QListWidget* widget = list(listName);
         widget->scrollToItem(widget->item(row));
         const QPoint at = widget->visualItemRect(widget->item(row)).center();
+        // A real double-click starts with a click: press, release, then the second press.
         QTest::mouseClick(widget->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(widget->viewport(), Qt::LeftButton, {}, at);
     }
@@ -811,6 +813,57 @@ TEST_F(MainWindowTest, BoxesFromTheCoreAreConvertedFromWindows1252)
     window->messageBox("Caf\xe9\rclosed", "Error");
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(dialogs.messages().front(), QStringLiteral("Caf\u00e9\nclosed"));
+}
+
+// ---- Painting while a call blocks -----------------------------------------------------------------------
+
+class PaintCounter : public QWidget {
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+class RecordingPacer final : public engine::Pacer {
+public:
+    void sleepMs(int ms) override
+    {
+        slept += ms;
+        if (onSleep)
+            onSleep();
+    }
+    void yield() override { ++yields; }
+    void pauseYielding(int ms) override { paused += ms; }
+
+    std::function<void()> onSleep;
+    int slept = 0;
+    int yields = 0;
+    int paused = 0;
+};
+
+TEST(PaintingPacer, PaintsWhatWasShownBeforeABlockingPauseAndPassesTheRestOn)
+{
+    PaintCounter widget;
+    widget.resize(100, 40);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+    QCoreApplication::processEvents();
+    const int before = widget.paints;
+
+    RecordingPacer inner;
+    int duringSleep = -1;
+    inner.onSleep = [&] { duringSleep = widget.paints; };
+    ui::PaintingPacer pacer(inner);
+    widget.update();
+    pacer.sleepMs(4000);
+    EXPECT_GT(duringSleep, before);
+    EXPECT_EQ(inner.slept, 4000);
+
+    pacer.yield();
+    pacer.pauseYielding(500);
+    EXPECT_EQ(inner.yields, 1);
+    EXPECT_EQ(inner.paused, 500);
 }
 
 } // namespace
