@@ -50,6 +50,13 @@ inline constexpr int kStartUpFailedExitStatus = 4;
 // the clock, the status panel and lamp, and every command as a menu item. The paging desk holds the state
 // and does the work; this window shows it, forwards the operator's actions to it and is the view of every
 // paging call.
+//
+// Wiring in the program:
+//     ui::MainWindow window(programFolder, line, pacer, dialogs, options.practice);
+//     widgetDialogs.setParent(&window);
+//     if (!window.startUp())
+//         return kExitCannotStart;
+//     return application.exec(); // 4 when a re-run of the start-up (network setup, sorting) failed
 class MainWindow : public QMainWindow, public engine::CallView {
     Q_OBJECT
 
