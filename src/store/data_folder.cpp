@@ -1,6 +1,38 @@
 #include "store/data_folder.h"
 
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
 namespace tolvane::store {
+namespace {
+
+bool sameNameIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+    });
+}
+
+// The data files were named without regard to case where they came from (a folder copied from another
+// system may hold "Users.dat"), so an existing file of any spelling is the one meant; a new file gets the
+// canonical upper-case name.
+std::filesystem::path existingSpelling(const std::filesystem::path& folder, std::string_view fileName)
+{
+    std::filesystem::path exact = folder / std::string(fileName);
+    std::error_code ec;
+    if (std::filesystem::exists(exact, ec))
+        return exact;
+    std::filesystem::path found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (sameNameIgnoringCase(name, fileName) && (found.empty() || entry.path() < found))
+            found = entry.path();
+    }
+    return found.empty() ? exact : found;
+}
+
+} // namespace
 
 DataFolder::DataFolder(std::filesystem::path programFolder)
     : m_programFolder(std::move(programFolder))
@@ -16,14 +48,14 @@ void DataFolder::setSharedFolder(std::string folder)
 
 std::filesystem::path DataFolder::programPath(std::string_view fileName) const
 {
-    return m_programFolder / std::string(fileName);
+    return existingSpelling(m_programFolder, fileName);
 }
 
 std::filesystem::path DataFolder::directoryPath(std::string_view fileName) const
 {
     if (m_sharedFolder.empty())
         return programPath(fileName);
-    return std::filesystem::path(m_sharedFolder) / std::string(fileName);
+    return existingSpelling(std::filesystem::path(m_sharedFolder), fileName);
 }
 
 bool DataFolder::isDirectoryFile(std::string_view fileName)

@@ -5,6 +5,7 @@
 #include "store/settings.h"
 #include "store/startup_data.h"
 #include "store/store_error.h"
+#include "store/text.h"
 
 #include <gtest/gtest.h>
 
@@ -247,4 +248,25 @@ TEST(Defaults, AFolderWithAnyOfTheFourFilesIsNotNewAndKeepsItsFiles)
     dir.write("QUICK.DAT", std::string(80, 'k')); // kept, not overwritten by the installation
     EXPECT_TRUE(installIfNew(DataFolder(dir.path())));
     EXPECT_EQ(dir.read("QUICK.DAT"), std::string(80, 'k'));
+}
+
+TEST(DataFolderPaths, AFileNamedInAnotherLetterCaseIsTheOneUsedAndANewFileGetsTheUpperCaseName)
+{
+    ScratchFolder program;
+    ScratchFolder shared;
+    UserRecord dana;
+    dana.UserName = "Dana Whitlow";
+    shared.write("Users.dat", dana.encode());
+    program.write("config.dat", "COMM3"s + std::string(16, ' '));
+
+    DataFolder folder(program.path());
+    folder.setSharedFolder(shared.path().string());
+    EXPECT_EQ(folder.pathOf<UserRecord>(), shared / "Users.dat");
+    const auto users = readAllRecords<UserRecord>(folder.pathOf<UserRecord>());
+    ASSERT_EQ(users.size(), 1u);
+    EXPECT_EQ(users[0].UserName, fixedText("Dana Whitlow", 25));
+    EXPECT_EQ(readRecordAt<ConfigRecord>(folder.pathOf<ConfigRecord>()).portNumber(), 3);
+
+    EXPECT_EQ(folder.pathOf<GroupRecord>(), shared / "GROUP.DAT");
+    EXPECT_FALSE(shared.exists("USERS.DAT")) << "no second user file beside the first";
 }
