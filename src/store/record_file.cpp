@@ -113,6 +113,24 @@ bool sameFileAt(const std::filesystem::path& path, std::uint64_t device, std::ui
     return static_cast<std::uint64_t>(st.st_dev) == device && static_cast<std::uint64_t>(st.st_ino) == inode;
 }
 
+// Reads up to `size` bytes at `offset`, stopping early only at the end of the file; returns how many.
+std::size_t readFully(int fd, char* data, std::size_t size, off_t offset, const std::filesystem::path& path)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, data + done, size - done, offset + static_cast<off_t>(done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(path, "cannot read");
+        }
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
 void writeAll(int fd, std::string_view bytes, off_t offset, const std::filesystem::path& path)
 {
     std::size_t done = 0;
@@ -281,19 +299,7 @@ std::string RecordFile::readRaw(std::int32_t n) const
     if (n < 1 || m_fd < 0)
         return bytes;
     const auto offset = static_cast<off_t>(n - 1) * static_cast<off_t>(m_recordLength);
-    std::size_t done = 0;
-    while (done < m_recordLength) {
-        const ssize_t got
-            = ::pread(m_fd, bytes.data() + done, m_recordLength - done, offset + static_cast<off_t>(done));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(m_path, "cannot read");
-        }
-        if (got == 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
+    readFully(m_fd, bytes.data(), m_recordLength, offset, m_path);
     return bytes;
 }
 
@@ -301,18 +307,8 @@ std::string RecordFile::readAllRaw() const
 {
     const std::int32_t n = count();
     std::string bytes(static_cast<std::size_t>(n) * m_recordLength, '\0');
-    std::size_t done = 0;
-    while (m_fd >= 0 && done < bytes.size()) {
-        const ssize_t got = ::pread(m_fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(m_path, "cannot read");
-        }
-        if (got == 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
+    if (m_fd >= 0)
+        readFully(m_fd, bytes.data(), bytes.size(), 0, m_path);
     return bytes;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/serial/line_settings.h"
+#include "platform/serial/text_fields.h"
 
 #include <charconv>
 #include <vector>
@@ -6,15 +7,6 @@
 namespace tolvane::platform {
 
 namespace {
-
-std::string_view trimBlanks(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
 
 std::optional<int> parseNumber(std::string_view text)
 {

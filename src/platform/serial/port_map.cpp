@@ -1,4 +1,5 @@
 #include "platform/serial/port_map.h"
+#include "platform/serial/text_fields.h"
 
 #include "engine/serial_line.h"
 #include "platform/serial/serial_error_text.h"
@@ -15,15 +16,6 @@ namespace tolvane::platform {
 namespace {
 
 constexpr int kPathAccessError = 75;
-
-std::string_view trimBlanks(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
 
 // The port a line's key names ("COMM1" to "COMM4", any case), or 0.
 int portOfKey(std::string_view key)
