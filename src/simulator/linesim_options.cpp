@@ -83,22 +83,22 @@ std::optional<LinesimConfig> parseLinesimArguments(const std::vector<std::string
             inlineValue = name.substr(equals + 1);
             name.erase(equals);
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* known = nullptr;
         for (const auto& option : kOptions)
             if (name == option.name)
-                spec = &option;
-        if (!spec) {
+                known = &option;
+        if (!known) {
             error = "unknown option \"" + arguments[i] + "\"";
             return std::nullopt;
         }
         std::string value;
-        if (spec->argument) {
+        if (known->argument) {
             if (inlineValue) {
                 value = *inlineValue;
             } else if (i + 1 < arguments.size()) {
                 value = arguments[++i];
             } else {
-                error = name + " needs a value (" + spec->argument + ")";
+                error = name + " needs a value (" + known->argument + ")";
                 return std::nullopt;
             }
         } else if (inlineValue) {
@@ -192,9 +192,9 @@ std::optional<LinesimConfig> parseLinesimArguments(const std::vector<std::string
                 error = name + ": " + error;
             return std::nullopt;
         }
-        if (spec->argument && value.empty() && name != "--password" && name != "--refuse-ids"
+        if (known->argument && value.empty() && name != "--password" && name != "--refuse-ids"
             && name != "--logon-replies" && name != "--block-replies") {
-            error = name + " needs a value (" + spec->argument + ")";
+            error = name + " needs a value (" + known->argument + ")";
             return std::nullopt;
         }
     }
