@@ -86,30 +86,28 @@ PagingDesk::PagingDesk(const store::DataFolder& folder, engine::CallView& view, 
     Timer1_Timer();
 }
 
-void PagingDesk::loadUsers()
+template <class Record>
+void PagingDesk::loadNames(std::vector<std::string>& names, int& selected, std::string Record::*name)
 {
-    m_users.clear();
-    m_selectedUser = -1;
+    names.clear();
+    selected = -1;
     try {
-        for (const auto& user : readDirectory<store::UserRecord>(m_folder))
-            m_users.push_back(user.UserName);
+        for (const auto& record : readDirectory<Record>(m_folder))
+            names.push_back(record.*name);
     } catch (const std::exception& error) {
         reportError(error);
     }
     changed();
 }
 
+void PagingDesk::loadUsers()
+{
+    loadNames(m_users, m_selectedUser, &store::UserRecord::UserName);
+}
+
 void PagingDesk::loadGroups()
 {
-    m_groups.clear();
-    m_selectedGroup = -1;
-    try {
-        for (const auto& group : readDirectory<store::GroupRecord>(m_folder))
-            m_groups.push_back(group.GroupName);
-    } catch (const std::exception& error) {
-        reportError(error);
-    }
-    changed();
+    loadNames(m_groups, m_selectedGroup, &store::GroupRecord::GroupName);
 }
 
 void PagingDesk::showUsers()
