@@ -11,21 +11,9 @@ using namespace tolvane::store;
 
 namespace {
 
-std::string user(std::string_view name, std::string_view flags = "0000000000")
-{
-    UserRecord u;
-    u.UserName = std::string(name);
-    u.PagerId = "123";
-    u.PagingCompany = "Ravenpage";
-    u.GroupFlags = std::string(flags);
-    return u.encode();
-}
-
 std::string canned(std::string_view text)
 {
-    std::string r(text);
-    r.resize(80, ' ');
-    return r;
+    return padded(text, 80);
 }
 
 class Deleting : public ::testing::Test {
@@ -38,18 +26,18 @@ protected:
 
 TEST_F(Deleting, RecordsAfterTheDeletedOneMoveDown)
 {
-    dir.write("QUICK.DAT", canned("one") + canned("two") + canned("three"));
+    const std::pair<int, std::string> cases[] = { { 1, canned("two") + canned("three") },
+        { 2, canned("one") + canned("three") }, { 3, canned("one") + canned("two") } };
+    for (const auto& [k, after] : cases) {
+        dir.write("QUICK.DAT", canned("one") + canned("two") + canned("three"));
+        EXPECT_TRUE(deleteCannedMessage(folder, k).deleted()) << k;
+        EXPECT_EQ(dir.read("QUICK.DAT"), after) << k;
+        EXPECT_EQ(dir.fileCount(), 1) << "no scratch file is left behind";
+    }
+    // An odd-length file is written back in whole records.
+    dir.write("QUICK.DAT", canned("one") + canned("two") + std::string(50, 'x')); // rounds to 3
     EXPECT_TRUE(deleteCannedMessage(folder, 1).deleted());
-    EXPECT_EQ(dir.read("QUICK.DAT"), canned("two") + canned("three"));
-
-    dir.write("QUICK.DAT", canned("one") + canned("two") + canned("three"));
-    EXPECT_TRUE(deleteCannedMessage(folder, 3).deleted());
-    EXPECT_EQ(dir.read("QUICK.DAT"), canned("one") + canned("two"));
-
-    dir.write("QUICK.DAT", canned("one") + canned("two") + canned("three"));
-    EXPECT_TRUE(deleteCannedMessage(folder, 2).deleted());
-    EXPECT_EQ(dir.read("QUICK.DAT"), canned("one") + canned("three"));
-    EXPECT_EQ(dir.fileCount(), 1) << "no scratch file is left behind";
+    EXPECT_EQ(dir.read("QUICK.DAT"), canned("two") + std::string(50, 'x') + std::string(30, '\0'));
 }
 
 TEST_F(Deleting, ScratchFilesAbandonedLongAgoAreClearedAndRecentOnesLeftAlone)
@@ -72,7 +60,7 @@ TEST_F(Deleting, TheOnlyRecordIsRefusedWithEachFilesMessageAndNothingChanges)
         DeleteResult (*remove)(const DataFolder&, std::int32_t);
         const char* message;
     } cases[] = {
-        { "USERS.DAT", user("Ann"), deleteUser,
+        { "USERS.DAT", userBytes("Ann"), deleteUser,
             "You cannot delete the only user, You must add another user before deleting this one" },
         { "TERMINAL.DAT", std::string(64, 'T'), deleteTerminal,
             "You cannot delete the terminal, You must add another terminal before deleting this one" },
@@ -103,20 +91,13 @@ TEST_F(Deleting, ARecordNumberOutsideTheFileDeletesNothing)
     EXPECT_EQ(dir.read("TERMINAL.DAT"), std::string(64, 'a') + std::string(64, 'b'));
 }
 
-TEST_F(Deleting, AnOddLengthFileIsWrittenBackInWholeRecords)
-{
-    dir.write("QUICK.DAT", canned("one") + canned("two") + std::string(50, 'x')); // rounds to 3
-    EXPECT_TRUE(deleteCannedMessage(folder, 1).deleted());
-    EXPECT_EQ(dir.read("QUICK.DAT"), canned("two") + std::string(50, 'x') + std::string(30, '\0'));
-}
-
 TEST_F(Deleting, DirectoryFilesAreCompactedInTheSharedFolder)
 {
     ScratchFolder shared;
     folder.setSharedFolder(shared.path().string());
-    shared.write("USERS.DAT", user("Ann") + user("Bob"));
+    shared.write("USERS.DAT", userBytes("Ann") + userBytes("Bob"));
     EXPECT_TRUE(deleteUser(folder, 1).deleted());
-    EXPECT_EQ(shared.read("USERS.DAT"), user("Bob"));
+    EXPECT_EQ(shared.read("USERS.DAT"), userBytes("Bob"));
     EXPECT_EQ(shared.fileCount(), 1);
     EXPECT_FALSE(dir.exists("USERS.DAT"));
 }
@@ -140,26 +121,21 @@ TEST(GroupFlags, DeletingAGroupShiftsTheLaterFlagsDownAndAppendsZero)
 
 TEST_F(Deleting, AGroupDeleteRewritesEveryUsersFlagsAndCompactsTheGroups)
 {
-    std::string groups;
-    for (const char* name : { "G1", "G2", "G3", "G4" }) {
-        std::string g(name);
-        g.resize(50, ' ');
-        groups += g;
-    }
+    const std::string groups = padded("G1", 50) + padded("G2", 50) + padded("G3", 50) + padded("G4", 50);
     dir.write("GROUP.DAT", groups);
-    dir.write("USERS.DAT", user("Ann", "0110000001") + user("Bob", "0010000000") + user("Cy", "1001000000"));
+    dir.write("USERS.DAT",
+        userBytes("Ann", "1", "0110000001") + userBytes("Bob", "1", "0010000000") + userBytes("Cy", "1", "1001000000"));
 
     EXPECT_TRUE(deleteGroup(folder, 3).deleted());
-    EXPECT_EQ(dir.read("GROUP.DAT"), groups.substr(0, 100) + groups.substr(150));
-    EXPECT_EQ(dir.read("USERS.DAT"), user("Ann", "0100000010") + user("Bob", "0000000000") + user("Cy", "1010000000"));
+    EXPECT_EQ(dir.read("GROUP.DAT"), padded("G1", 50) + padded("G2", 50) + padded("G4", 50));
+    EXPECT_EQ(dir.read("USERS.DAT"),
+        userBytes("Ann", "1", "0100000010") + userBytes("Bob", "1", "0000000000") + userBytes("Cy", "1", "1010000000"));
     EXPECT_EQ(dir.fileCount(), 2);
-}
 
-TEST_F(Deleting, AGroupDeleteWithNoUsersStillCompactsTheGroups)
-{
-    dir.write("GROUP.DAT", std::string(50, 'a') + std::string(50, 'b'));
+    // With no users the groups are still compacted.
+    dir.write("USERS.DAT", "");
     EXPECT_TRUE(deleteGroup(folder, 2).deleted());
-    EXPECT_EQ(dir.read("GROUP.DAT"), std::string(50, 'a'));
+    EXPECT_EQ(dir.read("GROUP.DAT"), padded("G1", 50) + padded("G4", 50));
     EXPECT_EQ(dir.read("USERS.DAT"), "");
 }
 
@@ -174,7 +150,7 @@ TEST_F(Deleting, AnOpenFileOfThisProcessDoesNotBlockItsOwnDelete)
 
 TEST_F(Deleting, SettingAndClearingAMembershipChangesOneFlagOfOneUser)
 {
-    dir.write("USERS.DAT", user("Ann") + user("Bob") + user("Bob"));
+    dir.write("USERS.DAT", userBytes("Ann") + userBytes("Bob") + userBytes("Bob"));
     EXPECT_TRUE(setMembership(folder, 1, 3, true));
     EXPECT_TRUE(setMembership(folder, 1, 10, true));
     EXPECT_EQ(dir.read("USERS.DAT").substr(150, 10), "0010000001");

@@ -29,11 +29,10 @@ public:
         ::close(m_fds[0]);
         ::close(m_fds[1]);
     }
-    void post() const { EXPECT_EQ(::write(m_fds[1], "x", 1), 1); }
-    void post(int times) const
+    void post(int times = 1) const
     {
         for (int i = 0; i < times; ++i)
-            post();
+            EXPECT_EQ(::write(m_fds[1], "x", 1), 1);
     }
     bool wait() const
     {
@@ -69,25 +68,12 @@ int reap(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-std::string user(std::string_view name, std::string_view pager = "1")
-{
-    UserRecord u;
-    u.UserName = std::string(name);
-    u.PagerId = std::string(pager);
-    u.PagingCompany = "Ravenpage";
-    u.GroupFlags = "0000000000";
-    return u.encode();
-}
-
 // True once some process waits for a lock (the kernel lists waiters with "->").
 bool someoneWaitsForALock()
 {
     for (int i = 0; i < 500; ++i) {
-        const std::string locks = [] {
-            std::ifstream in("/proc/locks");
-            return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        }();
-        if (locks.find("-> OFDLCK") != std::string::npos)
+        std::ifstream in("/proc/locks");
+        if (std::string(std::istreambuf_iterator<char>(in), {}).find("-> OFDLCK") != std::string::npos)
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -132,7 +118,7 @@ TEST(SharedFolder, ProcessesAppendingAtTheSameMomentKeepEveryRecord)
             // Half the appends reopen the file each time, as the editors do; the rest share one open.
             RecordFile kept(dir / "USERS.DAT", 160);
             for (int i = 0; i < kEach; ++i) {
-                const std::string record = user(std::string(1, 'P').append(std::to_string(p)), std::to_string(i));
+                const std::string record = userBytes(std::string(1, 'P').append(std::to_string(p)), std::to_string(i));
                 if (i % 2 == 0) {
                     RecordFile once(dir / "USERS.DAT", 160);
                     once.appendRaw(record);
@@ -155,23 +141,24 @@ TEST(SharedFolder, ProcessesAppendingAtTheSameMomentKeepEveryRecord)
     EXPECT_EQ(seen.size(), users.size()) << "a record was overwritten";
 }
 
-TEST(SharedFolder, ADeleteWhileAnotherWorkstationHoldsTheFileIsRefusedAndChangesNothing)
+TEST(SharedFolder, WhileAnotherWorkstationHoldsTheFileADeleteIsRefusedButASortRewritesItInPlace)
 {
     ScratchFolder dir;
     const DataFolder folder(dir.path());
-    const std::string before = user("Ann") + user("Bob") + user("Cy");
+    const std::string before = userBytes("carol") + userBytes("Alice") + userBytes("bob");
     dir.write("USERS.DAT", before);
     dir.write("GROUP.DAT", std::string(50, 'a') + std::string(50, 'b'));
     dir.write("TERMINAL.DAT", std::string(64, 'a') + std::string(64, 'b'));
 
     Pipe opened;
-    Pipe release;
+    Pipe sorted;
     const pid_t holder = spawn([&] {
         RecordFile users(dir / "USERS.DAT", 160);
         RecordFile terminals(dir / "TERMINAL.DAT", 64);
         opened.post();
-        release.wait();
-        return 0;
+        sorted.wait();
+        // The open it kept is the file everybody reads: it sees the new order.
+        return users.readRaw(1) == userBytes("Alice") && users.readRaw(3) == userBytes("carol") ? 0 : 1;
     });
     ASSERT_TRUE(opened.wait());
 
@@ -190,34 +177,12 @@ TEST(SharedFolder, ADeleteWhileAnotherWorkstationHoldsTheFileIsRefusedAndChanges
     EXPECT_EQ(dir.read("TERMINAL.DAT"), std::string(64, 'a') + std::string(64, 'b'));
     EXPECT_EQ(dir.fileCount(), 3) << "a refused delete leaves no scratch file";
 
-    // Sorting is allowed meanwhile; it rewrites in place so the other workstation reads the new order.
     SortUsers(folder);
-    EXPECT_EQ(dir.read("USERS.DAT"), before); // already in order: nothing written
-
-    release.post();
-    EXPECT_EQ(reap(holder), 0);
-    EXPECT_TRUE(deleteUser(folder, 2).deleted());
-    EXPECT_EQ(dir.read("USERS.DAT"), user("Ann") + user("Cy"));
-}
-
-TEST(SharedFolder, ASortWhileAnotherWorkstationHoldsTheFileRewritesItInPlace)
-{
-    ScratchFolder dir;
-    dir.write("USERS.DAT", user("carol") + user("Alice") + user("bob"));
-    Pipe opened;
-    Pipe sorted;
-    const pid_t holder = spawn([&] {
-        RecordFile users(dir / "USERS.DAT", 160);
-        opened.post();
-        sorted.wait();
-        // The open it kept is the file everybody reads: it sees the new order.
-        return users.readRaw(1) == user("Alice") && users.readRaw(3) == user("carol") ? 0 : 1;
-    });
-    ASSERT_TRUE(opened.wait());
-    SortUsers(DataFolder(dir.path()));
     sorted.post();
     EXPECT_EQ(reap(holder), 0);
-    EXPECT_EQ(dir.read("USERS.DAT"), user("Alice") + user("bob") + user("carol"));
+    EXPECT_EQ(dir.read("USERS.DAT"), userBytes("Alice") + userBytes("bob") + userBytes("carol"));
+    EXPECT_TRUE(deleteUser(folder, 2).deleted());
+    EXPECT_EQ(dir.read("USERS.DAT"), userBytes("Alice") + userBytes("carol"));
 }
 
 TEST(SharedFolder, AProcessThatDiesDuringACompactionLeavesAWholeFile)
@@ -228,7 +193,7 @@ TEST(SharedFolder, AProcessThatDiesDuringACompactionLeavesAWholeFile)
     } cases[] = { { "scratch-written", false }, { "renamed", true } };
     for (const auto& c : cases) {
         ScratchFolder dir;
-        const std::string before = user("Ann") + user("Bob") + user("Cy");
+        const std::string before = userBytes("Ann") + userBytes("Bob") + userBytes("Cy");
         dir.write("USERS.DAT", before);
         const pid_t pid = spawn([&] {
             g_dieAt = c.point;
@@ -237,7 +202,7 @@ TEST(SharedFolder, AProcessThatDiesDuringACompactionLeavesAWholeFile)
             return 0;
         });
         EXPECT_EQ(reap(pid), 128 + SIGKILL) << c.point;
-        EXPECT_EQ(dir.read("USERS.DAT"), c.deleted ? user("Ann") + user("Cy") : before) << c.point;
+        EXPECT_EQ(dir.read("USERS.DAT"), c.deleted ? userBytes("Ann") + userBytes("Cy") : before) << c.point;
 
         // The survivors carry on: the next delete works and does not pick up the dead one's scratch file.
         EXPECT_TRUE(deleteUser(DataFolder(dir.path()), 1).deleted()) << c.point;
@@ -248,7 +213,7 @@ TEST(SharedFolder, AProcessThatDiesDuringACompactionLeavesAWholeFile)
 TEST(SharedFolder, AnOpenThatWaitedOutAReplacementUsesTheNewFile)
 {
     ScratchFolder dir;
-    dir.write("USERS.DAT", user("Ann") + user("Bob"));
+    dir.write("USERS.DAT", userBytes("Ann") + userBytes("Bob"));
     Pipe appended;
     pid_t latecomer = -1;
     {
@@ -256,13 +221,13 @@ TEST(SharedFolder, AnOpenThatWaitedOutAReplacementUsesTheNewFile)
         const RecordFile::WriterLock writer(file);
         RecordFile::SoleHold hold(file);
         ASSERT_TRUE(hold.held());
-        RecordFile::Replacement replacement(file, hold, user("Bob"));
+        RecordFile::Replacement replacement(file, hold, userBytes("Bob"));
 
         // Another workstation opens the file now: it must wait, then find the new file.
         latecomer = spawn([&] {
             closeFilesInheritedFrom(dir.path());
             RecordFile users(dir / "USERS.DAT", 160);
-            users.appendRaw(user("Dee"));
+            users.appendRaw(userBytes("Dee"));
             appended.post();
             return 0;
         });
@@ -271,5 +236,5 @@ TEST(SharedFolder, AnOpenThatWaitedOutAReplacementUsesTheNewFile)
     }
     ASSERT_TRUE(appended.wait());
     EXPECT_EQ(reap(latecomer), 0);
-    EXPECT_EQ(dir.read("USERS.DAT"), user("Bob") + user("Dee"));
+    EXPECT_EQ(dir.read("USERS.DAT"), userBytes("Bob") + userBytes("Dee"));
 }

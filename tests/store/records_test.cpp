@@ -1,117 +1,64 @@
+#include "scratch_folder.h"
 #include "store/codepage.h"
 #include "store/records.h"
 #include "store/text.h"
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace tolvane::store;
 using namespace std::string_literals;
 
-namespace {
-
-std::string padded(std::string_view text, std::size_t width)
-{
-    std::string out(text);
-    out.resize(width, ' ');
-    return out;
-}
-
-} // namespace
-
-TEST(RecordLayouts, UserRecordIsNameIdCompanyFlagsIn160Bytes)
+TEST(RecordLayouts, UserAndGroupRecordsAreBlankPaddedTextCutToTheirWidths)
 {
     const std::string fixture
         = padded("Dana Whitlow", 25) + padded("5550142", 100) + padded("Ravenpage", 25) + "0100000010";
     ASSERT_EQ(fixture.size(), 160u);
-
-    UserRecord user;
-    user.UserName = "Dana Whitlow";
-    user.PagerId = "5550142";
-    user.PagingCompany = "Ravenpage";
-    user.GroupFlags = "0100000010";
-    EXPECT_EQ(user.encode(), fixture);
-
+    EXPECT_EQ((UserRecord { "Dana Whitlow", "5550142", "Ravenpage", "0100000010" }.encode()), fixture);
     const UserRecord back = UserRecord::decode(fixture);
     EXPECT_EQ(back.UserName, padded("Dana Whitlow", 25));
     EXPECT_EQ(back.PagingCompany, padded("Ravenpage", 25));
     EXPECT_EQ(back.GroupFlags, "0100000010");
-    EXPECT_EQ(back.encode(), fixture);
+    EXPECT_EQ((UserRecord { "Bartholomew Q. Fitzwilliams", "", "", "" }.encode().substr(0, 26)),
+        "Bartholomew Q. Fitzwillia ");
+
+    const std::string group = padded("Night shift", 25) + padded("Ward 3", 25);
+    EXPECT_EQ((GroupRecord { "Night shift", "Ward 3" }.encode()), group);
+    EXPECT_EQ(GroupRecord::decode(group).Comment, padded("Ward 3", 25));
 }
 
-TEST(RecordLayouts, LongTextIsCutToItsWidthAndReadsBackTrimmed)
+TEST(RecordLayouts, TerminalNumbersAreLittleEndianSigned16BitFromOffset40)
 {
-    UserRecord user;
-    user.UserName = "Bartholomew Q. Fitzwilliams"; // 27 characters
-    const std::string stored = user.encode();
-    EXPECT_EQ(stored.substr(0, 25), "Bartholomew Q. Fitzwillia");
-    EXPECT_EQ(stored[25], ' ');
-    EXPECT_EQ(rtrim(UserRecord::decode(stored).UserName), "Bartholomew Q. Fitzwillia");
-}
-
-TEST(RecordLayouts, GroupRecordIsNameAndCommentIn50Bytes)
-{
-    const std::string fixture = padded("Night shift", 25) + padded("Ward 3", 25);
-    GroupRecord group { "Night shift", "Ward 3" };
-    EXPECT_EQ(group.encode(), fixture);
-    EXPECT_EQ(GroupRecord::decode(fixture).Comment, padded("Ward 3", 25));
-}
-
-TEST(RecordLayouts, TerminalRecordNumbersAreLittleEndianFrom40)
-{
-    const std::string fixture = padded("Ravenpage", 25) + padded("5550142", 15) + "\x50\x00"s // MaxChars 80
-        + "\x01\x00"s // ServiceType 1
-        + "\x80\x25"s // Baud 9600
-        + "\x02\x00"s // Parity 2
-        + "\x02\x00"s // DataBits 2
-        + "\xFF\xFF"s // StopBits -1
-        + padded("secret", 12);
+    const std::string fixture = padded("Ravenpage", 25) + padded("5550142", 15)
+        + "\x50\x00\x01\x00\x80\x25\x02\x00\x02\x00\xFF\xFF"s + padded("secret", 12);
     ASSERT_EQ(fixture.size(), 64u);
-
-    const TerminalRecord t = TerminalRecord::decode(fixture);
-    EXPECT_EQ(t.MaxChars, 80);
-    EXPECT_EQ(t.ServiceType, 1);
-    EXPECT_EQ(t.Baud, 9600);
-    EXPECT_EQ(t.Parity, 2);
-    EXPECT_EQ(t.DataBits, 2);
-    EXPECT_EQ(t.StopBits, -1);
+    TerminalRecord t = TerminalRecord::decode(fixture);
+    EXPECT_EQ((std::vector<int> { t.MaxChars, t.ServiceType, t.Baud, t.Parity, t.DataBits, t.StopBits }),
+        (std::vector<int> { 80, 1, 9600, 2, 2, -1 }));
     EXPECT_EQ(t.Password, padded("secret", 12));
     EXPECT_EQ(t.encode(), fixture);
-
-    TerminalRecord fast = t;
-    fast.Baud = 19200;
-    EXPECT_EQ(fast.encode().substr(44, 2), "\x00\x4B"s);
+    t.Baud = 19200;
+    EXPECT_EQ(t.encode().substr(44, 2), "\x00\x4B"s);
 }
 
-TEST(RecordLayouts, ConfigRecordIs21BytesWithNumbersAt15_17_19)
+TEST(RecordLayouts, ConfigIs21BytesWithItsNumbersAt15_17_19)
 {
-    const std::string fixture = "COMM3"s + padded("*70,", 10) + "\x01\x00"s + "\x0A\x00"s + "\x02\x00"s;
+    const std::string fixture = "COMM3*70,      \x01\x00\x0A\x00\x02\x00"s;
     ASSERT_EQ(fixture.size(), 21u);
-    const ConfigRecord c = ConfigRecord::decode(fixture);
+    ConfigRecord c = ConfigRecord::decode(fixture);
     EXPECT_EQ(c.CommPort, "COMM3");
     EXPECT_EQ(c.DialPrefix, padded("*70,", 10));
-    EXPECT_EQ(c.DialMethod, 1);
-    EXPECT_EQ(c.RetryAttempts, 10);
-    EXPECT_EQ(c.ModemIndex, 2);
-    EXPECT_EQ(c.portNumber(), 3);
+    EXPECT_EQ((std::vector<int> { c.DialMethod, c.RetryAttempts, c.ModemIndex }), (std::vector<int> { 1, 10, 2 }));
     EXPECT_EQ(c.encode(), fixture);
+    c.DialPrefix = "555";
+    EXPECT_EQ(c.encode().substr(5, 10), "555       ");
 
-    ConfigRecord none = c;
-    none.DialPrefix = "555";
-    EXPECT_EQ(none.encode().substr(5, 10), "555       ");
-}
-
-TEST(RecordLayouts, PortNumberIsTheLastCharacterOfCommPort)
-{
-    const struct {
-        const char* commPort;
-        int port;
-    } cases[] = { { "COMM1", 1 }, { "COMM4", 4 }, { "", 0 }, { "     ", 0 }, { "COMMX", 0 } };
-    for (const auto& c : cases) {
-        ConfigRecord record;
-        record.CommPort = c.commPort;
-        EXPECT_EQ(ConfigRecord::decode(record.encode()).portNumber(), c.port) << c.commPort;
-    }
-    EXPECT_EQ(ConfigRecord::decode(std::string(21, '\0')).portNumber(), 0);
+    // The port is the last character of CommPort, 0 when that is no digit.
+    const std::pair<std::string, int> ports[]
+        = { { "COMM1", 1 }, { "COMM4", 4 }, { "", 0 }, { "     ", 0 }, { "COMMX", 0 }, { std::string(5, '\0'), 0 } };
+    for (const auto& [commPort, port] : ports)
+        EXPECT_EQ(ConfigRecord::decode(commPort + std::string(16, ' ')).portNumber(), port) << commPort;
 }
 
 TEST(RecordLayouts, ModemAdvancedSettingsAndCannedRecords)
@@ -122,22 +69,17 @@ TEST(RecordLayouts, ModemAdvancedSettingsAndCannedRecords)
 
     AdvancedRecord advanced;
     advanced.ModemString9600 = "AT&F&K3";
-    const std::string a = advanced.encode();
-    ASSERT_EQ(a.size(), 600u);
-    EXPECT_EQ(a.substr(300, 100), padded("AT&F&K3", 100));
-    EXPECT_EQ(a.substr(0, 300), std::string(300, ' '));
+    EXPECT_EQ(advanced.encode(), std::string(300, ' ') + padded("AT&F&K3", 100) + std::string(200, ' '));
 
-    const std::string settings = "\xFF\xFF"s + "\x00\x00"s + "\xFF\xFF"s + "\x00\x00"s + padded("Re: ", 20)
-        + padded(" -Desk", 20) + "\xFF\xFF"s;
+    const std::string settings
+        = "\xFF\xFF\x00\x00\xFF\xFF\x00\x00"s + padded("Re: ", 20) + padded(" -Desk", 20) + "\xFF\xFF"s;
     ASSERT_EQ(settings.size(), 50u);
     const SettingsRecord s = SettingsRecord::decode(settings);
-    EXPECT_EQ(s.ClearSendList, -1);
-    EXPECT_EQ(s.ClearMessage, 0);
-    EXPECT_EQ(s.ClearQueue, -1);
-    EXPECT_EQ(s.ShowConnectionWindow, 0);
+    EXPECT_EQ(
+        (std::vector<int> { s.ClearSendList, s.ClearMessage, s.ClearQueue, s.ShowConnectionWindow, s.LargeIcons }),
+        (std::vector<int> { -1, 0, -1, 0, -1 }));
     EXPECT_EQ(s.MessagePrefix, padded("Re: ", 20));
     EXPECT_EQ(s.MessageSuffix, padded(" -Desk", 20));
-    EXPECT_EQ(s.LargeIcons, -1);
     EXPECT_EQ(s.encode(), settings);
 
     EXPECT_EQ(CannedRecord { "Call me" }.encode(), padded("Call me", 80));
@@ -156,10 +98,8 @@ TEST(RecordLayouts, ShortOrArbitraryBytesDecodeWithoutHarm)
     EXPECT_EQ(TerminalRecord::decode(noise).encode(), noise);
 }
 
-TEST(Text, FixedWidthTrimAndNumberText)
+TEST(Text, TrimAndNumberText)
 {
-    EXPECT_EQ(fixedText("ab", 4), "ab  ");
-    EXPECT_EQ(fixedText("abcdef", 4), "abcd");
     EXPECT_EQ(rtrim("  a b  "), "  a b");
     EXPECT_EQ(ltrim("  a b  "), "a b  ");
     EXPECT_EQ(trim("   "), "");
@@ -171,14 +111,18 @@ TEST(Text, FixedWidthTrimAndNumberText)
 
 TEST(CodePage, Windows1252RoundTripsAndUnknownCharactersBecomeQuestionMarks)
 {
-    EXPECT_EQ(utf8ToCp1252("Jos\xC3\xA9"), "Jos\xE9"); // é
-    EXPECT_EQ(utf8ToCp1252("\xE2\x82\xAC 5"), "\x80 5"); // €
-    EXPECT_EQ(utf8ToCp1252("\xC5\xA0koda"), "\x8Akoda"); // Š
-    EXPECT_EQ(utf8ToCp1252("\xE6\x97\xA5"), "?"); // 日
-    EXPECT_EQ(utf8ToCp1252("\xF0\x9F\x98\x80!"), "?!"); // emoji
-    EXPECT_EQ(utf8ToCp1252("a\xFF"
-                           "b"),
-        "a?b"); // malformed
+    const std::pair<const char*, const char*> toCp1252[] = {
+        { "Jos\xC3\xA9", "Jos\xE9" }, // é
+        { "\xE2\x82\xAC 5", "\x80 5" }, // €
+        { "\xC5\xA0koda", "\x8Akoda" }, // Š
+        { "\xE6\x97\xA5", "?" }, // 日
+        { "\xF0\x9F\x98\x80!", "?!" }, // emoji
+        { "a\xFF"
+          "b",
+            "a?b" }, // malformed
+    };
+    for (const auto& [utf8, cp1252] : toCp1252)
+        EXPECT_EQ(utf8ToCp1252(utf8), cp1252) << utf8;
     EXPECT_EQ(cp1252ToUtf8("Jos\xE9 \x80"), "Jos\xC3\xA9 \xE2\x82\xAC");
     EXPECT_EQ(cp1252ToUtf8("\x9D"), "\xC2\x9D"); // undefined byte survives
     for (int b = 1; b < 256; ++b) {
@@ -189,7 +133,5 @@ TEST(CodePage, Windows1252RoundTripsAndUnknownCharactersBecomeQuestionMarks)
     std::string name;
     for (int i = 0; i < 30; ++i)
         name += "\xC3\xA9";
-    UserRecord user;
-    user.UserName = utf8ToCp1252(name);
-    EXPECT_EQ(user.encode().substr(0, 25), std::string(25, '\xE9'));
+    EXPECT_EQ((UserRecord { utf8ToCp1252(name), "", "", "" }.encode().substr(0, 25)), std::string(25, '\xE9'));
 }

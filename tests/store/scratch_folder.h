@@ -38,7 +38,7 @@ public:
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
     bool exists(std::string_view name) const { return std::filesystem::exists(m_path / std::string(name)); }
-    // Names in the folder other than the given file (left-over scratch files show up here).
+    // Everything in the folder: left-over scratch files show up here.
     int fileCount() const
     {
         int n = 0;
@@ -51,8 +51,16 @@ private:
     std::filesystem::path m_path;
 };
 
-// n bytes of c.
-inline std::string bytes(std::size_t n, char c)
+// Text blank padded to a field's width, written out here rather than taken from the code under test.
+inline std::string padded(std::string_view text, std::size_t width)
 {
-    return std::string(n, c);
+    std::string out(text);
+    out.resize(width, ' ');
+    return out;
+}
+
+// The 160 bytes of a user record.
+inline std::string userBytes(std::string_view name, std::string_view pager = "1", std::string_view flags = "0000000000")
+{
+    return padded(name, 25) + padded(pager, 100) + padded("Ravenpage", 25) + padded(flags, 10);
 }

@@ -6,69 +6,44 @@
 
 using namespace tolvane::store;
 
-namespace {
-
-std::string user(std::string_view name, std::string_view pager = "1", std::string_view flags = "0000000000")
-{
-    UserRecord u;
-    u.UserName = std::string(name);
-    u.PagerId = std::string(pager);
-    u.PagingCompany = "Ravenpage";
-    u.GroupFlags = std::string(flags);
-    return u.encode();
-}
-
-} // namespace
-
 TEST(SortUsers, OrdersByTheFullPaddedNameByteByByteKeepingEqualNamesInOrder)
 {
-    const struct {
-        std::string before;
-        std::string after;
-    } cases[] = {
-        { user("bob") + user("Alice") + user("carol"), user("Alice") + user("bob") + user("carol") },
-        { user("bob") + user("Bob"), user("Bob") + user("bob") },
+    const std::pair<std::string, std::string> cases[] = {
+        { userBytes("bob") + userBytes("Alice") + userBytes("carol"),
+            userBytes("Alice") + userBytes("bob") + userBytes("carol") },
+        { userBytes("bob") + userBytes("Bob"), userBytes("Bob") + userBytes("bob") },
         // A blank sorts before any letter, so the shorter of two names sharing a start comes first.
-        { user("Ann Lee") + user("Ann"), user("Ann") + user("Ann Lee") },
+        { userBytes("Ann Lee") + userBytes("Ann"), userBytes("Ann") + userBytes("Ann Lee") },
         // Equal names keep their order (the pager ID tells them apart); memberships move with their user.
-        { user("Zed", "1") + user("Amy", "2", "0100000000") + user("Zed", "3") + user("Amy", "4"),
-            user("Amy", "2", "0100000000") + user("Amy", "4") + user("Zed", "1") + user("Zed", "3") },
+        { userBytes("Zed", "1") + userBytes("Amy", "2", "0100000000") + userBytes("Zed", "3") + userBytes("Amy", "4"),
+            userBytes("Amy", "2", "0100000000") + userBytes("Amy", "4") + userBytes("Zed", "1")
+                + userBytes("Zed", "3") },
         // Bytes compare unsigned: an accented name sorts after plain ASCII.
-        { user("\xC9mile") + user("Zoe"), user("Zoe") + user("\xC9mile") },
+        { userBytes("\xC9mile") + userBytes("Zoe"), userBytes("Zoe") + userBytes("\xC9mile") },
+        // None or one user: left alone.
+        { "", "" },
+        { userBytes("Only"), userBytes("Only") },
     };
-    for (const auto& c : cases) {
+    for (std::size_t row = 0; row < std::size(cases); ++row) {
         ScratchFolder dir;
-        dir.write("USERS.DAT", c.before);
+        dir.write("USERS.DAT", cases[row].first);
         SortUsers(DataFolder(dir.path()));
-        EXPECT_EQ(dir.read("USERS.DAT"), c.after);
-        EXPECT_EQ(dir.fileCount(), 1);
+        EXPECT_EQ(dir.read("USERS.DAT"), cases[row].second) << "row " << row;
+        EXPECT_EQ(dir.fileCount(), 1) << "row " << row;
     }
 }
 
-TEST(SortUsers, NoneOrOneUserAndAMissingFileAreLeftAlone)
+TEST(SortUsers, AnUnreachableFolderIsIgnoredAndAFileHeldOpenHereSeesTheNewOrder)
 {
     ScratchFolder dir;
-    SortUsers(DataFolder(dir.path()));
-    EXPECT_EQ(dir.read("USERS.DAT"), "");
-    dir.write("USERS.DAT", user("Only"));
-    SortUsers(DataFolder(dir.path()));
-    EXPECT_EQ(dir.read("USERS.DAT"), user("Only"));
-}
+    DataFolder unreachable(dir.path());
+    unreachable.setSharedFolder((dir / "no-such-share").string());
+    EXPECT_NO_THROW(SortUsers(unreachable));
+    EXPECT_NO_THROW(SortUsers(DataFolder(dir.path()))); // no USERS.DAT yet
 
-TEST(SortUsers, AnUnreachableFolderIsIgnored)
-{
-    ScratchFolder dir;
-    DataFolder folder(dir.path());
-    folder.setSharedFolder((dir / "no-such-share").string());
-    EXPECT_NO_THROW(SortUsers(folder));
-}
-
-TEST(SortUsers, AFileHeldOpenInThisProcessIsSortedAndTheOpenSeesTheNewOrder)
-{
-    ScratchFolder dir;
-    dir.write("USERS.DAT", user("b") + user("a"));
+    dir.write("USERS.DAT", userBytes("b") + userBytes("a"));
     RecordFile usersTab(dir / "USERS.DAT", 160);
     SortUsers(DataFolder(dir.path()));
-    EXPECT_EQ(usersTab.readRaw(1), user("a"));
-    EXPECT_EQ(dir.read("USERS.DAT"), user("a") + user("b"));
+    EXPECT_EQ(usersTab.readRaw(1), userBytes("a"));
+    EXPECT_EQ(dir.read("USERS.DAT"), userBytes("a") + userBytes("b"));
 }

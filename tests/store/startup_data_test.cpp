@@ -9,20 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace tolvane::store;
 using namespace std::string_literals;
 
 namespace {
-
-int errorNumberOf(const std::filesystem::path& path)
-{
-    try {
-        readNetworkFile(path);
-    } catch (const StoreError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 const std::string kConfigComm2 = "COMM2"s + "555       " + "\x01\x00\x0A\x00\x01\x00"s;
 
@@ -50,26 +42,6 @@ TEST(NetworkFile, ReadsTheValueBetweenTheQuotesOfTheFirstLine)
     }
 }
 
-TEST(NetworkFile, MissingIsFileNotFoundAndEmptyIsInputPastEnd)
-{
-    ScratchFolder dir;
-    EXPECT_EQ(errorNumberOf(dir / "NETWORK.DAT"), 53);
-    dir.write("NETWORK.DAT", "");
-    EXPECT_EQ(errorNumberOf(dir / "NETWORK.DAT"), 62);
-}
-
-TEST(NetworkFile, WritingReplacesTheFileWithOneQuotedLine)
-{
-    ScratchFolder dir;
-    dir.write("NETWORK.DAT", "\"/old/\"\r\nrubbish\r\n");
-    writeNetworkFile(dir / "NETWORK.DAT", "/srv/share/");
-    EXPECT_EQ(dir.read("NETWORK.DAT"), "\"/srv/share/\"\r\n");
-    writeNetworkFile(dir / "NETWORK.DAT", "");
-    EXPECT_EQ(dir.read("NETWORK.DAT"), "\"\"\r\n");
-    EXPECT_EQ(dir.fileCount(), 1);
-    EXPECT_THROW(writeNetworkFile(dir / "no-folder/NETWORK.DAT", ""), StoreError);
-}
-
 TEST(NetworkFile, TheSetupCommandTakesTheFolderOfAChosenUsersFile)
 {
     const struct {
@@ -85,7 +57,9 @@ TEST(NetworkFile, TheSetupCommandTakesTheFolderOfAChosenUsersFile)
     for (const auto& c : cases)
         EXPECT_EQ(sharedFolderFromChosenFile(c.chosen), c.folder) << c.chosen;
 
+    // The choice replaces the whole file with one quoted line.
     ScratchFolder dir;
+    dir.write("NETWORK.DAT", "\"/old/\"\r\nrubbish\r\n");
     DataFolder folder(dir.path());
     EXPECT_EQ(applyNetworkSetup(folder, "/mnt/shared/users.DAT"), "/mnt/shared/");
     EXPECT_EQ(dir.read("NETWORK.DAT"), "\"/mnt/shared/\"\r\n");
@@ -93,28 +67,25 @@ TEST(NetworkFile, TheSetupCommandTakesTheFolderOfAChosenUsersFile)
     EXPECT_EQ(applyNetworkSetup(folder, ""), "");
     EXPECT_EQ(dir.read("NETWORK.DAT"), "\"\"\r\n");
     EXPECT_EQ(folder.pathOf<UserRecord>(), dir / "USERS.DAT");
-}
-
-TEST(StartupData, AnEmptyValueKeepsEverythingInTheProgramFolder)
-{
-    ScratchFolder dir;
-    dir.write("NETWORK.DAT", "\"\"\r\n");
-    dir.write("CONFIG.DAT", kConfigComm2);
-    const StartupData data = decideDataFolder(dir.path());
-    EXPECT_EQ(data.outcome, StartupDataOutcome::Ready);
-    EXPECT_EQ(data.caption, "Tolvane");
-    EXPECT_EQ(data.portNumber, 2);
-    EXPECT_EQ(data.folder.sharedFolder(), "");
-    EXPECT_EQ(data.folder.pathOf<UserRecord>(), dir / "USERS.DAT");
+    EXPECT_EQ(dir.fileCount(), 1);
+    EXPECT_THROW(writeNetworkFile(dir / "no-folder/NETWORK.DAT", ""), StoreError);
 }
 
 TEST(StartupData, ASharedFolderMovesOnlyTheDirectoryFiles)
 {
     ScratchFolder dir;
+    dir.write("NETWORK.DAT", "\"\"\r\n");
+    dir.write("CONFIG.DAT", kConfigComm2);
+    StartupData data = decideDataFolder(dir.path());
+    EXPECT_EQ(data.outcome, StartupDataOutcome::Ready);
+    EXPECT_EQ(data.caption, "Tolvane");
+    EXPECT_EQ(data.portNumber, 2);
+    EXPECT_EQ(data.folder.sharedFolder(), "");
+    EXPECT_EQ(data.folder.pathOf<UserRecord>(), dir / "USERS.DAT");
+
     ScratchFolder shared;
     writeNetworkFile(dir / "NETWORK.DAT", shared.path().string()); // no trailing slash: one is added
-    dir.write("CONFIG.DAT", kConfigComm2);
-    const StartupData data = decideDataFolder(dir.path());
+    data = decideDataFolder(dir.path());
     EXPECT_EQ(data.outcome, StartupDataOutcome::Ready);
     EXPECT_EQ(data.caption, "Tolvane Network-Shared");
     EXPECT_EQ(data.folder.sharedFolder(), shared.path().string() + "/");
@@ -166,21 +137,19 @@ TEST(StartupData, EachMissingPieceGivesItsOwnOutcome)
 TEST(Settings, CheckSettingsCopiesRecordOneAndAMissingFileMeansAllOff)
 {
     ScratchFolder dir;
-    const RunningSettings none = CheckSettings(DataFolder(dir.path()));
-    EXPECT_FALSE(
-        none.ClearSendList || none.ClearMessage || none.ClearQueue || none.ShowConnectionWindow || none.LargeIcons);
+    const auto options = [](const RunningSettings& s) {
+        return std::vector<bool> { s.ClearSendList, s.ClearMessage, s.ClearQueue, s.ShowConnectionWindow,
+            s.LargeIcons };
+    };
+    EXPECT_EQ(options(CheckSettings(DataFolder(dir.path()))), std::vector<bool>(5, false));
 
     dir.write("SETTINGS.DAT",
         "\x00\x00\xFF\xFF\x00\x00\xFF\xFF"s + "Re: " + std::string(16, ' ') + "-Desk" + std::string(15, ' ')
             + "\xFF\xFF"s);
     const RunningSettings s = CheckSettings(DataFolder(dir.path()));
-    EXPECT_FALSE(s.ClearSendList);
-    EXPECT_TRUE(s.ClearMessage);
-    EXPECT_FALSE(s.ClearQueue);
-    EXPECT_TRUE(s.ShowConnectionWindow);
+    EXPECT_EQ(options(s), (std::vector<bool> { false, true, false, true, true }));
     EXPECT_EQ(s.MessagePrefix, "Re: " + std::string(16, ' '));
     EXPECT_EQ(s.MessageSuffix, "-Desk" + std::string(15, ' '));
-    EXPECT_TRUE(s.LargeIcons);
 }
 
 TEST(Defaults, MakeDatFilesWritesRecordOneOfEachKind)

@@ -1,6 +1,5 @@
 #include "platform/serial/port_map.h"
 
-#include "engine/serial_line.h"
 #include "serial_test_support.h"
 #include "store/data_folder.h"
 
@@ -9,72 +8,46 @@
 namespace tolvane::platform {
 namespace {
 
+using testing::errorNumberOf;
 using testing::TempFolder;
 
-int errorNumberOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const engine::SerialError& error) {
-        return error.number();
-    }
-    return 0;
-}
-
-TEST(PortMap, WithoutAFileThePortsAreTheStandardSerialDevices)
+TEST(PortMap, WithoutAFileThePortsAreTheStandardSerialDevicesAndOthersAreInvalid)
 {
     TempFolder folder;
     const PortMap map = PortMap::inProgramFolder(store::DataFolder(folder.path()));
     EXPECT_EQ(map.portsFile(), folder.path() / "PORTS.DAT");
-    EXPECT_EQ(map.devicePath(1), "/dev/ttyS0");
-    EXPECT_EQ(map.devicePath(2), "/dev/ttyS1");
-    EXPECT_EQ(map.devicePath(3), "/dev/ttyS2");
-    EXPECT_EQ(map.devicePath(4), "/dev/ttyS3");
+    const char* const standard[] = { "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3" };
+    for (int port = 1; port <= 4; ++port)
+        EXPECT_EQ(map.devicePath(port), standard[port - 1]) << port;
     EXPECT_EQ(PortMap().devicePath(1), "/dev/ttyS0");
-}
 
-TEST(PortMap, PortsOutsideOneToFourAreInvalidPortNumbers)
-{
-    const PortMap map;
     for (int port : { 0, 5, -1, 9 })
         EXPECT_EQ(errorNumberOf([&] { map.devicePath(port); }), 8002) << port;
     PortMap overridden;
     EXPECT_EQ(errorNumberOf([&] { overridden.setOverride(0, "/dev/pts/1"); }), 8002);
 }
 
-TEST(PortMap, ReadsLinesWithEitherLineEndAndBlanksAroundTheParts)
+TEST(PortMap, ReadsEitherLineEndAndBlanksAroundThePartsAndTheLastLineForAPortWins)
 {
-    const auto lf = PortMap::parse("COMM1=/dev/ttyUSB0\nCOMM3=/dev/ttyACM0\n");
-    EXPECT_EQ(lf[0], "/dev/ttyUSB0");
-    EXPECT_FALSE(lf[1].has_value());
-    EXPECT_EQ(lf[2], "/dev/ttyACM0");
-    EXPECT_FALSE(lf[3].has_value());
-
-    const auto crLf = PortMap::parse("COMM2=/dev/ttyUSB1\r\nCOMM4=/dev/ttyS7\r\n");
-    EXPECT_EQ(crLf[1], "/dev/ttyUSB1");
-    EXPECT_EQ(crLf[3], "/dev/ttyS7");
-
-    const auto blanks = PortMap::parse("  COMM1 =  /dev/serial/by-id/usb modem \t\r\n\tcomm2=/dev/ttyS5");
-    EXPECT_EQ(blanks[0], "/dev/serial/by-id/usb modem");
-    EXPECT_EQ(blanks[1], "/dev/ttyS5");
-}
-
-TEST(PortMap, TheLastLineForAPortWinsAndOtherLinesAreIgnored)
-{
-    const auto devices = PortMap::parse("# modems of the front desk\n"
-                                        "COMM1=/dev/ttyUSB0\n"
-                                        "COMM5=/dev/ttyUSB5\n"
-                                        "COMM=/dev/ttyUSB9\n"
-                                        "COMM12=/dev/ttyUSB9\n"
-                                        "PORT2=/dev/ttyUSB9\n"
-                                        "COMM2\n"
-                                        "COMM3=\n"
-                                        "\n"
-                                        "COMM1=/dev/ttyUSB1\n");
-    EXPECT_EQ(devices[0], "/dev/ttyUSB1");
-    EXPECT_FALSE(devices[1].has_value());
-    EXPECT_FALSE(devices[2].has_value());
-    EXPECT_FALSE(devices[3].has_value());
+    using Devices = PortMap::Devices;
+    const auto parsed = &PortMap::parse;
+    EXPECT_EQ(parsed("COMM1=/dev/ttyUSB0\nCOMM3=/dev/ttyACM0\n"),
+        (Devices { "/dev/ttyUSB0", std::nullopt, "/dev/ttyACM0", std::nullopt }));
+    EXPECT_EQ(parsed("COMM2=/dev/ttyUSB1\r\nCOMM4=/dev/ttyS7\r\n"),
+        (Devices { std::nullopt, "/dev/ttyUSB1", std::nullopt, "/dev/ttyS7" }));
+    EXPECT_EQ(parsed("  COMM1 =  /dev/serial/by-id/usb modem \t\r\n\tcomm2=/dev/ttyS5"),
+        (Devices { "/dev/serial/by-id/usb modem", "/dev/ttyS5", std::nullopt, std::nullopt }));
+    EXPECT_EQ(parsed("# modems of the front desk\n"
+                     "COMM1=/dev/ttyUSB0\n"
+                     "COMM5=/dev/ttyUSB5\n"
+                     "COMM=/dev/ttyUSB9\n"
+                     "COMM12=/dev/ttyUSB9\n"
+                     "PORT2=/dev/ttyUSB9\n"
+                     "COMM2\n"
+                     "COMM3=\n"
+                     "\n"
+                     "COMM1=/dev/ttyUSB1\n"),
+        (Devices { "/dev/ttyUSB1", std::nullopt, std::nullopt, std::nullopt }));
 }
 
 TEST(PortMap, TheFileIsReadAtEveryLookUpAndOverridesComeFirst)
@@ -100,9 +73,8 @@ TEST(PortMap, StoringADeviceReplacesOnlyThatPortsLastLine)
 {
     TempFolder folder;
     const PortMap map(folder.path() / "PORTS.DAT");
-    const std::string before
-        = "; front desk\r\nCOMM1=/dev/ttyUSB0\r\nCOMM2 = /dev/ttyS1\r\nCOMM1=/dev/ttyUSB1\r\nnotes\r\n";
-    folder.write("PORTS.DAT", before);
+    folder.write(
+        "PORTS.DAT", "; front desk\r\nCOMM1=/dev/ttyUSB0\r\nCOMM2 = /dev/ttyS1\r\nCOMM1=/dev/ttyUSB1\r\nnotes\r\n");
 
     map.storeDevice(1, "/dev/ttyACM0");
     EXPECT_EQ(folder.read("PORTS.DAT"),
@@ -110,15 +82,15 @@ TEST(PortMap, StoringADeviceReplacesOnlyThatPortsLastLine)
 
     map.storeDevice(4, "/dev/ttyUSB4");
     EXPECT_EQ(folder.read("PORTS.DAT"),
-        "; front desk\r\nCOMM1=/dev/ttyUSB0\r\nCOMM2 = "
-        "/dev/ttyS1\r\nCOMM1=/dev/ttyACM0\r\nnotes\r\nCOMM4=/dev/ttyUSB4\r\n");
+        "; front desk\r\nCOMM1=/dev/ttyUSB0\r\nCOMM2 = /dev/ttyS1\r\nCOMM1=/dev/ttyACM0\r\nnotes\r\n"
+        "COMM4=/dev/ttyUSB4\r\n");
     EXPECT_EQ(map.devicePath(1), "/dev/ttyACM0");
     EXPECT_EQ(map.devicePath(2), "/dev/ttyS1");
     EXPECT_EQ(map.devicePath(4), "/dev/ttyUSB4");
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "PORTS.DAT.new"));
 }
 
-TEST(PortMap, StoringCreatesTheFileOrEndsAnUnfinishedLastLine)
+TEST(PortMap, StoringCreatesTheFileOrEndsAnUnfinishedLastLineAndRefusesDevicesThatWouldBreakIt)
 {
     TempFolder folder;
     const PortMap map(folder.path() / "PORTS.DAT");
@@ -127,20 +99,15 @@ TEST(PortMap, StoringCreatesTheFileOrEndsAnUnfinishedLastLine)
 
     folder.write("PORTS.DAT", "COMM1=/dev/ttyUSB0");
     map.storeDevice(2, "/dev/ttyUSB1");
-    EXPECT_EQ(folder.read("PORTS.DAT"), "COMM1=/dev/ttyUSB0\nCOMM2=/dev/ttyUSB1\n");
-}
+    const std::string stored = "COMM1=/dev/ttyUSB0\nCOMM2=/dev/ttyUSB1\n";
+    EXPECT_EQ(folder.read("PORTS.DAT"), stored);
 
-TEST(PortMap, StoringRefusesDevicesThatWouldBreakTheFile)
-{
-    TempFolder folder;
-    const PortMap map(folder.path() / "PORTS.DAT");
-    folder.write("PORTS.DAT", "COMM1=/dev/ttyUSB0\n");
     EXPECT_THROW(map.storeDevice(1, ""), std::invalid_argument);
     EXPECT_THROW(map.storeDevice(1, "   "), std::invalid_argument);
     EXPECT_THROW(map.storeDevice(1, "/dev/ttyS0\nCOMM2=/dev/evil"), std::invalid_argument);
     EXPECT_EQ(errorNumberOf([&] { map.storeDevice(5, "/dev/ttyS4"); }), 8002);
     EXPECT_THROW(PortMap().storeDevice(1, "/dev/ttyS0"), std::invalid_argument);
-    EXPECT_EQ(folder.read("PORTS.DAT"), "COMM1=/dev/ttyUSB0\n");
+    EXPECT_EQ(folder.read("PORTS.DAT"), stored);
 }
 
 } // namespace

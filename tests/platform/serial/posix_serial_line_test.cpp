@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
+#include <cstdlib>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,20 +15,12 @@
 namespace tolvane::platform {
 namespace {
 
+using testing::errorNumberOf;
 using testing::eventually;
 using testing::PtyPair;
 using testing::TempFolder;
 
-int errorNumberOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const engine::SerialError& error) {
-        return error.number();
-    }
-    return 0;
-}
-
+// What a UUCP-style lock file holds: the owner's id right-aligned in ten columns.
 std::string lockContent(pid_t pid)
 {
     const std::string digits = std::to_string(pid);
@@ -68,21 +60,17 @@ pid_t deadProcessId()
     return pid;
 }
 
+PortMap mapTo(const std::string& device)
+{
+    PortMap map;
+    map.setOverride(1, device);
+    return map;
+}
+
 class PosixSerialLineTest : public ::testing::Test {
 protected:
-    PosixSerialLineTest()
-        : m_line(makeMap(m_pty.devicePath()), m_locks.path())
-    {
-    }
-
-    static PortMap makeMap(const std::string& device)
-    {
-        PortMap map;
-        map.setOverride(1, device);
-        return map;
-    }
-
-    std::filesystem::path lockPath() const { return m_locks.path() / UucpLock::lockFileName(m_pty.devicePath()); }
+    std::string lockName() const { return UucpLock::lockFileName(m_pty.devicePath()); }
+    bool locked() const { return std::filesystem::exists(m_locks.path() / lockName()); }
 
     std::string readWhenWaiting(int count)
     {
@@ -92,7 +80,7 @@ protected:
 
     PtyPair m_pty;
     TempFolder m_locks;
-    PosixSerialLine m_line;
+    PosixSerialLine m_line { mapTo(m_pty.devicePath()), m_locks.path() };
 };
 
 TEST_F(PosixSerialLineTest, WritesReachTheLineInOrderAndUnchanged)
@@ -113,7 +101,7 @@ TEST_F(PosixSerialLineTest, WritesReachTheLineInOrderAndUnchanged)
     EXPECT_EQ(m_pty.receive(raw.size()), raw);
 }
 
-TEST_F(PosixSerialLineTest, ReadingTakesEverythingWaitingThenNothing)
+TEST_F(PosixSerialLineTest, ReadingTakesEverythingWaitingAndDiscardingDropsOnlyWhatCameBefore)
 {
     m_line.open();
     EXPECT_EQ(m_line.readAll(), "");
@@ -129,27 +117,24 @@ TEST_F(PosixSerialLineTest, ReadingTakesEverythingWaitingThenNothing)
     const std::string raw("\x06\r\n\x00\x1b\x04\xe9", 7);
     m_pty.send(raw);
     EXPECT_EQ(readWhenWaiting(7), raw);
-}
 
-TEST_F(PosixSerialLineTest, DiscardingDropsWhatArrivedBefore)
-{
-    m_line.open();
     m_pty.send("RING\r\nBUSY\r\n");
     ASSERT_TRUE(eventually([&] { return m_line.waitingCount() == 12; }));
     m_line.discardInput();
     EXPECT_EQ(m_line.waitingCount(), 0);
     EXPECT_EQ(m_line.readAll(), "");
-
     m_pty.send("CONNECT 9600\r\n");
     EXPECT_EQ(readWhenWaiting(14), "CONNECT 9600\r\n");
 }
 
-TEST_F(PosixSerialLineTest, LineSettingsAPseudoTerminalCannotHonourAreNotErrors)
+TEST_F(PosixSerialLineTest, TheLineRunsAtTheCompanysSpeedAndIgnoresWhatAPseudoTerminalCannotHonour)
 {
-    // 7 data bits with even parity, DTR, and a speed without a standard constant.
-    for (const char* settings : { "9600,E,7,1", "14400,O,7,2", "300,N,8,1", "28800,M,7,1" }) {
+    // Parity, 7 data bits and DTR mean nothing to a pseudo-terminal; 14400 and 28800 have no standard constant.
+    for (const char* settings :
+        { "300,N,8,1", "2400,E,7,1", "9600,E,7,1", "14400,O,7,2", "19200,E,7,1", "28800,M,7,1" }) {
         m_line.setSettings(settings);
         ASSERT_EQ(errorNumberOf([&] { m_line.open(); }), 0) << settings;
+        EXPECT_EQ(currentSpeed(m_pty.observer()), std::atoi(settings)) << settings;
         EXPECT_EQ(errorNumberOf([&] {
             m_line.setDtr(true);
             m_line.setDtr(false);
@@ -159,16 +144,6 @@ TEST_F(PosixSerialLineTest, LineSettingsAPseudoTerminalCannotHonourAreNotErrors)
             << settings;
         m_line.write("AT\r");
         EXPECT_EQ(m_pty.receive(3), "AT\r") << settings;
-        m_line.close();
-    }
-}
-
-TEST_F(PosixSerialLineTest, TheLineRunsAtTheCompanysSpeedStandardOrNot)
-{
-    for (int baud : { 300, 2400, 9600, 14400, 19200, 28800 }) {
-        m_line.setSettings(std::to_string(baud) + ",E,7,1");
-        m_line.open();
-        EXPECT_EQ(currentSpeed(m_pty.observer()), baud);
         m_line.close();
     }
 }
@@ -193,7 +168,7 @@ TEST_F(PosixSerialLineTest, ALineThatGoesAwayFailsWritesAndReadsAsSilence)
     EXPECT_EQ(errorNumberOf([&] { m_line.write("ATH\r"); }), 8010);
     EXPECT_EQ(m_line.readAll(), "");
     EXPECT_NO_THROW(m_line.close());
-    EXPECT_FALSE(std::filesystem::exists(lockPath()));
+    EXPECT_FALSE(locked());
 }
 
 TEST_F(PosixSerialLineTest, UnreadableSettingsFailTheOpenAsAnUnsupportedRate)
@@ -203,7 +178,7 @@ TEST_F(PosixSerialLineTest, UnreadableSettingsFailTheOpenAsAnUnsupportedRate)
         EXPECT_EQ(errorNumberOf([&] { m_line.open(); }), 8007) << settings;
         EXPECT_FALSE(m_line.isOpen());
     }
-    EXPECT_FALSE(std::filesystem::exists(lockPath()));
+    EXPECT_FALSE(locked());
 }
 
 TEST_F(PosixSerialLineTest, EveryOperationOnAClosedPortIsError8018)
@@ -235,8 +210,7 @@ TEST_F(PosixSerialLineTest, OpeningAnOpenPortIsRefusedAndLeavesItOpen)
 TEST_F(PosixSerialLineTest, PortNumbersChooseTheDeviceAtTheNextOpen)
 {
     PtyPair second;
-    PortMap map;
-    map.setOverride(1, m_pty.devicePath());
+    PortMap map = mapTo(m_pty.devicePath());
     map.setOverride(3, second.devicePath());
     PosixSerialLine line(map, m_locks.path());
 
@@ -260,10 +234,7 @@ TEST_F(PosixSerialLineTest, DevicesThatAreMissingOrNoSerialPortAreError8002)
     TempFolder folder;
     folder.write("plain-file", "not a port");
     for (const auto& device : { folder.path() / "ttyUSB9", folder.path() / "plain-file", folder.path() }) {
-        PortMap map;
-        map.setOverride(2, device.string());
-        PosixSerialLine line(map, m_locks.path());
-        line.setPortNumber(2);
+        PosixSerialLine line(mapTo(device.string()), m_locks.path());
         EXPECT_EQ(errorNumberOf([&] { line.open(); }), 8002) << device;
         EXPECT_FALSE(line.isOpen());
         // The lock taken for the attempt does not outlive it.
@@ -271,28 +242,27 @@ TEST_F(PosixSerialLineTest, DevicesThatAreMissingOrNoSerialPortAreError8002)
     }
 }
 
-TEST_F(PosixSerialLineTest, ALockFileNamesThisProcessWhileOpenAndGoesAtClose)
+TEST_F(PosixSerialLineTest, ALockFileNamesThisProcessWhileOpenAndGoesAtCloseOrDestruction)
 {
     m_line.open();
-    EXPECT_EQ(m_locks.read(lockPath().filename().string()), lockContent(::getpid()));
+    EXPECT_EQ(m_locks.read(lockName()), lockContent(::getpid()));
     m_line.close();
-    EXPECT_FALSE(std::filesystem::exists(lockPath()));
-
+    EXPECT_FALSE(locked());
     {
-        PosixSerialLine scoped(makeMap(m_pty.devicePath()), m_locks.path());
+        PosixSerialLine scoped(mapTo(m_pty.devicePath()), m_locks.path());
         scoped.open();
-        EXPECT_TRUE(std::filesystem::exists(lockPath()));
+        EXPECT_TRUE(locked());
     }
-    EXPECT_FALSE(std::filesystem::exists(lockPath()));
+    EXPECT_FALSE(locked());
 }
 
 TEST_F(PosixSerialLineTest, ALockHeldByALiveProgramIsError8005AndStaysUntouched)
 {
     LiveProcess other;
-    m_locks.write(lockPath().filename().string(), lockContent(other.pid()));
+    m_locks.write(lockName(), lockContent(other.pid()));
     EXPECT_EQ(errorNumberOf([&] { m_line.open(); }), 8005);
     EXPECT_FALSE(m_line.isOpen());
-    EXPECT_EQ(m_locks.read(lockPath().filename().string()), lockContent(other.pid()));
+    EXPECT_EQ(m_locks.read(lockName()), lockContent(other.pid()));
 }
 
 TEST_F(PosixSerialLineTest, AStaleLockIsTakenOver)
@@ -302,35 +272,33 @@ TEST_F(PosixSerialLineTest, AStaleLockIsTakenOver)
     const std::string stales[]
         = { lockContent(deadProcessId()), std::string(), std::string("garbage\n"), lockContent(::getpid()) };
     for (const auto& stale : stales) {
-        m_locks.write(lockPath().filename().string(), stale);
+        m_locks.write(lockName(), stale);
         ASSERT_EQ(errorNumberOf([&] { m_line.open(); }), 0) << stale;
-        EXPECT_EQ(m_locks.read(lockPath().filename().string()), lockContent(::getpid()));
+        EXPECT_EQ(m_locks.read(lockName()), lockContent(::getpid()));
         m_line.close();
-        EXPECT_FALSE(std::filesystem::exists(lockPath()));
+        EXPECT_FALSE(locked());
     }
 }
 
-TEST_F(PosixSerialLineTest, ASecondLineInThisProgramCannotOpenTheSamePort)
+TEST_F(PosixSerialLineTest, ASecondLineCannotOpenTheSamePortWithOrWithoutALockFolder)
 {
     m_line.open();
-    PosixSerialLine other(makeMap(m_pty.devicePath()), m_locks.path());
+    PosixSerialLine other(mapTo(m_pty.devicePath()), m_locks.path());
     EXPECT_EQ(errorNumberOf([&] { other.open(); }), 8005);
 
     // Without a lock folder the device itself still refuses the second opener.
-    PosixSerialLine unlocked(makeMap(m_pty.devicePath()), m_locks.path() / "missing");
+    PosixSerialLine unlocked(mapTo(m_pty.devicePath()), m_locks.path() / "missing");
     EXPECT_EQ(errorNumberOf([&] { unlocked.open(); }), 8005);
 
     // The failed attempts leave the first line's lock in place.
-    EXPECT_EQ(m_locks.read(lockPath().filename().string()), lockContent(::getpid()));
+    EXPECT_EQ(m_locks.read(lockName()), lockContent(::getpid()));
     m_line.close();
     EXPECT_EQ(errorNumberOf([&] { other.open(); }), 0);
-}
+    other.close();
 
-TEST_F(PosixSerialLineTest, WithoutAWritableLockFolderThePortOpensUnlocked)
-{
-    PosixSerialLine line(makeMap(m_pty.devicePath()), m_locks.path() / "missing");
-    line.open();
-    line.write("AT\r");
+    // Once the port is free, a line without a writable lock folder opens it unlocked.
+    unlocked.open();
+    unlocked.write("AT\r");
     EXPECT_EQ(m_pty.receive(3), "AT\r");
     EXPECT_FALSE(std::filesystem::exists(m_locks.path() / "missing"));
 }
@@ -347,10 +315,9 @@ TEST(UucpLock, NamesFollowTheDevice)
 TEST(UucpLock, ReadsOwnersWrittenByOtherPrograms)
 {
     TempFolder folder;
-    const auto file = folder.path() / "LCK..ttyS0";
     const auto ownerOf = [&](std::string_view content) {
         folder.write("LCK..ttyS0", content);
-        return UucpLock::ownerOf(file);
+        return UucpLock::ownerOf(folder.path() / "LCK..ttyS0");
     };
     EXPECT_EQ(ownerOf("      4321\n"), 4321);
     EXPECT_EQ(ownerOf("4321\n"), 4321);

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "engine/serial_line.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,6 +18,17 @@
 #include <unistd.h>
 
 namespace tolvane::platform::testing {
+
+// The serial error number an action throws, 0 when it throws none.
+inline int errorNumberOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const engine::SerialError& error) {
+        return error.number();
+    }
+    return 0;
+}
 
 // A throwaway folder, removed with everything in it.
 class TempFolder {
