@@ -41,6 +41,27 @@ protected:
 
     void run(std::int16_t count = 1, std::int16_t first = 0) { call.PageThePeople(count, first); }
 
+    // Dana's page "abc" in a call of its own; the happy terminal answers what the test has not scripted.
+    void callOnePage()
+    {
+        queuePage("abc");
+        run();
+    }
+    void callOnePageWithHappyTerminal()
+    {
+        testkit::addHappyTerminal(line);
+        callOnePage();
+    }
+
+    // Dana, Ezra Quill (77) and Mina Sol (88), all with Ravenpage, each paged "x".
+    void queueThree()
+    {
+        data.users.push_back(DataFolderFixture::user("Ezra Quill", "77", "Ravenpage"));
+        data.users.push_back(DataFolderFixture::user("Mina Sol", "88", "Ravenpage"));
+        for (const auto& u : data.users)
+            queuePage("x", u);
+    }
+
     int hangUpLines() const { return line.countWritesEqualTo("+++ATH\r"); }
     int blocksWritten() const { return line.countWritesContaining("\x02"); }
     bool lampWas(engine::Lamp lamp) const

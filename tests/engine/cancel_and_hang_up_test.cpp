@@ -14,13 +14,6 @@ protected:
                 call.MCANCEL_Click();
         });
     }
-    void queueThree()
-    {
-        data.users.push_back(DataFolderFixture::user("Ezra Quill", "77", "Ravenpage"));
-        data.users.push_back(DataFolderFixture::user("Mina Sol", "88", "Ravenpage"));
-        for (const auto& u : data.users)
-            queuePage("x", u);
-    }
 };
 
 TEST_F(CancellingACall, WithPagesLeftAndYesDropsTheRestOfTheQueue)
@@ -78,8 +71,7 @@ TEST_F(CancellingACall, WhileTheModemInitialisesIsActedOnAtOnce)
         if (text == "Initializing Modem...")
             call.MCANCEL_Click();
     };
-    queuePage("abc");
-    run();
+    callOnePage();
     EXPECT_EQ(view.lastStatus(), "Page Canceled");
     EXPECT_EQ(line.countWritesEqualTo("ATDT5550142\r"), 0);
     EXPECT_FALSE(line.isOpen());

@@ -1,7 +1,5 @@
 #include "call_fixture.h"
 
-#include <functional>
-
 using namespace tolvane;
 using namespace tolvane::testing;
 using engine::Lamp;
@@ -9,49 +7,48 @@ using testkit::addHappyTerminal;
 
 namespace {
 
+// The modem's answer to the initialisation string and to the dial line; an empty answer is silence.
 struct ModemFailure {
     const char* name;
-    std::function<void(ScriptedLine&)> script;
+    int openError; // 0: the port opens
+    std::string toInit;
+    std::string toDial;
+    int dialAnswerMs;
     std::string box;
     std::string status; // the last status shown
     bool lampRed;
     bool hangUpLine;
     bool windowHidden;
     int beeps;
+    std::int16_t retryAttempts = 0;
 };
 
 const std::string kOk = "\r\nOK\r\n";
+const std::string kBusy = "\r\nBUSY\r\n";
 
 std::vector<ModemFailure> modemFailures()
 {
+    const std::string busyBox = "PHONE NUMBER IS BUSY... PLEASE TRY AGAIN";
     return {
-        { "PortNotAvailable", [](ScriptedLine& l) { l.failNext(ScriptedLine::Op::Open, 8002); },
-            "COMM1: not available. Change the CommPort property to another port.", "Preparing Page...", false, false,
-            false, 0 },
-        { "ModemSaysError", [](ScriptedLine& l) { l.whenWriteIs("ATZ\r", "\r\nERROR\r\n", 100); },
+        { "PortNotAvailable", 8002, "", "", 0, "COMM1: not available. Change the CommPort property to another port.",
+            "Preparing Page...", false, false, false, 0 },
+        { "ModemSaysError", 0, "\r\nERROR\r\n", "", 0,
             "Error occured while initializing your modem check initilizing string in modem setup", "MODEM ERROR...",
             false, false, false, 1 },
-        { "ModemSaysNoCarrier", [](ScriptedLine& l) { l.whenWriteIs("ATZ\r", "\r\nNO CARRIER\r\n", 100); },
-            "Phone is off the hook", "NO CARRIER...", false, false, false, 1 },
-        { "ModemNeverAnswers", [](ScriptedLine&) {},
+        { "ModemSaysNoCarrier", 0, "\r\nNO CARRIER\r\n", "", 0, "Phone is off the hook", "NO CARRIER...", false, false,
+            false, 1 },
+        { "ModemNeverAnswers", 0, "", "", 0,
             "Modem Did not Initialize properly. Check Phone Line, Modem Setup and make sure the comm port is not being "
             "used.",
             "Modem Initialization Error", true, true, true, 0 },
-        { "CarrierDropsWhileDialling",
-            [](ScriptedLine& l) {
-                l.whenWriteIs("ATZ\r", kOk, 100).whenWriteContains("ATD", "\r\nNO CARRIER\r\n", 3000);
-            },
-            "Carrier was droped", "Carrier was droped Message was not sent...", false, false, false, 1 },
-        { "NoDialTone",
-            [](ScriptedLine& l) {
-                l.whenWriteIs("ATZ\r", kOk, 100).whenWriteContains("ATD", "\r\nNO DIAL TONE\r\n", 2000);
-            },
-            "NO DIAL TONE...", "Dissconnected", true, true, true, 0 },
-        { "BusyWithNoRetries",
-            [](ScriptedLine& l) { l.whenWriteIs("ATZ\r", kOk, 100).whenWriteContains("ATD", "\r\nBUSY\r\n", 2000); },
-            "PHONE NUMBER IS BUSY... PLEASE TRY AGAIN", "BUSY... Retring", false, true, false, 0 },
-        { "NobodyAnswers", [](ScriptedLine& l) { l.whenWriteIs("ATZ\r", kOk, 100); },
-            "THE PHONE WAS UN-ANSWERED AT PAGEING COMPANY... PLEASE TRY AGAIN", "Dissconnected", true, true, false, 0 },
+        { "CarrierDropsWhileDialling", 0, kOk, "\r\nNO CARRIER\r\n", 3000, "Carrier was droped",
+            "Carrier was droped Message was not sent...", false, false, false, 1 },
+        { "NoDialTone", 0, kOk, "\r\nNO DIAL TONE\r\n", 2000, "NO DIAL TONE...", "Dissconnected", true, true, true, 0 },
+        { "BusyWithNoRetries", 0, kOk, kBusy, 2000, busyBox, "BUSY... Retring", false, true, false, 0 },
+        // A negative count read from the file must not redial for ever.
+        { "BusyWithNegativeRetries", 0, kOk, kBusy, 2000, busyBox, "BUSY... Retring", false, true, false, 0, -1 },
+        { "NobodyAnswers", 0, kOk, "", 0, "THE PHONE WAS UN-ANSWERED AT PAGEING COMPANY... PLEASE TRY AGAIN",
+            "Dissconnected", true, true, false, 0 },
     };
 }
 
@@ -62,11 +59,15 @@ class ModemLinkFailures : public CallFixture, public ::testing::WithParamInterfa
 TEST_P(ModemLinkFailures, EndTheCallAsTheFailureTableSays)
 {
     const ModemFailure& failure = GetParam();
-    data.config.RetryAttempts = 0;
+    data.config.RetryAttempts = failure.retryAttempts;
     data.write();
-    failure.script(line);
-    queuePage("abc");
-    run();
+    if (failure.openError != 0)
+        line.failNext(ScriptedLine::Op::Open, failure.openError);
+    if (!failure.toInit.empty())
+        line.whenWriteIs("ATZ\r", failure.toInit, 100);
+    if (!failure.toDial.empty())
+        line.whenWriteContains("ATD", failure.toDial, failure.dialAnswerMs);
+    callOnePage();
 
     EXPECT_EQ(view.boxes, std::vector<std::string> { failure.box });
     EXPECT_EQ(view.lastStatus(), failure.status);
@@ -90,8 +91,7 @@ using ModemLinkWaits = CallFixture;
 
 TEST_F(ModemLinkWaits, TheModemHas51RoundsOf250MsToAnswer)
 {
-    queuePage("abc");
-    run();
+    callOnePage();
     EXPECT_EQ(timeOfWrite("+++ATH\r") - timeOfWrite("ATZ\r"), 51 * 250);
     // Every round logs what has been received, even nothing.
     EXPECT_EQ(view.countLogLines(""), 51);
@@ -99,18 +99,15 @@ TEST_F(ModemLinkWaits, TheModemHas51RoundsOf250MsToAnswer)
 
 TEST_F(ModemLinkWaits, AnOkInTheModemsLastRoundStillCounts)
 {
-    line.whenWriteIs("ATZ\r", "\r\nOK\r\n", 50 * 250);
-    addHappyTerminal(line);
-    queuePage("abc");
-    run();
+    line.whenWriteIs("ATZ\r", kOk, 50 * 250);
+    callOnePageWithHappyTerminal();
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 
 TEST_F(ModemLinkWaits, TheConnectionIsAwaited150Rounds)
 {
-    line.whenWriteIs("ATZ\r", "\r\nOK\r\n", 100);
-    queuePage("abc");
-    run();
+    line.whenWriteIs("ATZ\r", kOk, 100);
+    callOnePage();
     EXPECT_EQ(timeOfWrite("+++ATH\r") - timeOfWrite("ATDT5550142\r"), 150 * 250);
     EXPECT_TRUE(logged("Waiting for CONNECT"));
 }
@@ -119,10 +116,8 @@ TEST_F(ModemLinkWaits, ABusyNumberIsRedialledRetryAttemptsTimesThenGivenUp)
 {
     data.config.RetryAttempts = 2;
     data.write();
-    line.whenWriteContains("ATD", "\r\nBUSY\r\n", 2000);
-    addHappyTerminal(line);
-    queuePage("abc");
-    run();
+    line.whenWriteContains("ATD", kBusy, 2000);
+    callOnePageWithHappyTerminal();
 
     EXPECT_EQ(line.countWritesEqualTo("ATDT5550142\r"), 3);
     EXPECT_EQ(line.opens().size(), 3u);
@@ -139,24 +134,11 @@ TEST_F(ModemLinkWaits, ABusyNumberThatAnswersOnTheRedialIsPaged)
 {
     data.config.RetryAttempts = 2;
     data.write();
-    line.whenWriteContains("ATD", "\r\nBUSY\r\n", 2000, 1);
-    addHappyTerminal(line);
-    queuePage("abc");
-    run();
+    line.whenWriteContains("ATD", kBusy, 2000, 1);
+    callOnePageWithHappyTerminal();
     EXPECT_EQ(line.countWritesEqualTo("ATDT5550142\r"), 2);
     EXPECT_TRUE(view.boxes.empty());
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
-}
-
-TEST_F(ModemLinkWaits, ANegativeRetryAttemptsGivesUpAtTheFirstBusyInsteadOfRediallingForEver)
-{
-    data.config.RetryAttempts = -1;
-    data.write();
-    line.whenWriteIs("ATZ\r", "\r\nOK\r\n", 100).whenWriteContains("ATD", "\r\nBUSY\r\n", 2000);
-    queuePage("abc");
-    run();
-    EXPECT_EQ(line.countWritesEqualTo("ATDT5550142\r"), 1);
-    EXPECT_EQ(view.boxes, std::vector<std::string> { "PHONE NUMBER IS BUSY... PLEASE TRY AGAIN" });
 }
 
 TEST_F(ModemLinkWaits, ASettingsTextTheLineRejectsIsReportedAsPortNotAvailable)
@@ -164,8 +146,7 @@ TEST_F(ModemLinkWaits, ASettingsTextTheLineRejectsIsReportedAsPortNotAvailable)
     line.failNext(ScriptedLine::Op::SetSettings, 8007);
     data.config.CommPort = "COMM2";
     data.write();
-    queuePage("abc");
-    run();
+    callOnePage();
     EXPECT_EQ(
         view.boxes, std::vector<std::string> { "COMM2: not available. Change the CommPort property to another port." });
     EXPECT_TRUE(line.opens().empty());

@@ -68,10 +68,3 @@ TEST_F(NumericPages, TheEntryMarkedIsTheOneSentNotTheOneTheRunCounterNames)
     EXPECT_EQ(queue.entry(0), dana);
     EXPECT_EQ(queue.entry(1).substr(0, 24), "PAGE SENT: DIG-Sam Ortiz");
 }
-
-TEST_F(NumericPages, ControlCharactersNeverReachTheModemAsCommands)
-{
-    queuePage("12\rATH", sam);
-    run();
-    EXPECT_EQ(line.countWritesEqualTo("ATDT*70,5550199,,,,12 ATH#\r"), 1);
-}

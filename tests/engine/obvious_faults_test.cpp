@@ -2,9 +2,7 @@
 
 using namespace tolvane;
 using namespace tolvane::testing;
-using engine::Lamp;
 using testkit::addHappyTerminal;
-namespace wire = testkit::wire;
 
 using SoundBehaviour = CallFixture;
 
@@ -35,65 +33,24 @@ TEST_F(SoundBehaviour, EachCallStartsAtTheFirstEntryItIsGiven)
     EXPECT_EQ(state.queueCursor, 2);
 }
 
-TEST_F(SoundBehaviour, TwoRefusedPiecesNeverLowerTheSentCount)
-{
-    data.users = { DataFolderFixture::user("Dana Whitlow", "1234567890", "Ravenpage") };
-    data.terminals[0].MaxChars = 300;
-    data.write();
-    state.messageLimit = 300;
-    state.sentCount = 3; // acknowledged earlier in the run
-    line.whenWriteContains("\x02", wire::kNak, 50);
-    addHappyTerminal(line);
-    queuePage(std::string(300, 'm'));
-    run();
-    EXPECT_EQ(blocksWritten(), 2);
-    EXPECT_EQ(state.sentCount, 3);
-    EXPECT_EQ(view.lastStatus(), "( 3) Page(s) Were Sent");
-}
+class MaxCharsOutOfRange : public CallFixture, public ::testing::WithParamInterface<std::int16_t> { };
 
-TEST_F(SoundBehaviour, ALongPageCountsOnlyWhenEveryPieceIsAcknowledged)
+TEST_P(MaxCharsOutOfRange, IsTakenAsOne)
 {
-    data.users = { DataFolderFixture::user("Dana Whitlow", "1234567890", "Ravenpage") };
-    data.terminals[0].MaxChars = 300;
+    data.terminals[0].MaxChars = GetParam();
     data.write();
-    state.messageLimit = 300;
-    line.whenWriteContains("\x02", wire::kAck, 50, 1).whenWriteContains("\x02", wire::kNak, 50, 1);
-    addHappyTerminal(line);
-    queuePage(std::string(300, 'm'));
-    run();
-    EXPECT_EQ(state.sentCount, 0);
-    EXPECT_EQ(view.lastStatus(), "Error(s) Encounterd... See Log File!");
-    EXPECT_EQ(view.lastLamp(), Lamp::Yellow);
-}
-
-TEST_F(SoundBehaviour, AMaxCharsOfZeroIsTakenAsOne)
-{
-    addHappyTerminal(line);
-    data.terminals[0].MaxChars = 0;
-    data.write();
-    queuePage("abc");
-    run();
+    callOnePageWithHappyTerminal();
     EXPECT_EQ(view.boxes.size(), 1u);
     EXPECT_TRUE(logged("Sending Message: a"));
 }
 
-TEST_F(SoundBehaviour, ANegativeMaxCharsIsTakenAsOne)
-{
-    addHappyTerminal(line);
-    data.terminals[0].MaxChars = -5;
-    data.write();
-    queuePage("abc");
-    run();
-    EXPECT_TRUE(logged("Sending Message: a"));
-}
+INSTANTIATE_TEST_SUITE_P(ZeroOrNegative, MaxCharsOutOfRange, ::testing::Values(0, -5));
 
 TEST_F(SoundBehaviour, AMissingConfigurationFileIsReportedNotCrashedOn)
 {
-    addHappyTerminal(line);
     data.remove("CONFIG.DAT");
     data.remove("MODEM.DAT");
-    queuePage("abc");
-    run();
+    callOnePageWithHappyTerminal();
     // An empty CONFIG.DAT names port 0, which the line refuses.
     line.failNext(ScriptedLine::Op::Open, 8002);
     run();

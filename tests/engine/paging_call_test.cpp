@@ -4,7 +4,6 @@ using namespace tolvane;
 using namespace tolvane::testing;
 using engine::Lamp;
 using testkit::addHappyTerminal;
-namespace wire = testkit::wire;
 
 namespace {
 
@@ -25,11 +24,9 @@ const std::vector<std::string> kHappyWrites {
 
 using DeliveringPages = CallFixture;
 
-TEST_F(DeliveringPages, OnePageGoesOutExactlyAsOnTheWire)
+TEST_F(DeliveringPages, OnePageGoesOutExactlyAsOnTheWireWithThePrescribedPauses)
 {
-    addHappyTerminal(line);
-    queuePage("abc");
-    run();
+    callOnePageWithHappyTerminal();
 
     EXPECT_EQ(line.writtenTexts(), kHappyWrites);
     ASSERT_EQ(line.opens().size(), 1u);
@@ -59,13 +56,7 @@ TEST_F(DeliveringPages, OnePageGoesOutExactlyAsOnTheWire)
     EXPECT_EQ(state.runPageCounter, 1);
     EXPECT_EQ(view.callsEnded, 1);
     EXPECT_FALSE(call.callInProgress());
-}
 
-TEST_F(DeliveringPages, KeepsThePrescribedPausesBeforeTheFirstBlock)
-{
-    addHappyTerminal(line);
-    queuePage("abc");
-    run();
     // 500 start-up, 250 after opening, 4000 before the modem, one 250 round for OK, the CONNECT after
     // 1000 ms (four rounds), one 1500 log-on round, one 250 go-ahead round.
     EXPECT_EQ(pacer.yieldingPauses(), std::vector<int> { 500 });
@@ -80,10 +71,7 @@ TEST_F(DeliveringPages, KeepsThePrescribedPausesBeforeTheFirstBlock)
 TEST_F(DeliveringPages, ARunOfThreeMakesOneCallAndThreeLogLinesInQueueOrder)
 {
     addHappyTerminal(line);
-    data.users.push_back(DataFolderFixture::user("Ezra Quill", "5550177", "Ravenpage"));
-    data.users.push_back(DataFolderFixture::user("Mina Sol", "5550188", "Ravenpage"));
-    for (const auto& u : data.users)
-        queuePage("hello " + u.UserName, u);
+    queueThree();
     run(3, 0);
 
     EXPECT_EQ(line.opens().size(), 1u);
@@ -112,27 +100,33 @@ TEST_F(DeliveringPages, TheSentCountIsRunWideAcrossCalls)
     EXPECT_EQ(view.callsEnded, 2);
 }
 
-TEST_F(DeliveringPages, PasswordGoesRightTrimmedBetweenPg1AndCr)
+TEST_F(DeliveringPages, DataFileFieldsShapeWhatGoesOnTheLine)
 {
     addHappyTerminal(line);
-    data.terminals[0].Password = "SECRET      ";
-    data.write();
-    queuePage("abc");
-    run();
-    EXPECT_EQ(line.countWritesEqualTo("\x1bPG1SECRET\r"), 1);
-    EXPECT_TRUE(logged("Sending Auto Code <ESC>PG1 & PASSWORD"));
-}
-
-TEST_F(DeliveringPages, PrefixAndSuffixFrameTheTrimmedMessage)
-{
-    addHappyTerminal(line);
+    // Of two companies with one name the later is used, with its trimmed password.
+    auto later = DataFolderFixture::alphaCompany("Ravenpage", "5550999");
+    later.Password = "SECRET      ";
+    data.terminals.push_back(later);
+    data.advanced.ModemString9600 = "AT&F&C1&D2";
+    data.config.DialPrefix = "*70,";
+    data.config.DialMethod = 2;
+    data.config.CommPort = "COMM3";
     data.settings.MessagePrefix = "From desk: ";
     data.settings.MessageSuffix = " -end   ";
     data.settings.ShowConnectionWindow = store::kYes;
     data.write();
     queuePage("call me");
     run();
-    EXPECT_TRUE(logged("Sending Message: From desk:call me -end"));
+
+    const auto writes = line.writtenTexts();
+    ASSERT_GE(writes.size(), 4u);
+    EXPECT_EQ(writes[0], "AT&F&C1&D2\r");
+    EXPECT_EQ(writes[1], "ATDP*70,5550999\r");
+    EXPECT_EQ(writes[3], "\x1bPG1SECRET\r");
+    EXPECT_EQ(line.opens()[0].port, 3);
+    for (const char* text : { "AT&F&C1&D2", "Opening Comm Port:  3", "Sending Auto Code <ESC>PG1 & PASSWORD",
+             "Sending Message: From desk:call me -end" })
+        EXPECT_TRUE(logged(text)) << text;
     EXPECT_EQ(view.shows, 1);
     // The log keeps the message column as queued.
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("PAGE SENT: ", "call me") });
@@ -141,60 +135,9 @@ TEST_F(DeliveringPages, PrefixAndSuffixFrameTheTrimmedMessage)
 TEST_F(DeliveringPages, IdSplitOverTwoReadsIsStillFound)
 {
     line.whenWriteIs("\r", "I", 50, 1).whenWriteIs("\r", "D=", 50, 1);
-    addHappyTerminal(line);
-    queuePage("abc");
-    run();
+    callOnePageWithHappyTerminal();
     EXPECT_EQ(line.countWritesEqualTo("\r"), 2);
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
-}
-
-TEST_F(DeliveringPages, AdvancedModemStringForTheCompanysSpeedIsWrittenAndLogged)
-{
-    addHappyTerminal(line);
-    data.advanced.ModemString9600 = "AT&F&C1&D2";
-    data.write();
-    queuePage("abc");
-    run();
-    EXPECT_EQ(line.writes()[0].bytes, "AT&F&C1&D2\r");
-    EXPECT_TRUE(logged("AT&F&C1&D2"));
-}
-
-TEST_F(DeliveringPages, The4800BaudCompanyAlwaysUsesTheModemCommands)
-{
-    addHappyTerminal(line);
-    data.advanced.ModemString9600 = "AT&F&C1&D2";
-    data.terminals[0].Baud = 4800;
-    data.terminals[0].Parity = 2;
-    data.terminals[0].StopBits = 2;
-    data.write();
-    queuePage("abc");
-    run();
-    EXPECT_EQ(line.writes()[0].bytes, "ATZ\r");
-    EXPECT_EQ(line.opens()[0].settings, "4800,E,7,2");
-}
-
-TEST_F(DeliveringPages, DialPrefixAndPulseDiallingShapeTheDialLine)
-{
-    addHappyTerminal(line);
-    data.config.DialPrefix = "*70,";
-    data.config.DialMethod = 2;
-    data.config.CommPort = "COMM3";
-    data.write();
-    queuePage("abc");
-    run();
-    EXPECT_EQ(line.writes()[1].bytes, "ATDP*70,5550142\r");
-    EXPECT_EQ(line.opens()[0].port, 3);
-    EXPECT_TRUE(logged("Opening Comm Port:  3"));
-}
-
-TEST_F(DeliveringPages, TheLaterOfTwoCompaniesWithOneNameIsUsed)
-{
-    addHappyTerminal(line);
-    data.terminals.push_back(DataFolderFixture::alphaCompany("Ravenpage", "5550999"));
-    data.write();
-    queuePage("abc");
-    run();
-    EXPECT_EQ(line.writes()[1].bytes, "ATDT5550999\r");
 }
 
 TEST_F(DeliveringPages, AMessageOverTheCompanysLimitIsWarnedAndCut)
@@ -228,8 +171,7 @@ TEST_F(DeliveringPages, APortAlreadyOpenIsForcedDownFirstAndTheCallStillRuns)
     line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100, 1);
     addHappyTerminal(line);
     line.open();
-    queuePage("abc");
-    run();
+    callOnePage();
     EXPECT_EQ(view.statuses[0], "Trying to Hangup Modem");
     EXPECT_EQ(line.opens().size(), 2u);
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");

@@ -5,24 +5,15 @@
 #include <string>
 
 using namespace tolvane::engine;
-using namespace std::string_literals;
 
-TEST(TapChecksum, SamplePagerAndAbcGiveTwoColonSemicolon)
+TEST(TapChecksum, GivesTheWorkedExamplesAndTheStandardsVector)
 {
     EXPECT_EQ(tapChecksum("\x02"
                           "5550142\rabc\r\x03"),
         "2:;");
-}
-
-TEST(TapChecksum, StandardsTestVectorGivesOneSevenSemicolon)
-{
     EXPECT_EQ(tapChecksum("\x02"
                           "123\rABC\r\x03"),
         "17;");
-}
-
-TEST(TapChecksum, DropsTheHighBitAndKeepsTwelveBits)
-{
     // 0xC1 counts as 'A' (65); 64 'z' (122 each) make 7808 = 0x1E80, of which 0xE80 is kept.
     EXPECT_EQ(tapChecksum("\xC1"), tapChecksum("A"));
     EXPECT_EQ(tapChecksum(std::string(64, 'z')), ">80");
@@ -49,25 +40,18 @@ TEST(ControlCharacters, BecomeBlanksIncludingThoseA7BitLineWouldSeeAsControls)
     EXPECT_EQ(blankControlCharacters("x\x8Dy\xE9\xA0"), "x y\xE9\xA0");
 }
 
-TEST(SplitMessage, FitsInOneBlockUpTo250CharactersWithThePagerId)
+TEST(SplitMessage, CutsAt250MinusThePagerIdAndTrimsOnlyLaterPieces)
 {
     const std::string exact(240, 'm');
     EXPECT_EQ(splitMessage(exact, 10), std::vector<std::string> { exact });
-}
 
-TEST(SplitMessage, CutsAt250MinusThePagerIdAndTrimsLaterPieces)
-{
     const std::string message = std::string(240, 'a') + std::string(50, 'b') + "          " + "c";
-    const auto pieces = splitMessage(message, 10);
-    ASSERT_EQ(pieces.size(), 2u);
-    EXPECT_EQ(pieces[0], std::string(240, 'a'));
-    EXPECT_EQ(pieces[1], std::string(50, 'b') + "          c");
+    EXPECT_EQ(splitMessage(message, 10),
+        (std::vector<std::string> { std::string(240, 'a'), std::string(50, 'b') + "          c" }));
 
     const std::string withBlanks = std::string(235, 'a') + "     " + std::string(20, 'b') + "   ";
-    const auto cut = splitMessage(withBlanks, 10);
-    ASSERT_EQ(cut.size(), 2u);
-    EXPECT_EQ(cut[0], std::string(235, 'a') + "     "); // the first piece keeps its blanks
-    EXPECT_EQ(cut[1], std::string(20, 'b'));
+    EXPECT_EQ(splitMessage(withBlanks, 10),
+        (std::vector<std::string> { std::string(235, 'a') + "     ", std::string(20, 'b') }));
 
     const auto three = splitMessage(std::string(340, 'x'), 100);
     ASSERT_EQ(three.size(), 3u);

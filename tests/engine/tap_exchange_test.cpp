@@ -44,23 +44,12 @@ TEST_F(TapExchanges, ALongMessageGoesInPiecesOf250MinusThePagerIdAndCountsOnce)
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 
-TEST_F(TapExchanges, AMessageOfExactly240WithATenCharacterPagerIdIsOneBlock)
-{
-    addHappyTerminal(line);
-    queuePage(std::string(240, 'a'));
-    run();
-    EXPECT_EQ(blocksWritten(), 1);
-}
-
 TEST_F(TapExchanges, OneNakLogsThePageAsAnErrorAndTheNextPageFollows)
 {
     // Second block of the call refused with NAK; it is not sent again.
     line.whenWriteContains("\x02", wire::kAck, 50, 1).whenWriteContains("\x02", wire::kNak, 50, 1);
     addHappyTerminal(line);
-    data.users.push_back(DataFolderFixture::user("Ezra Quill", "77", "Ravenpage"));
-    data.users.push_back(DataFolderFixture::user("Mina Sol", "88", "Ravenpage"));
-    for (const auto& u : data.users)
-        queuePage("x", u);
+    queueThree();
     run(3);
 
     EXPECT_EQ(blocksWritten(), 3);
@@ -77,9 +66,7 @@ TEST_F(TapExchanges, OneNakLogsThePageAsAnErrorAndTheNextPageFollows)
 TEST_F(TapExchanges, RsThenAckIsLoggedAsAnErrorButCounted)
 {
     line.whenWriteContains("\x02", wire::kRs, 50, 1);
-    addHappyTerminal(line);
-    queuePage("abc");
-    run();
+    callOnePageWithHappyTerminal();
     EXPECT_EQ(line.countWritesEqualTo(block("1234567890", "abc", "352")), 2);
     EXPECT_TRUE(logged("Resending Message..."));
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
@@ -90,9 +77,7 @@ TEST_F(TapExchanges, RsThenAckIsLoggedAsAnErrorButCounted)
 TEST_F(TapExchanges, TwoRsRepliesSendThePageThreeTimesAndAThirdGivesUp)
 {
     line.whenWriteContains("\x02", wire::kRs, 50, 3);
-    addHappyTerminal(line);
-    queuePage("abc");
-    run();
+    callOnePageWithHappyTerminal();
     EXPECT_EQ(blocksWritten(), 3);
     EXPECT_EQ(view.countLogLines("Resending Message..."), 2);
     EXPECT_TRUE(logged("Invalid Pager or Transaction violates system rules"));
@@ -100,15 +85,13 @@ TEST_F(TapExchanges, TwoRsRepliesSendThePageThreeTimesAndAThirdGivesUp)
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
     EXPECT_EQ(state.sentCount, 0);
     EXPECT_EQ(view.lastStatus(), "Error(s) Encounterd... See Log File!");
-    EXPECT_EQ(view.lastLamp(), Lamp::Yellow);
+    EXPECT_EQ(view.lamps, (std::vector<Lamp> { Lamp::Yellow, Lamp::Yellow }));
 }
 
 TEST_F(TapExchanges, EscEotToABlockCountsAsAnErrorForThatPage)
 {
     line.whenWriteContains("\x02", wire::kEscEot, 50, 1);
-    addHappyTerminal(line);
-    queuePage("abc");
-    run();
+    callOnePageWithHappyTerminal();
     EXPECT_TRUE(logged("Paging company hanging up"));
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
 }
@@ -116,9 +99,7 @@ TEST_F(TapExchanges, EscEotToABlockCountsAsAnErrorForThatPage)
 TEST_F(TapExchanges, AReplyCodeAloneAfterEotIsExplainedThreeTimes)
 {
     line.whenWriteIs("\x04\r", "211", 50);
-    addHappyTerminal(line);
-    queuePage("abc");
-    run();
+    callOnePageWithHappyTerminal();
     EXPECT_EQ(view.countLogLines("211 Page(s) Sent Successfully\xA0"), 3);
     // Without the terminal's ESC EOT the goodbye never comes.
     EXPECT_EQ(view.boxes, std::vector<std::string> { "Modem Hang-up" });
@@ -127,19 +108,30 @@ TEST_F(TapExchanges, AReplyCodeAloneAfterEotIsExplainedThreeTimes)
 TEST_F(TapExchanges, AReplyCodeWithMoreTextIsNotExplained)
 {
     line.whenWriteIs("\x04\r", "211 OK\r\x1b\x04\r", 50);
-    addHappyTerminal(line);
-    queuePage("abc");
-    run();
+    callOnePageWithHappyTerminal();
     EXPECT_EQ(view.countLogLines("211 Page(s) Sent Successfully\xA0"), 0);
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 
-TEST_F(TapExchanges, ARunWhereNoPageIsAcknowledgedEndsYellowWithTheErrorStatus)
+TEST_F(TapExchanges, TwoRefusedPiecesNeverLowerTheSentCount)
 {
+    state.sentCount = 3; // acknowledged earlier in the run
     line.whenWriteContains("\x02", wire::kNak, 50);
     addHappyTerminal(line);
-    queuePage("abc");
+    queuePage(std::string(300, 'm'));
     run();
+    EXPECT_EQ(blocksWritten(), 2);
+    EXPECT_EQ(state.sentCount, 3);
+    EXPECT_EQ(view.lastStatus(), "( 3) Page(s) Were Sent");
+}
+
+TEST_F(TapExchanges, ALongPageCountsOnlyWhenEveryPieceIsAcknowledged)
+{
+    line.whenWriteContains("\x02", wire::kAck, 50, 1).whenWriteContains("\x02", wire::kNak, 50, 1);
+    addHappyTerminal(line);
+    queuePage(std::string(300, 'm'));
+    run();
+    EXPECT_EQ(state.sentCount, 0);
     EXPECT_EQ(view.lastStatus(), "Error(s) Encounterd... See Log File!");
-    EXPECT_EQ(view.lamps, (std::vector<engine::Lamp> { Lamp::Yellow, Lamp::Yellow }));
+    EXPECT_EQ(view.lamps, (std::vector<Lamp> { Lamp::Yellow, Lamp::Yellow }));
 }

@@ -1,7 +1,5 @@
 #include "call_fixture.h"
 
-#include <functional>
-
 using namespace tolvane;
 using namespace tolvane::testing;
 using engine::Lamp;
@@ -24,9 +22,10 @@ void terminalLogsOn(ScriptedLine& l)
     l.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kAck + wire::kGoAhead, 50);
 }
 
+// The terminal's answer to each stage of the session; an empty answer is silence.
 struct TapFailure {
     const char* name;
-    std::function<void(ScriptedLine&)> script;
+    std::string toCr, toLogOn, toBlock, toEot;
     std::vector<std::string> boxes;
     std::string status; // the last status shown
     std::vector<Lamp> lamps;
@@ -39,45 +38,27 @@ std::vector<TapFailure> tapFailures()
 {
     const std::vector<Lamp> yellow { Lamp::Yellow };
     const std::vector<Lamp> red { Lamp::Yellow, Lamp::Red };
+    const std::vector<std::string> dropped { "Carrier was droped" };
+    const std::string droppedStatus = "Carrier was droped Message was not sent...";
+    const std::string id = "ID=";
+    const std::string goAhead = wire::kAck + wire::kGoAhead;
     return {
-        { "CarrierLostWaitingForId", [](ScriptedLine& l) { l.whenWriteIs("\r", kNoCarrier, 50); },
-            { "Carrier was droped" }, "Carrier was droped Message was not sent...", yellow, 0, 1, 0 },
-        { "CarrierLostWaitingForGoAhead",
-            [](ScriptedLine& l) { l.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", kNoCarrier, 50); },
-            { "Carrier was droped" }, "Carrier was droped Message was not sent...", yellow, 0, 1, 0 },
-        { "CarrierLostWaitingForAcknowledgment",
-            [](ScriptedLine& l) {
-                terminalLogsOn(l);
-                l.whenWriteContains("\x02", kNoCarrier, 50);
-            },
-            { "Carrier was droped" }, "Carrier was droped Message was not sent...", yellow, 0, 1, 0 },
-        { "NeverGotId", [](ScriptedLine&) {}, { "Never got ID+ PLEASE TRY AGAIN" },
-            "Error(s) Encounterd... See Log File!", { Lamp::Yellow, Lamp::Red, Lamp::Yellow }, 2, 0, 0 },
-        { "ThirdNakBeforeGoAhead",
-            [](ScriptedLine& l) { l.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kNak, 50); },
-            { "<NAK>Checksum or Transmission error" }, "Waiting for ok to send data", yellow, 0, 0, 0 },
-        { "EscEotBeforeGoAhead",
-            [](ScriptedLine& l) { l.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kEscEot, 50); },
-            { "<ESC><EOT>Paging company hanging up - ERROR" }, "Waiting for ok to send data", yellow, 0, 0, 0 },
-        { "NoGoAhead",
-            [](ScriptedLine& l) { l.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kAck, 50); },
-            { "Paging Company never returned OK to send message. Please resend." }, "Modem Initialization Error", red,
-            1, 0, 0 },
-        { "NoAcknowledgment", [](ScriptedLine& l) { terminalLogsOn(l); },
-            { "Paging Company never returned Acknowledgment for sent message." }, "Modem Initialization Error", red, 1,
-            0, 0 },
-        { "NoDisconnectAfterEot",
-            [](ScriptedLine& l) {
-                terminalLogsOn(l);
-                l.whenWriteContains("\x02", wire::kAck, 50);
-            },
-            { "Modem Hang-up" }, "Modem Hangup Error", yellow, 1, 0, 1 },
-        { "CarrierLostAfterEot",
-            [](ScriptedLine& l) {
-                terminalLogsOn(l);
-                l.whenWriteContains("\x02", wire::kAck, 50).whenWriteIs("\x04\r", kNoCarrier, 50);
-            },
-            {}, "Carrier was droped Message was not sent...", yellow, 0, 1, 1 },
+        { "CarrierLostWaitingForId", kNoCarrier, "", "", "", dropped, droppedStatus, yellow, 0, 1, 0 },
+        { "CarrierLostWaitingForGoAhead", id, kNoCarrier, "", "", dropped, droppedStatus, yellow, 0, 1, 0 },
+        { "CarrierLostWaitingForAcknowledgment", id, goAhead, kNoCarrier, "", dropped, droppedStatus, yellow, 0, 1, 0 },
+        { "NeverGotId", "", "", "", "", { "Never got ID+ PLEASE TRY AGAIN" }, "Error(s) Encounterd... See Log File!",
+            { Lamp::Yellow, Lamp::Red, Lamp::Yellow }, 2, 0, 0 },
+        { "ThirdNakBeforeGoAhead", id, wire::kNak, "", "", { "<NAK>Checksum or Transmission error" },
+            "Waiting for ok to send data", yellow, 0, 0, 0 },
+        { "EscEotBeforeGoAhead", id, wire::kEscEot, "", "", { "<ESC><EOT>Paging company hanging up - ERROR" },
+            "Waiting for ok to send data", yellow, 0, 0, 0 },
+        { "NoGoAhead", id, wire::kAck, "", "", { "Paging Company never returned OK to send message. Please resend." },
+            "Modem Initialization Error", red, 1, 0, 0 },
+        { "NoAcknowledgment", id, goAhead, "", "", { "Paging Company never returned Acknowledgment for sent message." },
+            "Modem Initialization Error", red, 1, 0, 0 },
+        { "NoDisconnectAfterEot", id, goAhead, wire::kAck, "", { "Modem Hang-up" }, "Modem Hangup Error", yellow, 1, 0,
+            1 },
+        { "CarrierLostAfterEot", id, goAhead, wire::kAck, kNoCarrier, {}, droppedStatus, yellow, 0, 1, 1 },
     };
 }
 
@@ -89,9 +70,15 @@ TEST_P(TapSessionFailures, EndTheCallAsTheFailureTableSays)
 {
     const TapFailure& failure = GetParam();
     modemConnects(line);
-    failure.script(line);
-    queuePage("abc");
-    run();
+    if (!failure.toCr.empty())
+        line.whenWriteIs("\r", failure.toCr, 50);
+    if (!failure.toLogOn.empty())
+        line.whenWriteContains("\x1bPG1", failure.toLogOn, 50);
+    if (!failure.toBlock.empty())
+        line.whenWriteContains("\x02", failure.toBlock, 50);
+    if (!failure.toEot.empty())
+        line.whenWriteIs("\x04\r", failure.toEot, 50);
+    callOnePage();
 
     EXPECT_EQ(view.boxes, failure.boxes);
     EXPECT_EQ(view.lastStatus(), failure.status);
@@ -110,13 +97,19 @@ TEST_P(TapSessionFailures, EndTheCallAsTheFailureTableSays)
 INSTANTIATE_TEST_SUITE_P(EveryRow, TapSessionFailures, ::testing::ValuesIn(tapFailures()),
     [](const auto& param) { return std::string(param.param.name); });
 
-using TapSessionWaits = CallFixture;
+class TapSessionWaits : public CallFixture {
+protected:
+    void SetUp() override { modemConnects(line); }
+    void usePassword()
+    {
+        data.terminals[0].Password = "OWL7";
+        data.write();
+    }
+};
 
 TEST_F(TapSessionWaits, IdIsAwaited75RoundsOfOneAndAHalfSecondsWithACrEachRound)
 {
-    modemConnects(line);
-    queuePage("abc");
-    run();
+    callOnePage();
     EXPECT_EQ(line.countWritesEqualTo("\r"), 75);
     EXPECT_EQ(timeOfWrite("+++ATH\r") - timeOfWrite("\r"), 75 * 1500);
     // The time-out ends through the normal hang-up: +++, the hang-up line, the window hidden.
@@ -127,12 +120,9 @@ TEST_F(TapSessionWaits, IdIsAwaited75RoundsOfOneAndAHalfSecondsWithACrEachRound)
 
 TEST_F(TapSessionWaits, GoAheadIsAwaited50RoundsWithAutomaticLogOnsThatNeverCarryThePassword)
 {
-    data.terminals[0].Password = "OWL7";
-    data.write();
-    modemConnects(line);
+    usePassword();
     line.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kAck, 50);
-    queuePage("abc");
-    run();
+    callOnePage();
 
     EXPECT_EQ(line.countWritesEqualTo("\x1bPG1OWL7\r"), 1);
     EXPECT_EQ(line.countWritesEqualTo("\x1bPG1\r"), 2);
@@ -145,12 +135,9 @@ TEST_F(TapSessionWaits, GoAheadIsAwaited50RoundsWithAutomaticLogOnsThatNeverCarr
 
 TEST_F(TapSessionWaits, TwoNaksToTheLogOnAreAnsweredWithoutThePasswordAndTheThirdEndsTheCall)
 {
-    data.terminals[0].Password = "OWL7";
-    data.write();
-    modemConnects(line);
+    usePassword();
     line.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kNak, 50);
-    queuePage("abc");
-    run();
+    callOnePage();
     EXPECT_EQ(line.countWritesEqualTo("\x1bPG1OWL7\r"), 1);
     EXPECT_EQ(line.countWritesEqualTo("\x1bPG1\r"), 2);
     EXPECT_EQ(view.countLogLines("Retransmitting..."), 2);
@@ -158,34 +145,28 @@ TEST_F(TapSessionWaits, TwoNaksToTheLogOnAreAnsweredWithoutThePasswordAndTheThir
 
 TEST_F(TapSessionWaits, ANakToTheLogOnThenTheGoAheadCarriesOn)
 {
-    modemConnects(line);
     line.whenWriteIs("\r", "ID=", 50)
         .whenWriteContains("\x1bPG1", wire::kNak, 50, 1)
         .whenWriteContains("\x1bPG1", wire::kAck + wire::kGoAhead, 50)
         .whenWriteContains("\x02", wire::kAck, 50)
         .whenWriteIs("\x04\r", wire::kEscEot, 50);
-    queuePage("abc");
-    run();
+    callOnePage();
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
     EXPECT_EQ(view.countLogLines("Retransmitting..."), 1);
 }
 
 TEST_F(TapSessionWaits, AnAcknowledgmentIsAwaited1001RoundsOf100Ms)
 {
-    modemConnects(line);
     terminalLogsOn(line);
-    queuePage("abc");
-    run();
+    callOnePage();
     EXPECT_EQ(timeOfWrite("+++ATH\r") - timeOfWrite(kBlock), 1001 * 100);
 }
 
 TEST_F(TapSessionWaits, TheTerminalsGoodbyeIsAwaited50RoundsOf250Ms)
 {
-    modemConnects(line);
     terminalLogsOn(line);
     line.whenWriteContains("\x02", wire::kAck, 50);
-    queuePage("abc");
-    run();
+    callOnePage();
     EXPECT_EQ(timeOfWrite("+++ATH\r") - timeOfWrite("\x04\r"), 50 * 250);
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("PAGE SENT: ", "abc") });
 }

@@ -2,6 +2,7 @@
 
 #include "simulator/line_simulator.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,6 +16,11 @@ class SimulatorHarness {
 public:
     explicit SimulatorHarness(SimulatorOptions options = quickOptions())
         : m_simulator(std::make_unique<LineSimulator>(std::move(options)))
+    {
+    }
+    // The quick options with a few changed.
+    explicit SimulatorHarness(const std::function<void(SimulatorOptions&)>& change)
+        : SimulatorHarness(changed(change))
     {
     }
 
@@ -43,11 +49,17 @@ public:
         return m_simulator->takeOutput();
     }
 
+    // Dials and wakes the terminal; returns its prompt.
+    std::string connect()
+    {
+        send("ATDT5550142\r", 2100ms);
+        return send("\r");
+    }
+
     // Dials and logs on; the terminal is then waiting for the first block.
     void logOn(std::string_view logOnLine = "\x1bPG1\r")
     {
-        send("ATDT5550142\r", 2100ms);
-        send("\r");
+        connect();
         send(logOnLine);
     }
 
@@ -55,6 +67,13 @@ public:
     Millis now() const { return m_now; }
 
 private:
+    static SimulatorOptions changed(const std::function<void(SimulatorOptions&)>& change)
+    {
+        auto options = quickOptions();
+        change(options);
+        return options;
+    }
+
     std::unique_ptr<LineSimulator> m_simulator;
     Millis m_now { 0 };
 };

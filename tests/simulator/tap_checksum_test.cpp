@@ -5,33 +5,15 @@
 namespace tolvane::simulator {
 namespace {
 
-TEST(TapChecksum, StandardTestVectorGivesSeventeenSemicolon)
+TEST(TapChecksum, SumsSevenBitCharactersAndKeepsTheLowTwelveBits)
 {
-    EXPECT_EQ(tapChecksum("\x02"
-                          "123\rABC\r\x03"),
-        "17;");
-}
-
-TEST(TapChecksum, SamplePagerBlockSumsTo2AB)
-{
-    EXPECT_EQ(tapChecksum("\x02"
-                          "5550142\rabc\r\x03"),
-        "2:;");
-}
-
-TEST(TapChecksum, HighBitOfEachCharacterIsDropped)
-{
+    const std::string stx = "\x02";
+    const std::string etx = "\x03";
+    EXPECT_EQ(tapChecksum(stx + "123\rABC\r" + etx), "17;");
+    EXPECT_EQ(tapChecksum(stx + "5550142\rabc\r" + etx), "2:;");
     // 0xE9 counts as 0x69 ('i').
-    EXPECT_EQ(tapChecksum("\x02"
-                          "5550142\rcaf\xe9\r\x03"),
-        "318");
-    EXPECT_EQ(tapChecksum("\x02"
-                          "5550142\rcafi\r\x03"),
-        "318");
-}
-
-TEST(TapChecksum, OnlyTheLowTwelveBitsCount)
-{
+    EXPECT_EQ(tapChecksum(stx + "5550142\rcaf\xe9\r" + etx), "318");
+    EXPECT_EQ(tapChecksum(stx + "5550142\rcafi\r" + etx), "318");
     // 40 DEL characters sum to 5080 = 0x13D8; 0x3D8 remains.
     EXPECT_EQ(tapChecksum(std::string(40, '\x7f')), "3=8");
 }

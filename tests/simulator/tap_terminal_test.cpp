@@ -10,10 +10,15 @@ namespace {
 using testing::SimulatorHarness;
 using namespace std::chrono_literals;
 
+// Control characters named, so each block below reads as it goes on the wire.
+const std::string kStx = "\x02";
+const std::string kEtx = "\x03";
 const std::string kAccepted = "211 Page(s) sent successfully\r\x06\r";
-const std::string kSampleBlock = "\x02"
-                                 "5550142\rabc\r\x03"
-                                 "2:;\r";
+const std::string kGoAhead = "\x06\r\x1b[p\r";
+const std::string kNak = "\x15\r";
+const std::string kHangUp = "\x1b\x04\r\r\nNO CARRIER\r\n";
+const std::string kSampleBlock = kStx + "5550142\rabc\r" + kEtx + "2:;\r";
+const std::string kBadChecksumBlock = kStx + "5550142\rabc\r" + kEtx + "2:<\r";
 
 TEST(TapSession, WholeSessionByteByByte)
 {
@@ -27,9 +32,9 @@ TEST(TapSession, WholeSessionByteByByte)
     EXPECT_EQ(byteByByte("ATDT5550142\r"), "");
     EXPECT_EQ(line.pass(2000ms), "\r\nCONNECT 9600\r\n");
     EXPECT_EQ(byteByByte("\r"), "ID=");
-    EXPECT_EQ(byteByByte("\x1bPG1\r"), "\x06\r\x1b[p\r");
+    EXPECT_EQ(byteByByte("\x1bPG1\r"), kGoAhead);
     EXPECT_EQ(byteByByte(kSampleBlock), kAccepted);
-    EXPECT_EQ(byteByByte("\x04\r"), "115 Session ended, goodbye\r\x1b\x04\r\r\nNO CARRIER\r\n");
+    EXPECT_EQ(byteByByte("\x04\r"), "115 Session ended, goodbye\r" + kHangUp);
     EXPECT_FALSE(line.simulator().carrierUp());
     EXPECT_EQ(line.send("AT\r"), "\r\nOK\r\n");
 
@@ -46,10 +51,9 @@ TEST(TapSession, WholeSessionByteByByte)
 TEST(TapSession, TerminalPromptsForEveryCrUntilTheLogOn)
 {
     SimulatorHarness line;
-    line.send("ATDT5550142\r", 2100ms);
+    EXPECT_EQ(line.connect(), "ID=");
     EXPECT_EQ(line.send("\r"), "ID=");
-    EXPECT_EQ(line.send("\r"), "ID=");
-    EXPECT_EQ(line.send("\x1bPG1\r"), "\x06\r\x1b[p\r");
+    EXPECT_EQ(line.send("\x1bPG1\r"), kGoAhead);
     // Between blocks a lone CR is ignored and other text is reported.
     EXPECT_EQ(line.send("\r"), "");
     EXPECT_EQ(line.send("\x1bPG1\r"), "502 Unexpected characters before a transaction\r");
@@ -60,30 +64,22 @@ TEST(TapSession, BadChecksumIsNakedAndThreeInARowDisconnect)
 {
     SimulatorHarness line;
     line.logOn();
-    const std::string badBlock = "\x02"
-                                 "5550142\rabc\r\x03"
-                                 "2:<\r";
-    EXPECT_EQ(line.send(badBlock), "\x15\r");
+    EXPECT_EQ(line.send(kBadChecksumBlock), kNak);
     ASSERT_EQ(line.simulator().pages().size(), 1u);
     EXPECT_EQ(line.simulator().pages()[0].checksumOk, false);
     EXPECT_EQ(line.simulator().pages()[0].reply, "NAK");
     // A good block breaks the run.
     EXPECT_EQ(line.send(kSampleBlock), kAccepted);
-    EXPECT_EQ(line.send(badBlock), "\x15\r");
-    EXPECT_EQ(line.send(badBlock), "\x15\r");
-    EXPECT_EQ(line.send(badBlock), "503 Excessive checksum errors\r\x1b\x04\r\r\nNO CARRIER\r\n");
+    EXPECT_EQ(line.send(kBadChecksumBlock), kNak);
+    EXPECT_EQ(line.send(kBadChecksumBlock), kNak);
+    EXPECT_EQ(line.send(kBadChecksumBlock), "503 Excessive checksum errors\r" + kHangUp);
 }
 
 TEST(TapSession, RefusedPagerIdGetsRsAndTheSessionGoesOn)
 {
-    auto options = SimulatorHarness::quickOptions();
-    options.refusedPagerIds = { "5559999" };
-    SimulatorHarness line(options);
+    SimulatorHarness line([](auto& o) { o.refusedPagerIds = { "5559999" }; });
     line.logOn();
-    EXPECT_EQ(line.send("\x02"
-                        "5559999\rabc\r\x03"
-                        "2<8\r"),
-        "511 No subscriber for this pager ID\r\x1e\r");
+    EXPECT_EQ(line.send(kStx + "5559999\rabc\r" + kEtx + "2<8\r"), "511 No subscriber for this pager ID\r\x1e\r");
     EXPECT_EQ(line.send(kSampleBlock), kAccepted);
     // Only the page the terminal took is recorded.
     ASSERT_EQ(line.simulator().pages().size(), 1u);
@@ -92,21 +88,19 @@ TEST(TapSession, RefusedPagerIdGetsRsAndTheSessionGoesOn)
 
 TEST(TapSession, ReplyScriptOverridesTheTerminalBlockByBlockAcrossCalls)
 {
-    auto options = SimulatorHarness::quickOptions();
-    options.blockScript = { ScriptedReply::Nak, ScriptedReply::Rs, ScriptedReply::Ack };
-    SimulatorHarness line(options);
+    SimulatorHarness line([](auto& o) {
+        o.blockScript = { ScriptedReply::Nak, ScriptedReply::Rs, ScriptedReply::Ack };
+    });
     line.logOn();
-    EXPECT_EQ(line.send(kSampleBlock), "\x15\r");
+    EXPECT_EQ(line.send(kSampleBlock), kNak);
     EXPECT_EQ(line.send(kSampleBlock), "\x1e\r");
     line.pass(1000ms);
     line.send("+++ATH\r");
     // The script carries on in the next call; then the terminal judges for itself.
     line.logOn();
-    const std::string badBlock = "\x02"
-                                 "5550142\rabc\r\x03"
-                                 "000\r";
+    const std::string badBlock = kStx + "5550142\rabc\r" + kEtx + "000\r";
     EXPECT_EQ(line.send(badBlock), "\x06\r");
-    EXPECT_EQ(line.send(badBlock), "\x15\r");
+    EXPECT_EQ(line.send(badBlock), kNak);
     std::vector<std::string> replies;
     for (const auto& page : line.simulator().pages())
         replies.push_back(page.reply);
@@ -117,11 +111,11 @@ TEST(TapSession, ReplyScriptOverridesTheTerminalBlockByBlockAcrossCalls)
 
 TEST(TapSession, ScriptedDisconnectAndDrop)
 {
-    auto options = SimulatorHarness::quickOptions();
-    options.blockScript = { ScriptedReply::Eot, ScriptedReply::Drop, ScriptedReply::None };
-    SimulatorHarness line(options);
+    SimulatorHarness line([](auto& o) {
+        o.blockScript = { ScriptedReply::Eot, ScriptedReply::Drop, ScriptedReply::None };
+    });
     line.logOn();
-    EXPECT_EQ(line.send(kSampleBlock), "\x1b\x04\r\r\nNO CARRIER\r\n");
+    EXPECT_EQ(line.send(kSampleBlock), kHangUp);
     line.logOn();
     EXPECT_EQ(line.send(kSampleBlock), "\r\nNO CARRIER\r\n");
     line.logOn();
@@ -129,51 +123,59 @@ TEST(TapSession, ScriptedDisconnectAndDrop)
     EXPECT_TRUE(line.simulator().carrierUp());
 }
 
-TEST(TapLogOn, PasswordIsCheckedAndThirdBadLogOnDisconnects)
+TEST(TapSession, IdleLineIsClosedByTheTerminalOnlyWhenATimeOutIsSet)
 {
-    auto options = SimulatorHarness::quickOptions();
-    options.password = "SECRET";
-    SimulatorHarness line(options);
-    line.send("ATDT5550142\r", 2100ms);
-    EXPECT_EQ(line.send("\r"), "ID=");
-    EXPECT_EQ(line.send("\x1bPG1\r"), "509 Invalid logon, invalid password\r\x15\r");
-    EXPECT_EQ(line.send("\x1bPG1secret\r"), "509 Invalid logon, invalid password\r\x15\r");
-    EXPECT_EQ(line.send("\x1bPG1WRONG\r"), "509 Invalid logon, invalid password\r\x1b\x04\r\r\nNO CARRIER\r\n");
+    SimulatorHarness line([](auto& o) { o.idleTimeout = 4000ms; });
+    line.logOn(); // the go-ahead went out 160 ms ago
+    EXPECT_EQ(line.pass(3000ms), "");
+    // Traffic, even a lone CR the terminal ignores, starts the wait again.
+    EXPECT_EQ(line.send("\r", 3999ms), "");
+    EXPECT_EQ(line.pass(1000ms), "501 Time-out waiting for input\r" + kHangUp);
 
-    line.send("ATDT5550142\r", 2100ms);
-    line.send("\r");
-    EXPECT_EQ(line.send("\x1bPG1SECRET\r"), "\x06\r\x1b[p\r");
-    EXPECT_EQ(line.send(kSampleBlock), kAccepted);
-    EXPECT_EQ(line.simulator().pages().at(0).password, "SECRET");
+    SimulatorHarness patient;
+    patient.logOn();
+    EXPECT_EQ(patient.pass(600000ms), "");
+    EXPECT_TRUE(patient.simulator().carrierUp());
 }
 
-TEST(TapLogOn, WithoutAConfiguredPasswordAnyIsAcceptedAndRecorded)
+TEST(TapLogOn, PasswordIsCheckedAndThirdBadLogOnDisconnects)
 {
-    SimulatorHarness line;
-    line.logOn("\x1bPG1abc\r");
-    line.send(kSampleBlock);
-    EXPECT_EQ(line.simulator().pages().at(0).password, "abc");
+    SimulatorHarness line([](auto& o) { o.password = "SECRET"; });
+    EXPECT_EQ(line.connect(), "ID=");
+    const std::string refused = "509 Invalid logon, invalid password\r";
+    EXPECT_EQ(line.send("\x1bPG1\r"), refused + kNak);
+    EXPECT_EQ(line.send("\x1bPG1secret\r"), refused + kNak);
+    EXPECT_EQ(line.send("\x1bPG1WRONG\r"), refused + kHangUp);
+
+    line.connect();
+    EXPECT_EQ(line.send("\x1bPG1SECRET\r"), kGoAhead);
+    EXPECT_EQ(line.send(kSampleBlock), kAccepted);
+    EXPECT_EQ(line.simulator().pages().at(0).password, "SECRET");
+
+    // Without a configured password any is accepted and recorded.
+    SimulatorHarness open;
+    open.logOn("\x1bPG1abc\r");
+    open.send(kSampleBlock);
+    EXPECT_EQ(open.simulator().pages().at(0).password, "abc");
 }
 
 TEST(TapLogOn, MalformedAndUnsupportedLogOnsAreRefused)
 {
     SimulatorHarness line;
-    line.send("ATDT5550142\r", 2100ms);
-    line.send("\r");
-    EXPECT_EQ(line.send("\x1bP\r"), "507 Invalid logon, badly formed\r\x15\r");
-    EXPECT_EQ(line.send("\x1bPG3\r"), "508 Invalid logon, service not supported\r\x15\r");
+    line.connect();
+    EXPECT_EQ(line.send("\x1bP\r"), "507 Invalid logon, badly formed\r" + kNak);
+    EXPECT_EQ(line.send("\x1bPG3\r"), "508 Invalid logon, service not supported\r" + kNak);
 }
 
 TEST(TapLogOn, LogOnScriptCanRefuseThenAccept)
 {
-    auto options = SimulatorHarness::quickOptions();
-    options.logonScript = { ScriptedReply::Nak, ScriptedReply::None, ScriptedReply::Auto };
-    SimulatorHarness line(options);
-    line.send("ATDT5550142\r", 2100ms);
-    line.send("\r");
-    EXPECT_EQ(line.send("\x1bPG1\r"), "\x15\r");
+    SimulatorHarness line([](auto& o) {
+        o.logonScript = { ScriptedReply::Nak, ScriptedReply::None, ScriptedReply::Auto };
+    });
+    line.connect();
+    EXPECT_EQ(line.send("\x1bPG1\r"), kNak);
     EXPECT_EQ(line.send("\x1bPG1\r", 10000ms), "");
-    EXPECT_EQ(line.send("\x1bPG1\r"), "\x06\r\x1b[p\r");
+    EXPECT_EQ(line.send("\x1bPG1\r"), kGoAhead);
 }
 
 TEST(TapBlocks, PageOverSeveralBlocksIsReassembled)
@@ -181,23 +183,11 @@ TEST(TapBlocks, PageOverSeveralBlocksIsReassembled)
     SimulatorHarness line;
     line.logOn();
     // ETB: the block ends with a complete field.
-    EXPECT_EQ(line.send("\x02"
-                        "5550142\r\x17"
-                        "18<\r"),
-        "\x06\r");
-    EXPECT_EQ(line.send("\x02"
-                        "Hello world\r\x03"
-                        "44>\r"),
-        kAccepted);
+    EXPECT_EQ(line.send(kStx + "5550142\r\x17" + "18<\r"), "\x06\r");
+    EXPECT_EQ(line.send(kStx + "Hello world\r" + kEtx + "44>\r"), kAccepted);
     // US: the message field goes on in the next block.
-    EXPECT_EQ(line.send("\x02"
-                        "5550142\rHello \x1f"
-                        "3:8\r"),
-        "\x06\r");
-    EXPECT_EQ(line.send("\x02"
-                        "world\r\x03"
-                        "23:\r"),
-        kAccepted);
+    EXPECT_EQ(line.send(kStx + "5550142\rHello \x1f" + "3:8\r"), "\x06\r");
+    EXPECT_EQ(line.send(kStx + "world\r" + kEtx + "23:\r"), kAccepted);
     ASSERT_EQ(line.simulator().pages().size(), 2u);
     for (const auto& page : line.simulator().pages()) {
         EXPECT_EQ(page.pagerId, "5550142");
@@ -206,107 +196,51 @@ TEST(TapBlocks, PageOverSeveralBlocksIsReassembled)
     }
 }
 
-TEST(TapBlocks, AtMostTwoHundredFiftyDataCharactersInABlock)
+TEST(TapBlocks, MalformedOrOverlongTransactionsAreRefused)
 {
     SimulatorHarness line;
     line.logOn();
-    // 7 + CR + 241 + CR = 250.
-    EXPECT_EQ(line.send("\x02"
-                        "5550142\r"
-                  + std::string(241, 'x') + "\r\x03" + "27=\r"),
-        kAccepted);
-    EXPECT_EQ(line.send("\x02"
-                        "5550142\r"
-                  + std::string(242, 'x') + "\r\x03" + "2?5\r"),
+    // 7 + CR + 241 + CR = 250 data characters is the most a block may hold.
+    EXPECT_EQ(line.send(kStx + "5550142\r" + std::string(241, 'x') + "\r" + kEtx + "27=\r"), kAccepted);
+    EXPECT_EQ(line.send(kStx + "5550142\r" + std::string(242, 'x') + "\r" + kEtx + "2?5\r"),
         "517 Message too long, rejected\r\x1e\r");
-}
-
-TEST(TapBlocks, BadlyFormedTransactionsAreRefused)
-{
-    SimulatorHarness line;
-    line.logOn();
     // A third field, a message not ended by CR, an empty pager ID.
-    EXPECT_EQ(line.send("\x02"
-                        "5550142\rabc\rextra\r\x03"
-                        "4=<\r"),
-        "515 Message format error\r\x1e\r");
-    EXPECT_EQ(line.send("\x02"
-                        "5550142\rabc\x03"
-                        "29>\r"),
-        "515 Message format error\r\x1e\r");
-    EXPECT_EQ(line.send("\x02"
-                        "\rabc\r\x03"
-                        "145\r"),
-        "510 Illegal pager ID\r\x1e\r");
-    EXPECT_TRUE(line.simulator().pages().empty());
+    EXPECT_EQ(line.send(kStx + "5550142\rabc\rextra\r" + kEtx + "4=<\r"), "515 Message format error\r\x1e\r");
+    EXPECT_EQ(line.send(kStx + "5550142\rabc" + kEtx + "29>\r"), "515 Message format error\r\x1e\r");
+    EXPECT_EQ(line.send(kStx + "\rabc\r" + kEtx + "145\r"), "510 Illegal pager ID\r\x1e\r");
+    EXPECT_EQ(line.simulator().pages().size(), 1u);
 }
 
-TEST(TapBlocks, TransparencyIsUndoneAndTrailingBlanksTrimmed)
+TEST(TapBlocks, TransparencyIsUndone)
 {
     SimulatorHarness line;
     line.logOn();
-    EXPECT_EQ(line.send("\x02"
-                        "5550142\rline\x1aJtwo\r\x03"
-                        "4>;\r"),
-        kAccepted);
+    EXPECT_EQ(line.send(kStx + "5550142\rline\x1aJtwo\r" + kEtx + "4>;\r"), kAccepted);
     EXPECT_EQ(line.simulator().pages().at(0).message, "line\ntwo");
 }
 
 TEST(TapBlocks, ReplyDelayHoldsTheAnswerBack)
 {
-    auto options = SimulatorHarness::quickOptions();
-    options.blockReplyDelay = 500ms;
-    SimulatorHarness line(options);
+    SimulatorHarness line([](auto& o) { o.blockReplyDelay = 500ms; });
     line.logOn();
     EXPECT_EQ(line.send(kSampleBlock, 539ms), "");
     EXPECT_EQ(line.pass(1ms), kAccepted);
 }
 
-TEST(TapSession, IdleLineIsClosedByTheTerminalOnlyWhenATimeOutIsSet)
-{
-    auto options = SimulatorHarness::quickOptions();
-    options.idleTimeout = 4000ms;
-    SimulatorHarness line(options);
-    line.logOn(); // the go-ahead went out 160 ms ago
-    EXPECT_EQ(line.pass(3000ms), "");
-    // Traffic, even a lone CR the terminal ignores, starts the wait again.
-    EXPECT_EQ(line.send("\r", 3999ms), "");
-    EXPECT_EQ(line.pass(1000ms), "501 Time-out waiting for input\r\x1b\x04\r\r\nNO CARRIER\r\n");
-
-    SimulatorHarness patient;
-    patient.logOn();
-    EXPECT_EQ(patient.pass(600000ms), "");
-    EXPECT_TRUE(patient.simulator().carrierUp());
-}
-
 TEST(TapBlocks, CarrierDropsOnceAfterTheGivenNumberOfBlocks)
 {
-    auto options = SimulatorHarness::quickOptions();
-    options.dropAfterBlocks = 1;
-    SimulatorHarness line(options);
+    SimulatorHarness line([](auto& o) { o.dropAfterBlocks = 1; });
     line.logOn();
     EXPECT_EQ(line.send(kSampleBlock), kAccepted + "\r\nNO CARRIER\r\n");
     line.logOn();
     EXPECT_EQ(line.send(kSampleBlock), kAccepted);
     EXPECT_EQ(line.send(kSampleBlock), kAccepted);
     EXPECT_TRUE(line.simulator().carrierUp());
+
+    SimulatorHarness early([](auto& o) { o.dropAfterBlocks = 0; });
+    early.connect();
+    EXPECT_EQ(early.send("\x1bPG1\r"), kGoAhead + "\r\nNO CARRIER\r\n");
 }
-
-TEST(TapBlocks, CarrierCanDropRightAfterTheGoAhead)
-{
-    auto options = SimulatorHarness::quickOptions();
-    options.dropAfterBlocks = 0;
-    SimulatorHarness line(options);
-    line.send("ATDT5550142\r", 2100ms);
-    line.send("\r");
-    EXPECT_EQ(line.send("\x1bPG1\r"), "\x06\r\x1b[p\r\r\nNO CARRIER\r\n");
-}
-
-} // namespace
-} // namespace tolvane::simulator
-
-namespace tolvane::simulator {
-namespace {
 
 TEST(LineRobustness, RandomTrafficLeavesAModemThatAReopenedPortCanUse)
 {
