@@ -33,11 +33,5 @@ TEST(CommandLineSplit, NameMessageAndQuietAsTheCommandLineMeansThem)
     }
 }
 
-TEST(CommandLineSplit, NameIsPaddedOrCutToTwentyFive)
-{
-    EXPECT_EQ(splitCommandLine("Dana:x").paddedName, "Dana                     ");
-    EXPECT_EQ(splitCommandLine("Bartholomew Fitzgeraldsonxxxxx:x").paddedName, "Bartholomew Fitzgeraldson");
-}
-
 } // namespace
 } // namespace tolvane::dispatch

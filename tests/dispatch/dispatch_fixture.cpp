@@ -25,6 +25,14 @@ std::string pad(std::string_view text, std::size_t width)
     return out;
 }
 
+int rowOf(const std::vector<std::string>& list, std::string_view name)
+{
+    const auto it = std::find(list.begin(), list.end(), pad(name, 25));
+    if (it == list.end())
+        throw std::runtime_error("not in the list: " + std::string(name));
+    return static_cast<int>(it - list.begin());
+}
+
 DeskFixture::DeskFixture()
     : desk(data.folder(), view, clock)
     , sender(desk.callQueue())
@@ -51,21 +59,13 @@ store::UserRecord DeskFixture::member(std::string name, std::string pagerId, std
 void DeskFixture::addUser(std::string_view name)
 {
     desk.loadUsers();
-    const auto& users = desk.userList();
-    const auto it = std::find(users.begin(), users.end(), pad(name, 25));
-    if (it == users.end())
-        throw std::runtime_error("no such user in the list: " + std::string(name));
-    desk.addUser(static_cast<int>(it - users.begin()));
+    desk.addUser(rowOf(desk.userList(), name));
 }
 
 void DeskFixture::addGroup(std::string_view name)
 {
     desk.loadGroups();
-    const auto& groups = desk.groupList();
-    const auto it = std::find(groups.begin(), groups.end(), pad(name, 25));
-    if (it == groups.end())
-        throw std::runtime_error("no such group in the list: " + std::string(name));
-    desk.addGroup(static_cast<int>(it - groups.begin()));
+    desk.addGroup(rowOf(desk.groupList(), name));
 }
 
 } // namespace tolvane::dispatch::test

@@ -54,6 +54,8 @@ private:
 };
 
 std::string pad(std::string_view text, std::size_t width);
+// The row of a name (unpadded) in a user or group list as the desk shows it; throws when it is not there.
+int rowOf(const std::vector<std::string>& list, std::string_view name);
 
 // A desk on a throwaway data folder, with GROUP.DAT written beside the fixture's files.
 struct DeskFixture {

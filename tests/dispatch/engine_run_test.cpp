@@ -44,10 +44,8 @@ protected:
     void queue(std::initializer_list<const char*> names, std::string_view message)
     {
         desk.loadUsers();
-        for (const char* name : names) {
-            const auto& users = desk.userList();
-            desk.addUser(static_cast<int>(std::find(users.begin(), users.end(), pad(name, 25)) - users.begin()));
-        }
+        for (const char* name : names)
+            desk.addUser(rowOf(desk.userList(), name));
         desk.setMessage(message);
         desk.QueMessage();
         desk.clearRecipients();
@@ -127,15 +125,16 @@ TEST_F(EngineRun, SinglePageIsSentAloneWhilePagesWait)
 {
     queue({ "Ann", "Cal" }, "Waiting page");
     const auto waiting = desk.pageQueue().entries();
-    queue({}, "");
-    desk.loadUsers();
-    desk.addUser(1); // Ben
+    desk.addUser(rowOf(desk.userList(), "Ben"));
     desk.setMessage("Only for Ben");
     ASSERT_TRUE(desk.MSEND_Click());
 
     EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Ben", "Only for Ben") }));
+    EXPECT_EQ(line.opens().size(), 1u);
     EXPECT_EQ(desk.runState().sentCount, 1);
     EXPECT_EQ(desk.pageQueue().entries(), waiting);
+    EXPECT_EQ(desk.callQueue().count(), 2); // the call queue is the page queue again
+    EXPECT_EQ(view.statuses.front(), "Preparing Page...");
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 
@@ -143,8 +142,7 @@ TEST_F(EngineRun, NumericSinglePageMarksItsOwnEntryAndLeavesTheQueue)
 {
     queue({ "Ann" }, "Waiting page");
     const auto waiting = desk.pageQueue().entries();
-    desk.loadUsers();
-    desk.addUser(3); // DIG-Ike
+    desk.addUser(rowOf(desk.userList(), "DIG-Ike"));
     desk.setMessage("4321");
     view.answers = { true };
     desk.MSEND_Click();
@@ -169,60 +167,51 @@ protected:
     std::ostringstream errors;
 };
 
-TEST_F(CommandLine, NameColonMessageSendsAndReportsThePaddedName)
+struct CommandLineCase {
+    std::string commandLine;
+    int exitStatus;
+    bool showReport;
+    std::string report; // empty: not checked
+    std::vector<std::pair<std::string, std::string>> sent; // name and message of each page logged
+};
+
+class CommandLineCases : public CommandLine, public ::testing::WithParamInterface<CommandLineCase> { };
+
+TEST_P(CommandLineCases, SplitsSendsAndReportsWithTheExitStatus)
 {
-    const auto outcome = run("Dana Whitlow:Meeting moved to 10:30");
-    EXPECT_EQ(outcome.exitStatus, 0);
-    EXPECT_TRUE(outcome.showReport);
-    EXPECT_EQ(outcome.report, "Page was sent to: Dana Whitlow             ");
-    EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Dana Whitlow", "Meeting moved to 10:30") }));
+    const CommandLineCase& c = GetParam();
+    const auto outcome = run(c.commandLine);
+    EXPECT_EQ(outcome.exitStatus, c.exitStatus);
+    EXPECT_EQ(outcome.showReport, c.showReport);
+    if (!c.report.empty()) {
+        EXPECT_EQ(outcome.report, c.report);
+    }
+    std::vector<std::string> expected;
+    for (const auto& [name, message] : c.sent)
+        expected.push_back(sentLine(name, message));
+    EXPECT_EQ(data.log(), expected);
+    EXPECT_EQ(outcome.sentCount, static_cast<std::int16_t>(expected.size()));
+    if (expected.empty()) {
+        EXPECT_TRUE(line.opens().empty());
+    }
 }
 
-TEST_F(CommandLine, UnknownNameIsNotSentAndSaysSo)
-{
-    const auto outcome = run("dana whitlow:Hello");
-    EXPECT_EQ(outcome.exitStatus, 1);
-    EXPECT_EQ(outcome.report,
-        "Page was not! sent make sure your command line matches a users name exactly. User names can not have "
-        "spaces in them if you want to use command line paging. Also you might want to check the log file for "
-        "other errors.");
-    EXPECT_TRUE(line.opens().empty());
-}
-
-TEST_F(CommandLine, QuietRunDropsThePercentAndReportsNothing)
-{
-    const auto outcome = run("Dana Whitlow:Back in five %");
-    EXPECT_EQ(outcome.exitStatus, 0);
-    EXPECT_FALSE(outcome.showReport);
-    EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Dana Whitlow", "Back in five") }));
-
-    const auto empty = run("Dana Whitlow:%");
-    EXPECT_EQ(empty.exitStatus, 0);
-    EXPECT_EQ(data.log().back(), sentLine("Dana Whitlow", ""));
-}
-
-TEST_F(CommandLine, NameWithoutColonSendsABlankMessage)
-{
-    EXPECT_EQ(run("Dana Whitlow").exitStatus, 0);
-    EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Dana Whitlow", "") }));
-}
-
-TEST_F(CommandLine, LongNameIsCutToTwentyFiveAndLongMessageToEighty)
-{
-    const std::string message(120, 'm');
-    const auto outcome = run("Bartholomew Fitzgeraldsonxxxxx:" + message);
-    EXPECT_EQ(outcome.exitStatus, 0);
-    EXPECT_EQ(outcome.report, "Page was sent to: Bartholomew Fitzgeraldson");
-    EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Bartholomew Fitzgeraldson", std::string(80, 'm')) }));
-}
-
-TEST_F(CommandLine, TwoPagesForOneNameAreNotTheOnePageAsked)
-{
-    const auto outcome = run("Fay:Hello");
-    EXPECT_EQ(data.log().size(), 2u);
-    EXPECT_EQ(outcome.sentCount, 2);
-    EXPECT_EQ(outcome.exitStatus, 1);
-}
+INSTANTIATE_TEST_SUITE_P(Pages, CommandLineCases,
+    ::testing::Values(
+        CommandLineCase { "Dana Whitlow:Meeting moved to 10:30", 0, true, "Page was sent to: Dana Whitlow             ",
+            { { "Dana Whitlow", "Meeting moved to 10:30" } } },
+        CommandLineCase { "dana whitlow:Hello", 1, true,
+            "Page was not! sent make sure your command line matches a users name exactly. User names can not have "
+            "spaces in them if you want to use command line paging. Also you might want to check the log file for "
+            "other errors.",
+            {} },
+        CommandLineCase { "Dana Whitlow:Back in five %", 0, false, "", { { "Dana Whitlow", "Back in five" } } },
+        CommandLineCase { "Dana Whitlow:%", 0, false, "", { { "Dana Whitlow", "" } } },
+        CommandLineCase { "Dana Whitlow", 0, true, "", { { "Dana Whitlow", "" } } },
+        CommandLineCase { "Bartholomew Fitzgeraldsonxxxxx:" + std::string(120, 'm'), 0, true,
+            "Page was sent to: Bartholomew Fitzgeraldson", { { "Bartholomew Fitzgeraldson", std::string(80, 'm') } } },
+        // Two pages for one name are not the one page asked for.
+        CommandLineCase { "Fay:Hello", 1, true, "", { { "Fay", "Hello" }, { "Fay", "Hello" } } }));
 
 TEST_F(CommandLine, UserInTheSharedDirectoryIsFound)
 {

@@ -5,19 +5,17 @@
 namespace tolvane::dispatch {
 namespace {
 
-struct GaugeCase {
-    std::size_t length;
-    std::int16_t limit;
-    Rgb colour;
-    bool limitReached;
-};
-
 TEST(MessageRules, ColoursFollowTheLengthAgainstTheLimit)
 {
     const Rgb green { 0, 255, 0 };
     const Rgb yellow { 255, 255, 0 };
     const Rgb orangeRed { 240, 15, 0 };
-    const GaugeCase cases[] = {
+    const struct {
+        std::size_t length;
+        std::int16_t limit;
+        Rgb colour;
+        bool limitReached;
+    } cases[] = {
         { 0, 80, green, false },
         { 60, 80, green, false },
         { 61, 80, yellow, false },
@@ -34,38 +32,27 @@ TEST(MessageRules, ColoursFollowTheLengthAgainstTheLimit)
         const auto g = messageGauge(c.length, c.limit);
         EXPECT_EQ(g.colour, c.colour) << c.length << " of " << c.limit;
         EXPECT_EQ(g.limitReached, c.limitReached) << c.length << " of " << c.limit;
-        EXPECT_EQ(g.gaugeValue, static_cast<int>(c.length));
-        EXPECT_EQ(g.gaugeMaximum, c.limit);
-        EXPECT_EQ(g.countLabel, std::to_string(c.length));
+        EXPECT_EQ(g.gaugeValue, static_cast<int>(c.length)) << c.length << " of " << c.limit;
+        EXPECT_EQ(g.gaugeMaximum, c.limit) << c.length << " of " << c.limit;
+        EXPECT_EQ(g.countLabel, std::to_string(c.length)) << c.length << " of " << c.limit;
     }
-}
 
-TEST(MessageRules, GaugeNeverTakesAValueOrMaximumItWouldRefuse)
-{
-    // A message typed under a larger limit stays when a later recipient lowers the limit.
+    // A message typed under a larger limit stays when a later recipient lowers the limit: the gauge
+    // never takes a value or a maximum it would refuse.
     const auto over = messageGauge(100, 40);
     EXPECT_EQ(over.countLabel, "100");
     EXPECT_EQ(over.gaugeValue, 40);
-    EXPECT_EQ(over.colour, (Rgb { 255, 255, 0 }));
-
+    EXPECT_EQ(over.colour, yellow);
     const auto noLimit = messageGauge(5, 0);
     EXPECT_EQ(noLimit.gaugeMaximum, 80);
     EXPECT_EQ(noLimit.gaugeValue, 5);
 }
 
-TEST(MessageRules, LimitAndReturnKeyTextsAreTheSystemsOwn)
+TEST(MessageRules, LimitTextAndPastedLineBreaks)
 {
     EXPECT_EQ(kLimitReachedMessage,
         "You have reached you message limit if this pager comany excepts larger message lenghts then change the max "
         "characters option for the pager company in terminal setup");
-    EXPECT_EQ(kReturnKeyMessage, "Don't Use Return Key in Message Text!");
-    EXPECT_TRUE(isRefusedKey(13));
-    EXPECT_FALSE(isRefusedKey(10));
-    EXPECT_FALSE(isRefusedKey(65));
-}
-
-TEST(MessageRules, PastedLineBreaksBecomeBlanks)
-{
     EXPECT_EQ(withoutLineBreaks("Call\r\nthe desk\nnow\r"), "Call the desk now ");
     EXPECT_EQ(withoutLineBreaks("no breaks"), "no breaks");
 }

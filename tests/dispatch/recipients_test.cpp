@@ -6,23 +6,26 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 namespace tolvane::dispatch::test {
 namespace {
 
 using testkit::DataFolderFixture;
 
-// Companies: Ravenpage 80, Longpage 240, Shortpage 40. Groups: Sales (Dee, Eve), Night (Fay), Empty.
-// Gus's company has no record.
+// Companies: Ravenpage 80, Longpage 240, Shortpage 40, Widepage 400. Groups: Sales (Dee, Eve), Night (Fay),
+// Empty. Gus's company has no record.
 class Recipients : public ::testing::Test {
 protected:
     Recipients()
     {
-        auto longpage = DataFolderFixture::alphaCompany("Longpage");
-        longpage.MaxChars = 240;
-        auto shortpage = DataFolderFixture::alphaCompany("Shortpage");
-        shortpage.MaxChars = 40;
-        f.data.terminals = { DataFolderFixture::alphaCompany("Ravenpage"), longpage, shortpage };
+        auto company = [](const char* name, std::int16_t maxChars) {
+            auto terminal = DataFolderFixture::alphaCompany(name);
+            terminal.MaxChars = maxChars;
+            return terminal;
+        };
+        f.data.terminals = { company("Ravenpage", 80), company("Longpage", 240), company("Shortpage", 40),
+            company("Widepage", 400) };
         f.data.users = {
             DeskFixture::member("Ann", "1001", "Longpage", "0000000000"),
             DeskFixture::member("Ben", "1002", "Shortpage", "0000000000"),
@@ -31,103 +34,91 @@ protected:
             DeskFixture::member("Eve", "1005", "Shortpage", "1000000000"),
             DeskFixture::member("Fay", "1006", "Longpage", "0100000000"),
             DeskFixture::member("Gus", "1007", "Gonepage", "0000000000"),
+            DeskFixture::member("Hal", "1008", "Widepage", "0000000000"),
         };
         f.data.write();
         f.writeGroups({ "Sales", "Night", "Empty" });
     }
 
-    std::vector<std::string> padded(std::initializer_list<const char*> names)
+    // "Ann +Sales": the user Ann, then the group Sales, each as a double-click adds it.
+    void add(const std::string& steps)
+    {
+        std::istringstream in(steps);
+        for (std::string step; in >> step;) {
+            if (step[0] == '+')
+                f.addGroup(step.substr(1));
+            else
+                f.addUser(step);
+        }
+    }
+
+    std::vector<std::string> padded(const std::string& names)
     {
         std::vector<std::string> out;
-        for (const char* name : names)
+        std::istringstream in(names);
+        for (std::string name; in >> name;)
             out.push_back(pad(name, 25));
         return out;
+    }
+
+    void queueFor(const std::string& steps, std::string_view message)
+    {
+        add(steps);
+        f.desk.setMessage(message);
+        f.desk.QueMessage();
     }
 
     DeskFixture f;
 };
 
-TEST_F(Recipients, FirstUserSetsTheLimitOutrightAndLaterOnesOnlyLowerIt)
+TEST_F(Recipients, LimitFollowsEachRecipientAndGroupAsItIsAdded)
 {
-    EXPECT_EQ(f.desk.messageLimit(), 80);
-    f.addUser("Ann");
-    EXPECT_EQ(f.desk.messageLimit(), 240);
-    EXPECT_TRUE(f.desk.messageBoxVisible());
-    f.addUser("Ben");
-    EXPECT_EQ(f.desk.messageLimit(), 40);
-    f.addUser("Ann");
-    EXPECT_EQ(f.desk.messageLimit(), 40);
-    EXPECT_EQ(f.desk.recipients(), padded({ "Ann", "Ben", "Ann" }));
+    const struct {
+        const char* steps;
+        const char* recipients;
+        int limit;
+    } cases[] = {
+        { "", "", 80 },
+        // The first user sets the limit outright, later ones only lower it.
+        { "Ann", "Ann", 240 },
+        { "Hal", "Hal", 400 },
+        { "Ann Ben Ann", "Ann Ben Ann", 40 },
+        // A missing company leaves the limit as it was.
+        { "Gus", "Gus", 80 },
+        { "Ann Gus", "Ann Gus", 240 },
+        // A group is replaced by its members; several members give the smallest of 80 and their maxima.
+        { "+Sales", "Dee Eve", 40 },
+        { "+Night", "Fay", 240 },
+        { "Ann +Sales", "Ann Dee Eve", 40 },
+        { "Ben +Night", "Ben Fay", 40 },
+        { "+Empty", "", 80 },
+        // After exactly one user a group without members cannot give a limit (its minimum is 0): back to 80.
+        { "Ben +Empty", "Ben", 80 },
+    };
+    for (const auto& c : cases) {
+        f.desk.clearRecipients();
+        add(c.steps);
+        EXPECT_EQ(f.desk.recipients(), padded(c.recipients)) << c.steps;
+        EXPECT_EQ(f.desk.messageLimit(), c.limit) << c.steps;
+        EXPECT_EQ(f.desk.messageBoxVisible(), *c.recipients != '\0') << c.steps;
+    }
+    EXPECT_EQ(f.desk.activeList(), ActiveList::Groups);
 }
 
-TEST_F(Recipients, UserOfAMissingCompanyOrAGoneRecordLeavesTheLimit)
+TEST_F(Recipients, UserWhoseRecordIsGoneLeavesTheLimit)
 {
     // Another workstation deleted Ben after this list was loaded: he stays a recipient and matches no one.
     f.desk.loadUsers();
     f.data.users.erase(f.data.users.begin() + 1);
     f.data.write();
     f.desk.addUser(1);
-    EXPECT_EQ(f.desk.recipients(), padded({ "Ben" }));
-    EXPECT_EQ(f.desk.messageLimit(), 80);
-    f.desk.clearRecipients();
-
-    f.addUser("Gus");
-    EXPECT_EQ(f.desk.messageLimit(), 80);
-    f.desk.clearRecipients();
-    f.addUser("Ann");
-    f.addUser("Gus");
-    EXPECT_EQ(f.desk.messageLimit(), 240);
-    EXPECT_EQ(f.desk.recipients(), padded({ "Ann", "Gus" }));
-}
-
-TEST_F(Recipients, GroupIsReplacedByItsMembers)
-{
-    f.addGroup("Sales");
-    EXPECT_EQ(f.desk.recipients(), padded({ "Dee", "Eve" }));
-    EXPECT_EQ(f.desk.activeList(), ActiveList::Groups);
-    // Several members: the smallest of 80 and the members' maxima.
-    EXPECT_EQ(f.desk.messageLimit(), 40);
-}
-
-TEST_F(Recipients, GroupOfOneMemberSetsThatMembersMaximum)
-{
-    f.addGroup("Night");
-    EXPECT_EQ(f.desk.recipients(), padded({ "Fay" }));
-    EXPECT_EQ(f.desk.messageLimit(), 240);
-}
-
-TEST_F(Recipients, UsersAndGroupsMixed)
-{
-    f.addUser("Ann");
-    f.addGroup("Sales");
-    EXPECT_EQ(f.desk.recipients(), padded({ "Ann", "Dee", "Eve" }));
-    EXPECT_EQ(f.desk.messageLimit(), 40);
-
-    f.desk.clearRecipients();
-    f.addUser("Ben");
-    f.addGroup("Night");
-    EXPECT_EQ(f.desk.messageLimit(), 40);
-}
-
-TEST_F(Recipients, GroupWithoutMembersAddsNothing)
-{
-    f.addGroup("Empty");
-    EXPECT_TRUE(f.desk.recipients().empty());
-    EXPECT_EQ(f.desk.messageLimit(), 80);
-    EXPECT_FALSE(f.desk.messageBoxVisible());
-
-    // After exactly one user the group's empty minimum (0) cannot be a limit: it falls back to 80.
-    f.addUser("Ben");
-    EXPECT_EQ(f.desk.messageLimit(), 40);
-    f.addGroup("Empty");
-    EXPECT_EQ(f.desk.recipients(), padded({ "Ben" }));
+    EXPECT_EQ(f.desk.recipients(), padded("Ben"));
     EXPECT_EQ(f.desk.messageLimit(), 80);
 }
 
 TEST_F(Recipients, RemovingTheLastRecipientRestoresEightyAndHidesTheMessage)
 {
-    f.addUser("Ben");
-    f.addUser("Cal");
+    add("Ben Cal");
     f.desk.setMessage("Meeting at ten");
     f.desk.removeRecipient(0);
     EXPECT_EQ(f.desk.messageLimit(), 40);
@@ -139,7 +130,7 @@ TEST_F(Recipients, RemovingTheLastRecipientRestoresEightyAndHidesTheMessage)
     EXPECT_EQ(f.desk.message(), "");
     EXPECT_FALSE(f.desk.messageBoxVisible());
 
-    f.addUser("Ann");
+    add("Ann");
     f.desk.setMessage("x");
     f.desk.clearRecipients();
     EXPECT_EQ(f.desk.messageLimit(), 80);
@@ -166,8 +157,7 @@ TEST_F(Recipients, SelectingOneListClearsTheOther)
 TEST_F(Recipients, QueueingNeedsAMessage)
 {
     f.desk.QueMessage();
-    f.addUser("Ann");
-    f.desk.QueMessage();
+    queueFor("Ann", "");
     EXPECT_EQ(f.view.boxes,
         (std::vector<std::string> { "You need to enter a text message to be sent in order to que the message",
             "You need to enter a text message to be sent in order to que the message" }));
@@ -176,9 +166,7 @@ TEST_F(Recipients, QueueingNeedsAMessage)
 
 TEST_F(Recipients, EntryHoldsEveryColumnAndTheMessageCutToTheLimit)
 {
-    f.addUser("Cal");
-    f.desk.setMessage("Call the front desk");
-    f.desk.QueMessage();
+    queueFor("Cal", "Call the front desk");
     ASSERT_EQ(f.desk.pageQueue().count(), 1);
     const std::string expected = "Ravenpage                "
                                  "Cal                      "
@@ -189,43 +177,26 @@ TEST_F(Recipients, EntryHoldsEveryColumnAndTheMessageCutToTheLimit)
         + std::string(61, ' ');
     EXPECT_EQ(f.desk.pageQueue().entry(0), expected);
     EXPECT_EQ(f.desk.queueCounterText(), " 1 Pages in Que");
-}
 
-TEST_F(Recipients, EntryForACompanyOf240CharactersIs196Plus240Long)
-{
-    f.addUser("Ann");
-    f.desk.setMessage("Hi there");
-    f.desk.QueMessage();
-    const std::string entry = f.desk.pageQueue().entry(0);
-    ASSERT_EQ(entry.size(), 196u + 240u);
-    EXPECT_EQ(entry.substr(196, 8), "Hi there");
-    EXPECT_EQ(entry.substr(204), std::string(232, ' '));
-}
+    // 196 + the limit, and never more than 300 characters of message.
+    f.desk.clearRecipients();
+    queueFor("Ann", "Hi there");
+    const std::string longEntry = f.desk.pageQueue().entry(0);
+    ASSERT_EQ(longEntry.substr(0, 28), "Longpage                 Ann");
+    EXPECT_EQ(longEntry.size(), 196u + 240u);
+    EXPECT_EQ(longEntry.substr(196), "Hi there" + std::string(232, ' '));
 
-TEST_F(Recipients, LimitAboveThreeHundredGivesAMessageColumnOfThreeHundred)
-{
-    auto wide = DataFolderFixture::alphaCompany("Widepage");
-    wide.MaxChars = 400;
-    f.data.terminals.push_back(wide);
-    f.data.users.push_back(DeskFixture::member("Hal", "1008", "Widepage", "0000000000"));
-    f.data.write();
-    f.addUser("Hal");
-    EXPECT_EQ(f.desk.messageLimit(), 400);
-    f.desk.setMessage(std::string(350, 'x'));
-    f.desk.QueMessage();
-    const std::string entry = f.desk.pageQueue().entry(0);
-    EXPECT_EQ(entry.size(), 196u + 300u);
-    EXPECT_EQ(entry.substr(196), std::string(300, 'x'));
+    f.desk.clearRecipients();
+    queueFor("Hal", std::string(350, 'x'));
+    const std::string wideEntry = f.desk.pageQueue().entry(2);
+    ASSERT_EQ(wideEntry.substr(0, 28), "Widepage                 Hal");
+    EXPECT_EQ(wideEntry.size(), 196u + 300u);
+    EXPECT_EQ(wideEntry.substr(196), std::string(300, 'x'));
 }
 
 TEST_F(Recipients, GroupAndOneOfItsMembersByNameGiveThatMemberTwoAdjacentEntries)
 {
-    f.addUser("Eve");
-    f.addUser("Cal");
-    f.addGroup("Sales");
-    f.desk.setMessage("Fire drill at noon");
-    f.desk.QueMessage();
-
+    queueFor("Eve Cal +Sales", "Fire drill at noon");
     const auto& entries = f.desk.pageQueue().entries();
     ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[0].substr(0, 50), "Longpage                 Dee                      ");
@@ -240,10 +211,9 @@ TEST_F(Recipients, NameMatchingSeveralRecordsIsQueuedOncePerRecordAndUnknownName
 {
     f.data.users.push_back(DeskFixture::member("Cal", "2003", "Longpage", "0000000000"));
     f.data.write();
-    f.addUser("Cal");
+    add("Cal");
     f.desk.addRecipientName(pad("Nobody", 25));
-    f.desk.setMessage("Lunch");
-    f.desk.QueMessage();
+    queueFor("", "Lunch");
     ASSERT_EQ(f.desk.pageQueue().count(), 2);
     EXPECT_EQ(f.desk.pageQueue().entry(0).substr(0, 54), "Longpage                 Cal                      2003");
     EXPECT_EQ(f.desk.pageQueue().entry(1).substr(0, 54), "Ravenpage                Cal                      1003");
@@ -252,12 +222,10 @@ TEST_F(Recipients, NameMatchingSeveralRecordsIsQueuedOncePerRecordAndUnknownName
 
 TEST_F(Recipients, ClearSettingsAfterQueueing)
 {
-    f.addUser("Cal");
-    f.desk.setMessage("Lunch");
     store::RunningSettings settings;
     settings.ClearSendList = true;
     f.desk.setSettings(settings);
-    f.desk.QueMessage();
+    queueFor("Cal", "Lunch");
     EXPECT_TRUE(f.desk.recipients().empty());
     EXPECT_FALSE(f.desk.messageBoxVisible());
     // The list was emptied by the setting, not by the operator: the limit stays.
@@ -266,9 +234,7 @@ TEST_F(Recipients, ClearSettingsAfterQueueing)
     settings = {};
     settings.ClearMessage = true;
     f.desk.setSettings(settings);
-    f.addUser("Ben");
-    f.desk.setMessage("Lunch");
-    f.desk.QueMessage();
+    queueFor("Ben", "Lunch");
     EXPECT_EQ(f.desk.recipients().size(), 1u);
     EXPECT_EQ(f.desk.message(), "");
     EXPECT_EQ(f.desk.messageLimit(), 40);
@@ -278,11 +244,7 @@ TEST_F(Recipients, CountersKeepOrDropTheLeadingBlankAsEachCommandDoes)
 {
     EXPECT_EQ(f.desk.queueCounterText(), "0 Pages in Que");
     EXPECT_EQ(f.desk.delayCounterText(), "0 Delay Send Pages");
-    f.addUser("Ann");
-    f.addUser("Ben");
-    f.addUser("Cal");
-    f.desk.setMessage("Hello");
-    f.desk.QueMessage();
+    queueFor("Ann Ben Cal", "Hello");
     EXPECT_EQ(f.desk.queueCounterText(), " 3 Pages in Que");
     f.desk.refreshCounters();
     EXPECT_EQ(f.desk.queueCounterText(), "3 Pages in Que");
@@ -296,10 +258,7 @@ TEST_F(Recipients, NumericPagerWarningOnceAndOnlyForTextItCannotDial)
     f.data.terminals.push_back(DataFolderFixture::numericCompany("Beeper"));
     f.data.users.push_back(DeskFixture::member("DIG-Ike", "1009", "DIG-Beeper", "0000000000"));
     f.data.write();
-    f.addUser("DIG-Ike");
-    f.addUser("Cal");
-    f.desk.setMessage("4321");
-    f.desk.QueMessage();
+    queueFor("DIG-Ike Cal", "4321");
     EXPECT_TRUE(f.view.boxes.empty());
     f.desk.setMessage("call me");
     f.desk.QueMessage();
@@ -310,12 +269,11 @@ TEST_F(Recipients, NumericPagerWarningOnceAndOnlyForTextItCannotDial)
 
 TEST_F(Recipients, UnreadableDirectoryFileIsReportedAndNothingIsQueued)
 {
-    f.addUser("Cal");
-    f.desk.setMessage("Hello");
+    add("Cal");
     const auto groups = f.data.folder().pathOf<store::GroupRecord>();
     std::filesystem::remove(groups);
     std::filesystem::create_directory(groups);
-    f.desk.QueMessage();
+    queueFor("", "Hello");
     ASSERT_EQ(f.view.boxes.size(), 1u);
     EXPECT_EQ(f.view.boxes[0].rfind("Error # ", 0), 0u) << f.view.boxes[0];
     EXPECT_NE(f.view.boxes[0].find(" was generated by Tolvane\r"), std::string::npos) << f.view.boxes[0];
@@ -331,10 +289,7 @@ TEST_F(Recipients, SharedFolderIsReadAtTheMomentOfTheCommand)
     std::filesystem::create_directory(shared);
     std::filesystem::copy_file(f.data.folder().pathOf<store::TerminalRecord>(), shared / "TERMINAL.DAT");
     std::filesystem::copy_file(f.data.folder().pathOf<store::GroupRecord>(), shared / "GROUP.DAT");
-    {
-        store::RecordFile users(shared / "USERS.DAT", store::UserRecord::kLength);
-        store::writeRecord(users, 1, DeskFixture::member("Cal", "9003", "Longpage", "0000000000"));
-    }
+    store::writeRecordAt(shared / "USERS.DAT", 1, DeskFixture::member("Cal", "9003", "Longpage", "0000000000"));
     f.data.folder().setSharedFolder(shared.string());
     f.desk.addRecipientName(pad("Cal", 25));
     f.desk.setMessage("Hello");

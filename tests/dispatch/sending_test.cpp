@@ -62,17 +62,40 @@ protected:
     DeskFixture f;
 };
 
-TEST_F(Sending, CompaniesAAndBMakeTwoCallsEachToldWhereItsRunStarts)
+TEST_F(Sending, EachCompanyRunIsOneCallToldWhereItsRunStarts)
 {
-    queue({ "Cal", "Ann", "Ben" });
-    ASSERT_TRUE(f.desk.MSENDQUE_Click());
-    ASSERT_EQ(f.sender.calls.size(), 2u);
-    EXPECT_EQ(f.sender.calls[0].count, 2);
-    EXPECT_EQ(f.sender.calls[0].first, 0);
-    EXPECT_EQ(f.sender.calls[1].count, 1);
-    EXPECT_EQ(f.sender.calls[1].first, 2);
-    EXPECT_EQ(f.view.statuses.front(), "Preparing Page...");
-    EXPECT_EQ(std::count(f.view.statuses.begin(), f.view.statuses.end(), "Preparing Next Page..."), 2);
+    const struct {
+        std::initializer_list<const char*> names;
+        std::vector<std::pair<int, int>> calls; // count, first
+        const char* counter;
+    } cases[] = {
+        { { "Cal", "Ann", "Ben" }, { { 2, 0 }, { 1, 2 } }, " 3 Pages in Que" },
+        { { "Cal" }, { { 1, 0 } }, " 1 Pages in Que" },
+        { {}, {}, " 0 Pages in Que" },
+        // Companies equal in their first 25 characters share one call.
+        { { "Dee", "Eve" }, { { 2, 0 } }, " 2 Pages in Que" },
+    };
+    for (const auto& c : cases) {
+        std::string row = "queue of";
+        for (const char* name : c.names)
+            row += std::string(" ") + name;
+        f.desk.MCLEARQUE_Click();
+        f.sender.calls.clear();
+        f.view.statuses.clear();
+        queue(c.names);
+        f.desk.MSENDQUE_Click();
+        std::vector<std::pair<int, int>> calls;
+        for (const auto& call : f.sender.calls)
+            calls.emplace_back(call.count, call.first);
+        EXPECT_EQ(calls, c.calls) << row;
+        EXPECT_EQ(f.desk.queueCounterText(), c.counter) << row;
+        if (!calls.empty()) {
+            EXPECT_EQ(f.view.statuses.front(), "Preparing Page...") << row;
+            EXPECT_EQ(std::count(f.view.statuses.begin(), f.view.statuses.end(), "Preparing Next Page..."),
+                static_cast<long>(calls.size()))
+                << row;
+        }
+    }
 }
 
 TEST_F(Sending, AnEarlyEndNeverShiftsTheNextCompanysPages)
@@ -87,77 +110,33 @@ TEST_F(Sending, AnEarlyEndNeverShiftsTheNextCompanysPages)
     EXPECT_EQ(f.desk.runState().runPageCounter, 0);
 }
 
-TEST_F(Sending, SingleEntryMakesOneCallOfOne)
-{
-    queue({ "Cal" });
-    f.desk.MSENDQUE_Click();
-    EXPECT_EQ(f.sender.calls.size(), 1u);
-    EXPECT_EQ(f.sender.calls[0].count, 1);
-    EXPECT_EQ(f.sender.calls[0].first, 0);
-}
-
-TEST_F(Sending, EmptyQueueMakesNoCall)
-{
-    f.desk.MSENDQUE_Click();
-    EXPECT_TRUE(f.sender.calls.empty());
-    EXPECT_EQ(f.desk.queueCounterText(), " 0 Pages in Que");
-}
-
-TEST_F(Sending, CompaniesEqualInTwentyFiveCharactersShareOneCall)
-{
-    queue({ "Dee", "Eve" });
-    f.desk.MSENDQUE_Click();
-    ASSERT_EQ(f.sender.calls.size(), 1u);
-    EXPECT_EQ(f.sender.calls[0].count, 2);
-    EXPECT_EQ(f.sender.calls[0].queue[0].substr(0, 25), "Northern Paging Company L");
-}
-
-TEST_F(Sending, ClearQueueSettingDecidesWhetherTheQueueIsEmptiedAfterTheRun)
+TEST_F(Sending, SettingsDecideWhatIsClearedAfterTheRun)
 {
     queue({ "Cal", "Ann" });
-    setClearQueue(false);
+    f.addUser("Ben");
+    f.desk.setMessage("Still here");
     f.desk.MSENDQUE_Click();
     EXPECT_EQ(f.desk.pageQueue().count(), 2);
     EXPECT_EQ(f.desk.queueCounterText(), " 2 Pages in Que");
+    EXPECT_EQ(f.desk.recipients().size(), 1u);
+    EXPECT_EQ(f.desk.message(), "Still here");
 
+    f.data.settings.ClearSendList = store::kYes;
+    f.data.settings.ClearMessage = store::kYes;
     setClearQueue(true);
     f.desk.MSENDQUE_Click();
     EXPECT_EQ(f.desk.pageQueue().count(), 0);
     EXPECT_EQ(f.desk.queueCounterText(), " 0 Pages in Que");
-}
-
-TEST_F(Sending, CleanUpAfterTheRunFollowsTheSettings)
-{
-    queue({ "Cal" });
-    f.data.settings.ClearSendList = store::kYes;
-    f.data.settings.ClearMessage = store::kYes;
-    f.data.write();
-    f.addUser("Ann");
-    f.addUser("Ben");
-    f.desk.setMessage("Still here");
-    f.desk.MSENDQUE_Click();
     EXPECT_TRUE(f.desk.recipients().empty());
     EXPECT_EQ(f.desk.message(), "");
 }
 
-TEST_F(Sending, WalkStopsWhenACancelEmptiesTheQueueUnderIt)
-{
-    queue({ "Ann", "Cal", "DIG-Ike" }, "4321");
-    f.sender.during = [&](int call) {
-        if (call == 0)
-            f.desk.callQueue().clear(); // "cancel them all" answered Yes
-    };
-    f.desk.MSENDQUE_Click();
-    EXPECT_EQ(f.sender.calls.size(), 1u);
-    EXPECT_EQ(f.desk.pageQueue().count(), 0);
-    EXPECT_EQ(f.desk.queueCounterText(), " 0 Pages in Que");
-}
-
-TEST_F(Sending, NoRunStartsWhileOneIsInProgress)
+TEST_F(Sending, NoRunStartsWhileOneIsInProgressAndPagesQueuedMeanwhileWaitForItsEnd)
 {
     queue({ "Ann", "Cal" });
+    setClearQueue(true);
     f.addUser("Ben");
-    f.desk.setMessage("Now");
+    f.desk.setMessage("Queued meanwhile");
     f.desk.scheduledList().insert(scheduled("Cal", "08:00 AM", "12/06/2026"));
     f.desk.setScheduleTimerEnabled(true);
     f.clock.time = "09:06 AM";
@@ -168,21 +147,25 @@ TEST_F(Sending, NoRunStartsWhileOneIsInProgress)
     f.sender.during = [&](int call) {
         if (call != 0)
             return;
-        refused.push_back(!f.desk.MSENDQUE_Click());
-        refused.push_back(!f.desk.MSEND_Click());
-        refused.push_back(!f.desk.PageProcess());
+        refused = { !f.desk.MSENDQUE_Click(), !f.desk.MSEND_Click(), !f.desk.PageProcess(), !f.desk.MCLEARQUE_Click() };
         f.desk.Timer2_Timer();
         during = f.desk.commandState(false);
+        f.desk.QueMessage();
     };
     f.desk.MSENDQUE_Click();
-    EXPECT_EQ(refused, (std::vector<bool> { true, true, true }));
-    EXPECT_EQ(f.sender.calls.size(), 2u);
-    // The scheduled page waited for a tick after the run.
-    EXPECT_EQ(f.desk.scheduledList().count(), 1);
+    EXPECT_EQ(refused, (std::vector<bool> { true, true, true, true }));
     EXPECT_FALSE(during.send);
     EXPECT_FALSE(during.sendQueue);
+    EXPECT_FALSE(during.clearQueue);
     EXPECT_TRUE(during.cancel);
     EXPECT_TRUE(during.queue);
+    // The run finished the queue it started with; the new page and the scheduled one wait for it.
+    ASSERT_EQ(f.sender.calls.size(), 2u);
+    EXPECT_EQ(f.sender.calls[1].queue, f.sender.calls[0].queue);
+    ASSERT_EQ(f.desk.pageQueue().count(), 1);
+    EXPECT_EQ(f.desk.pageQueue().entry(0).substr(25, 3), "Ben");
+    EXPECT_EQ(f.desk.queueCounterText(), " 1 Pages in Que");
+    EXPECT_EQ(f.desk.scheduledList().count(), 1);
 
     f.sender.during = nullptr;
     f.desk.Timer2_Timer();
@@ -190,46 +173,12 @@ TEST_F(Sending, NoRunStartsWhileOneIsInProgress)
     EXPECT_EQ(f.sender.calls.size(), 4u);
 }
 
-TEST_F(Sending, PagesQueuedDuringARunWaitForItsEnd)
+TEST_F(Sending, SinglePageHasAListOfItsOwnSoTheQueueMayChangeMeanwhile)
 {
     queue({ "Ann", "Cal" });
-    setClearQueue(true);
-    f.sender.during = [&](int call) {
-        if (call != 0)
-            return;
-        f.addUser("Ben");
-        f.desk.setMessage("Queued meanwhile");
-        f.desk.QueMessage();
-    };
-    f.desk.MSENDQUE_Click();
-    ASSERT_EQ(f.sender.calls.size(), 2u);
-    EXPECT_EQ(f.sender.calls[1].queue, f.sender.calls[0].queue);
-    ASSERT_EQ(f.desk.pageQueue().count(), 1);
-    EXPECT_EQ(f.desk.pageQueue().entry(0).substr(25, 3), "Ben");
-    EXPECT_EQ(f.desk.queueCounterText(), " 1 Pages in Que");
-}
-
-TEST_F(Sending, QueueCannotBeClearedUnderARunButCanUnderASinglePage)
-{
-    queue({ "Ann", "Ben", "Cal" });
-    bool cleared = true;
-    CommandState during;
-    f.sender.during = [&](int call) {
-        if (call == 0) {
-            cleared = f.desk.MCLEARQUE_Click();
-            during = f.desk.commandState(true);
-        }
-    };
-    f.desk.MSENDQUE_Click();
-    EXPECT_FALSE(cleared);
-    EXPECT_FALSE(during.clearQueue);
-    ASSERT_EQ(f.sender.calls.size(), 2u);
-    EXPECT_EQ(f.sender.calls[1].queue.size(), 3u);
-
-    // The single page has a list of its own: the waiting pages may go, and pages queued come in at once.
-    f.sender.calls.clear();
     f.addUser("Ben");
     f.desk.setMessage("Single");
+    bool cleared = false;
     f.sender.during = [&](int) {
         cleared = f.desk.MCLEARQUE_Click();
         f.desk.QueMessage();
@@ -237,27 +186,9 @@ TEST_F(Sending, QueueCannotBeClearedUnderARunButCanUnderASinglePage)
     f.desk.MSEND_Click();
     EXPECT_TRUE(cleared);
     ASSERT_EQ(f.sender.calls.size(), 1u);
-    EXPECT_EQ(f.desk.pageQueue().count(), 1);
+    EXPECT_EQ(f.sender.calls[0].queue.size(), 1u);
+    ASSERT_EQ(f.desk.pageQueue().count(), 1);
     EXPECT_EQ(f.desk.pageQueue().entry(0).substr(196, 6), "Single");
-}
-
-TEST_F(Sending, SinglePageGoesOnItsOwnAndWaitingPagesStay)
-{
-    queue({ "Ann", "Cal" });
-    const auto waiting = f.desk.pageQueue().entries();
-    f.addUser("Ben");
-    f.desk.setMessage("Only for Ben");
-    ASSERT_TRUE(f.desk.MSEND_Click());
-
-    ASSERT_EQ(f.sender.calls.size(), 1u);
-    EXPECT_EQ(f.sender.calls[0].count, 1);
-    EXPECT_EQ(f.sender.calls[0].first, 0);
-    ASSERT_EQ(f.sender.calls[0].queue.size(), 1u);
-    EXPECT_EQ(f.sender.calls[0].queue[0].substr(0, 54), "Amberpage                Ben                      1002");
-    EXPECT_EQ(f.sender.calls[0].queue[0].substr(196, 12), "Only for Ben");
-    EXPECT_EQ(f.desk.pageQueue().entries(), waiting);
-    EXPECT_EQ(f.desk.callQueue().count(), 2); // the call queue is the page queue again
-    EXPECT_EQ(f.view.statuses.front(), "Preparing Page...");
 }
 
 TEST_F(Sending, SinglePageToAUserNamedTwiceSendsTwoPages)
@@ -322,61 +253,40 @@ TEST_F(Sending, SinglePageToAnUnknownNameSendsNothingAndLeavesTheQueue)
     EXPECT_EQ(f.desk.runState().sentCount, 0);
 }
 
-TEST_F(Sending, ScheduledPageFallsDueTheMinuteAfterItsTime)
-{
-    f.desk.scheduledList().insert(scheduled("Cal", "09:05 AM", "12/06/2026"));
-    f.desk.setScheduleTimerEnabled(true);
-
-    f.clock.time = "09:05 AM";
-    f.desk.Timer1_Timer();
-    f.desk.Timer2_Timer();
-    EXPECT_EQ(f.desk.scheduledList().count(), 1);
-    EXPECT_TRUE(f.sender.calls.empty());
-    EXPECT_TRUE(f.desk.scheduleTimerEnabled());
-    EXPECT_EQ(f.desk.delayCounterText(), "1 Delay Send Pages");
-
-    f.clock.time = "09:06 AM";
-    f.desk.Timer1_Timer();
-    f.desk.Timer2_Timer();
-    EXPECT_EQ(f.desk.scheduledList().count(), 0);
-    ASSERT_EQ(f.sender.calls.size(), 1u);
-    // It moves unchanged, with its scheduled status and time.
-    EXPECT_EQ(f.sender.calls[0].queue[0].substr(151, 44), "09:05 AM     12/06/2026 Page is Scheduled   ");
-    EXPECT_FALSE(f.desk.scheduleTimerEnabled());
-    EXPECT_EQ(f.desk.queueCounterText(), "1 Pages in Que");
-    EXPECT_EQ(f.desk.delayCounterText(), "0 Delay Send Pages");
-}
-
-TEST_F(Sending, OnlyEntriesDatedTodayFallDue)
+TEST_F(Sending, ScheduledPagesFallDueTheMinuteAfterTheirTimeAndOnlyOnTheirDay)
 {
     f.desk.scheduledList().insert(scheduled("Ann", "09:05 AM", "12/05/2026"));
     f.desk.scheduledList().insert(scheduled("Ben", "01:00 AM", "12/07/2026"));
-    f.desk.scheduledList().insert(scheduled("Cal", "09:05 PM", "12/06/2026"));
+    f.desk.scheduledList().insert(scheduled("Cal", "09:05 AM", "12/06/2026"));
+    f.desk.scheduledList().insert(scheduled("Dee", "08:00 AM", "12/06/2026"));
+    f.desk.scheduledList().insert(scheduled("Eve", "08:30 AM", "12/06/2026"));
     f.desk.setScheduleTimerEnabled(true);
-    f.clock.time = "11:59 AM";
-    f.desk.Timer1_Timer();
-    f.desk.Timer2_Timer();
+    const auto tick = [&](const char* time) {
+        f.clock.time = time;
+        f.desk.Timer1_Timer();
+        f.desk.Timer2_Timer();
+    };
+
+    tick("09:05 AM");
     EXPECT_EQ(f.desk.scheduledList().count(), 3);
-    EXPECT_TRUE(f.sender.calls.empty());
-
-    f.clock.time = "11:59 PM";
-    f.desk.Timer1_Timer();
-    f.desk.Timer2_Timer();
-    EXPECT_EQ(f.desk.scheduledList().count(), 2); // the past date never falls due
-    EXPECT_EQ(f.sender.calls.size(), 1u);
-    EXPECT_TRUE(f.desk.scheduleTimerEnabled());
-}
-
-TEST_F(Sending, TwoDueEntriesMoveInOneTickAndGoInOneSend)
-{
-    f.desk.scheduledList().insert(scheduled("Ann", "08:00 AM", "12/06/2026"));
-    f.desk.scheduledList().insert(scheduled("Ben", "08:30 AM", "12/06/2026"));
-    f.clock.time = "10:00 AM";
-    f.desk.Timer1_Timer();
-    f.desk.Timer2_Timer();
-    ASSERT_EQ(f.sender.calls.size(), 1u);
+    ASSERT_EQ(f.sender.calls.size(), 1u); // both due pages moved in one tick and went in one send
     EXPECT_EQ(f.sender.calls[0].count, 2);
-    EXPECT_EQ(f.desk.scheduledList().count(), 0);
+    EXPECT_EQ(f.desk.delayCounterText(), "3 Delay Send Pages");
+
+    tick("09:06 AM");
+    EXPECT_EQ(f.desk.scheduledList().count(), 2);
+    ASSERT_EQ(f.sender.calls.size(), 3u);
+    // It moves unchanged, with its scheduled status and time.
+    EXPECT_EQ(f.sender.calls[1].queue.at(0).substr(0, 28), "Bluepage                 Cal");
+    EXPECT_EQ(f.sender.calls[1].queue.at(0).substr(151, 44), "09:05 AM     12/06/2026 Page is Scheduled   ");
+    EXPECT_EQ(f.desk.queueCounterText(), "3 Pages in Que");
+    EXPECT_EQ(f.desk.delayCounterText(), "2 Delay Send Pages");
+
+    // The past date never falls due; tomorrow's page waits.
+    tick("11:59 PM");
+    EXPECT_EQ(f.desk.scheduledList().count(), 2);
+    EXPECT_EQ(f.sender.calls.size(), 3u);
+    EXPECT_TRUE(f.desk.scheduleTimerEnabled());
 }
 
 TEST_F(Sending, NewEntriesCarryTheClockCaptionsNotTheLiveClock)
@@ -420,16 +330,6 @@ TEST_F(Sending, CommandsFollowTheEnablingRules)
     check("recipients cleared", false, { false, false, true, false, false, false });
     EXPECT_EQ(f.desk.message(), "");
     EXPECT_GT(f.view.refreshes, 0);
-}
-
-TEST_F(Sending, ReturnKeyIsRefusedWithItsWarning)
-{
-    EXPECT_TRUE(f.desk.refuseKey(13));
-    EXPECT_FALSE(f.desk.refuseKey(65));
-    EXPECT_EQ(f.view.boxes, (std::vector<std::string> { "Don't Use Return Key in Message Text!" }));
-    f.addUser("Ann");
-    f.desk.setMessage("two\r\nlines");
-    EXPECT_EQ(f.desk.message(), "two lines");
 }
 
 } // namespace
