@@ -42,7 +42,7 @@ void printTo(std::FILE* stream, const std::string& text)
 // Sends the one page the command line asks for and reports it: a message box at a display, standard
 // output without one, nothing at all in a quiet run.
 int pageFromCommandLine(const app::CommandOptions& options, const std::filesystem::path& programFolder,
-    engine::SerialLine& line, platform::DialogService& dialogs, bool headless)
+    engine::SerialLine& line, platform::DialogService& dialogs, bool nobodyToAnswer)
 {
     const bool quiet = dispatch::splitCommandLine(options.commandLine).quiet;
     platform::QtPacer pacer;
@@ -50,13 +50,13 @@ int pageFromCommandLine(const app::CommandOptions& options, const std::filesyste
     // Without a display the connection log goes to standard error as it is written, unless quiet.
     dispatch::UnattendedView unattended(nullptr, std::cerr, !quiet);
     platform::DialogCallView dialogView(dialogs);
-    engine::CallView& view = headless ? static_cast<engine::CallView&>(unattended) : dialogView;
+    engine::CallView& view = nobodyToAnswer ? static_cast<engine::CallView&>(unattended) : dialogView;
 
     const dispatch::CommandLineHost host { programFolder, line, pacer, view, clock, std::cerr };
     const auto outcome = dispatch::runCommandLinePaging(host, options.commandLine);
     if (outcome.showReport) {
         const std::string report = outcome.report + (options.practice ? app::kPracticeMark : "");
-        if (headless)
+        if (nobodyToAnswer)
             printTo(stdout, store::cp1252ToUtf8(report) + "\n");
         else
             dialogs.message(platform::fromCore(report));
@@ -100,8 +100,10 @@ int main(int argc, char* argv[])
         application = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tolvane"));
 
+    // On an invisible platform (offscreen) there is a display for Qt, but nobody to read a box.
+    const bool nobodyToAnswer = headless || platform::invisiblePlatform();
     std::unique_ptr<platform::DialogService> dialogs;
-    if (headless)
+    if (nobodyToAnswer)
         dialogs = std::make_unique<platform::ConsoleDialogService>(true);
     else
         dialogs = std::make_unique<platform::WidgetDialogService>();
@@ -139,7 +141,7 @@ int main(int argc, char* argv[])
     platform::PosixSerialLine line(ports);
 
     if (!options.commandLine.empty())
-        return pageFromCommandLine(options, programFolder, line, *dialogs, headless);
+        return pageFromCommandLine(options, programFolder, line, *dialogs, nobodyToAnswer);
 
     if (headless) {
         printTo(stderr,
@@ -149,7 +151,8 @@ int main(int argc, char* argv[])
     }
     platform::QtPacer pacer;
     ui::MainWindow window(programFolder, line, pacer, *dialogs, options.practice);
-    static_cast<platform::WidgetDialogService&>(*dialogs).setParent(&window);
+    if (auto* boxes = dynamic_cast<platform::WidgetDialogService*>(dialogs.get()))
+        boxes->setParent(&window);
     if (!window.startUp())
         return app::kExitCannotStart;
     return application->exec();

@@ -1,6 +1,7 @@
 #include "platform/display.h"
 
 #include <cstdlib>
+#include <string_view>
 
 namespace tolvane::platform {
 namespace {
@@ -10,6 +11,15 @@ bool isSet(const char* name)
     return value != nullptr && *value != '\0';
 }
 } // namespace
+
+bool invisiblePlatform()
+{
+    const char* value = std::getenv("QT_QPA_PLATFORM");
+    if (value == nullptr)
+        return false;
+    const std::string_view platform(value);
+    return platform.rfind("offscreen", 0) == 0 || platform.rfind("minimal", 0) == 0;
+}
 
 bool displayAvailable()
 {

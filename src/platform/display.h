@@ -6,4 +6,8 @@ namespace tolvane::platform {
 // set, or a Qt platform plug-in has been chosen explicitly (QT_QPA_PLATFORM, e.g. offscreen in tests).
 bool displayAvailable();
 
+// A platform plug-in that shows nothing to anyone (offscreen, minimal): a modal box there would wait
+// forever for an answer nobody can give.
+bool invisiblePlatform();
+
 } // namespace tolvane::platform

@@ -60,6 +60,16 @@ TEST_F(ProgramStart, TheWindowProgramCannotStartWithoutADisplay)
     EXPECT_NE(result.err.find("no display"), std::string::npos);
 }
 
+TEST_F(ProgramStart, OnAnInvisiblePlatformCommandLineReportsArePrintedNotLeftWaitingInABox)
+{
+    auto offscreen = kNoDisplay;
+    offscreen["QT_QPA_PLATFORM"] = "offscreen";
+    const auto result = runProcess(TOLVANE_BINARY, { "--data-dir", m_folder.string(), "Nobody:hello" }, offscreen);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out.rfind("Page was not! sent make sure your command line matches a users name exactly.", 0), 0u)
+        << result.out;
+}
+
 TEST_F(ProgramStart, AProgramFolderThatCannotBeCreatedEndsWithStatus4)
 {
     const auto result = runProcess(TOLVANE_BINARY, { "--data-dir", "/dev/null/tolvane" }, kNoDisplay);

@@ -33,7 +33,11 @@ TEST(DisplayDecision, NoDisplayVariableAndNoChosenPlatformMeansHeadless)
     ::unsetenv("WAYLAND_DISPLAY");
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     EXPECT_TRUE(displayAvailable());
+    EXPECT_TRUE(invisiblePlatform()) << "nobody can answer a box on the offscreen platform";
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    EXPECT_FALSE(invisiblePlatform());
     ::unsetenv("QT_QPA_PLATFORM");
+    EXPECT_FALSE(invisiblePlatform());
 }
 
 TEST(TextBridge, Windows1252BytesRoundTripThroughUnicode)
