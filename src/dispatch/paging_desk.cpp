@@ -10,6 +10,7 @@
 #include <limits>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tolvane::dispatch {
 namespace {
@@ -57,6 +58,24 @@ std::unordered_map<std::string, std::vector<std::int16_t>> maximaByCompany(
     for (const auto& terminal : terminals)
         maxima[terminal.CompanyName].push_back(terminal.MaxChars);
     return maxima;
+}
+
+// The company columns whose TERMINAL.DAT record (the last of its name) is a numeric service.
+std::unordered_set<std::string> numericCompanyColumns(const store::DataFolder& folder)
+{
+    std::unordered_map<std::string, bool> numeric;
+    try {
+        for (const auto& terminal : readDirectory<store::TerminalRecord>(folder))
+            numeric[store::fixedText(terminal.CompanyName, 25)] = terminal.ServiceType != 1;
+    } catch (const std::exception&) {
+        // The call itself reports a directory it cannot read.
+    }
+    std::unordered_set<std::string> columns;
+    for (const auto& [column, isNumeric] : numeric) {
+        if (isNumeric)
+            columns.insert(column);
+    }
+    return columns;
 }
 
 // Marks a run in progress for as long as it lives, even if the call throws.
@@ -461,11 +480,16 @@ bool PagingDesk::PageProcess()
         RunGuard walking(m_walking);
         m_callQueue.use(m_pageQueue);
         const std::uint64_t clears = m_pageQueue.clearCount();
+        // A numeric call dials the first page of its run and ends: each numeric page needs a call of its
+        // own, or the rest of its company's pages would stay unsent without a word.
+        const auto numeric
+            = m_pageQueue.count() > 0 ? numericCompanyColumns(m_folder) : std::unordered_set<std::string> {};
         int start = 0;
         while (start < m_pageQueue.count() && start <= std::numeric_limits<std::int16_t>::max()) {
             const std::string company = engine::companyColumn(m_pageQueue.entry(start));
             int end = start + 1;
-            while (end < m_pageQueue.count() && engine::companyColumn(m_pageQueue.entry(end)) == company)
+            while (end < m_pageQueue.count() && !numeric.contains(company)
+                && engine::companyColumn(m_pageQueue.entry(end)) == company)
                 ++end;
             const int length = std::min(end - start, int { std::numeric_limits<std::int16_t>::max() });
             m_view.setStatus(std::string(kPreparingNextPage));

@@ -165,8 +165,8 @@ public:
     bool MSENDQUE_Click();
     // MSEND "Send": SendPageNow, then the run counters back to 0. False when refused during a run.
     bool MSEND_Click();
-    // Walks the page queue and calls PageThePeople once per run of one company column, each call told
-    // where its run starts.
+    // Walks the page queue and calls PageThePeople once per run of one company column (once per page for
+    // a numeric company, whose call dials one page), each call told where its run starts.
     bool PageProcess();
     // Sends one page to the one user in the recipient list, on its own: the page queue is not touched.
     bool SendPageNow();

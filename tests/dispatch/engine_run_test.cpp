@@ -100,6 +100,23 @@ TEST_F(EngineRun, CompanyThatEndsEarlyLeavesTheNextCompanysPagesWhereTheyWere)
     EXPECT_EQ(line.opens().size(), 1u);
 }
 
+TEST_F(EngineRun, EveryQueuedPageForANumericCompanyIsDialled)
+{
+    // A numeric call dials one page and ends, however long its run is.
+    data.users.push_back(DataFolderFixture::user("DIG-Joe", "1007", "DIG-Beeper"));
+    data.write();
+    queue({ "DIG-Joe", "Ann", "DIG-Ike" }, "4321");
+    desk.MSENDQUE_Click();
+
+    EXPECT_EQ(line.countWritesContaining(",,,,4321#\r"), 2);
+    // The numeric company's 14 characters set the limit the entries were built with.
+    EXPECT_EQ(data.log(),
+        (std::vector<std::string> { "PAGE SENT: Ann                      09:05 AM     12/06/2024321          ",
+            "PAGE SENT: DIG-Ike                  09:05 AM     12/06/2024321          \r\n",
+            "PAGE SENT: DIG-Joe                  09:05 AM     12/06/2024321          \r\n" }));
+    EXPECT_EQ(desk.runState().sentCount, 3);
+}
+
 TEST_F(EngineRun, CancelAnsweredYesEndsTheWalk)
 {
     queue({ "Ann", "Cal" }, "Hello");
