@@ -271,6 +271,7 @@ INSTANTIATE_TEST_SUITE_P(Folders, StartUpTest,
 struct NetworkCase {
     const char* chosenFile; // in the shared folder; empty: the dialog is cancelled
     bool shared;
+    const char* sharedName = "shared"; // UTF-8, as the file system names it
 };
 
 class NetworkSetupTest : public MainWindowTest, public ::testing::WithParamInterface<NetworkCase> { };
@@ -278,7 +279,7 @@ class NetworkSetupTest : public MainWindowTest, public ::testing::WithParamInter
 TEST_P(NetworkSetupTest, ChoosingTheUserFileSharesItsFolder)
 {
     const NetworkCase c = GetParam();
-    const auto shared = data.path() / "shared";
+    const auto shared = data.path() / c.sharedName;
     std::filesystem::create_directories(shared);
     store::writeRecordAt(shared / "USERS.DAT", 1, testkit::DataFolderFixture::user("Shared User", "1", "Ravenpage"));
     startWindow();
@@ -304,7 +305,9 @@ TEST_P(NetworkSetupTest, ChoosingTheUserFileSharesItsFolder)
 
 INSTANTIATE_TEST_SUITE_P(Files, NetworkSetupTest,
     ::testing::Values(NetworkCase { "USERS.DAT", true }, NetworkCase { "Users.dat", true },
-        NetworkCase { "notes.txt", false }, NetworkCase { "", false }));
+        NetworkCase { "notes.txt", false }, NetworkCase { "", false },
+        // A folder name outside ASCII is kept in the file system's own bytes, or the folder is never found.
+        NetworkCase { "USERS.DAT", true, "caf\xc3\xa9 \xe5\x85\xb1\xe4\xba\xab" }));
 
 TEST(SharedFolderFromChosenFile, OnlyTheFileNameCounts)
 {

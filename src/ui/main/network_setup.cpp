@@ -1,8 +1,7 @@
 #include "ui/main/network_setup.h"
 
-#include "platform/text_bridge.h"
-
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace tolvane::ui {
@@ -18,7 +17,8 @@ std::string sharedFolderFromChosenFile(const QString& chosen)
     QString folder = QDir::cleanPath(file.absolutePath());
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    return platform::toCore(folder);
+    // A path, not page text: it keeps the file system's own bytes, whatever letters the folder's name has.
+    return QFile::encodeName(folder).toStdString();
 }
 
 } // namespace tolvane::ui

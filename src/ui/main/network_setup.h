@@ -12,6 +12,7 @@ inline constexpr char kNetworkDialogFilter[] = "User File (Users.dat) (Users.dat
 
 // The shared folder that a file chosen in the network setup dialog names: its folder, ending in "/", when
 // the file is called users.dat in any letter case; empty for any other file and for a cancelled dialog.
+// The folder is in the file system's own bytes (UTF-8), not Windows-1252: it is a path, not page text.
 std::string sharedFolderFromChosenFile(const QString& chosen);
 
 } // namespace tolvane::ui
