@@ -348,7 +348,8 @@ void TapTerminal::onBlock(const std::string& block)
         finishBlockReply("517 Message too long, rejected\r" + kRs);
         return;
     }
-    if (!assembled.wellFormed || (complete && assembled.fields.size() != 2)) {
+    // A third field is wrong as soon as it starts, not only when the transaction ends.
+    if (!assembled.wellFormed || assembled.fields.size() > 2 || (complete && assembled.fields.size() != 2)) {
         record("RS");
         forget();
         finishBlockReply("515 Message format error\r" + kRs);

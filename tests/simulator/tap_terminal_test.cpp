@@ -208,7 +208,12 @@ TEST(TapBlocks, MalformedOrOverlongTransactionsAreRefused)
     EXPECT_EQ(line.send(kStx + "5550142\rabc\rextra\r" + kEtx + "4=<\r"), "515 Message format error\r\x1e\r");
     EXPECT_EQ(line.send(kStx + "5550142\rabc" + kEtx + "29>\r"), "515 Message format error\r\x1e\r");
     EXPECT_EQ(line.send(kStx + "\rabc\r" + kEtx + "145\r"), "510 Illegal pager ID\r\x1e\r");
-    EXPECT_EQ(line.simulator().pages().size(), 1u);
+    // A third field is refused in the block that starts it, even when the transaction is to go on.
+    EXPECT_EQ(line.send(kStx + "5550142\rabc\rextra\r\x17" + "4?0\r"), "515 Message format error\r\x1e\r");
+    EXPECT_EQ(line.send(kStx + "5550142\rabc\rext\x1f" + "418\r"), "515 Message format error\r\x1e\r");
+    EXPECT_EQ(line.send(kStx + "abc\rdef\r" + kEtx + "274\r"), kAccepted);
+    ASSERT_EQ(line.simulator().pages().size(), 2u);
+    EXPECT_EQ(line.simulator().pages()[1].pagerId, "abc");
 }
 
 TEST(TapBlocks, TransparencyIsUndone)
