@@ -728,6 +728,11 @@ TEST_F(MainWindowTest, HelpOpensContentsAndIndexAndEveryLinkResolves)
             toVisit << it.next().captured(1);
     }
     EXPECT_GE(seen.size(), 9);
+
+    // No window sets the serial devices: the help must say where they are set.
+    QFile modem(QStringLiteral(":/help/modem.html"));
+    ASSERT_TRUE(modem.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(modem.readAll()).contains(QStringLiteral("<b>PORTS.DAT</b> in the program folder")));
 }
 
 TEST_F(MainWindowTest, PracticeLineShowsInTheCaptionAndTheAboutWindow)
