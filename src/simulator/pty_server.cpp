@@ -191,8 +191,16 @@ void PtyServer::serve()
         std::unique_lock lock(m_mutex);
         if (closed || opened) {
             // A close (even one followed at once by a new open) drops DTR before the new client is heard.
-            if (m_clientOpen.exchange(false))
+            const bool wasOpen = m_clientOpen.exchange(false);
+            if (closed && opens == 0) {
+                // Nobody holds the line now, so what is still buffered was written before the close and belongs to
+                // the call that ends (perhaps a whole open, write and close seen at once); taken in afterwards it
+                // would leave a dial or a reply waiting for the next client.
+                takeInBuffered(buffer, sizeof buffer);
                 m_simulator.dtrDropped(elapsed());
+            } else if (wasOpen) {
+                m_simulator.dtrDropped(elapsed());
+            }
             pending.clear();
         }
         if (opens > 0)
@@ -212,6 +220,16 @@ void PtyServer::serve()
         lock.unlock();
         if (masterHungUp)
             usleep(kIdleMs * 1000);
+    }
+}
+
+void PtyServer::takeInBuffered(char* buffer, std::size_t size)
+{
+    while (true) {
+        const auto got = read(m_master, buffer, size);
+        if (got <= 0)
+            return;
+        m_simulator.receive(std::string_view(buffer, static_cast<std::size_t>(got)), elapsed());
     }
 }
 

@@ -45,6 +45,7 @@ public:
 private:
     void serve();
     Millis elapsed() const;
+    void takeInBuffered(char* buffer, std::size_t size);
     void writeOut(std::string& pending);
 
     mutable std::mutex m_mutex;

@@ -10,6 +10,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -74,6 +75,29 @@ TEST(PtyServer, AnswersOnTheSlaveAndTakesClosingAsAHangUp)
     close(fd);
     server.stop();
     EXPECT_EQ(server.hangUps(), 1);
+}
+
+TEST(PtyServer, CommandWrittenJustBeforeTheCloseDoesNotReachTheNextClient)
+{
+    SimulatorOptions options;
+    options.replyDelay = 10ms;
+    options.connectDelay = 300ms;
+    PtyServer server(options);
+    server.start();
+
+    int fd = openRaw(server.slavePath());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "ATDT5550142\r", 12), 12);
+    close(fd);
+    std::this_thread::sleep_for(500ms);
+
+    // The dial was cut off by the close: the next client finds a modem in command state.
+    fd = openRaw(server.slavePath());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "AT\r", 3), 3);
+    EXPECT_EQ(readUntil(fd, "OK\r\n", 2s), "\r\nOK\r\n");
+    close(fd);
+    server.stop();
 }
 
 TEST(LinesimProgram, FirstLineNamesThePseudoTerminalAndSigtermEndsItCleanly)
