@@ -32,7 +32,7 @@ CommandLineOutcome CMDline(PagingDesk& desk, std::string_view commandLine)
     const CommandLinePage page = splitCommandLine(commandLine);
 
     desk.setActiveList(ActiveList::Users);
-    desk.runState().messageLimit = 80;
+    desk.clearRecipients(); // the start-up state: nobody chosen, the limit 80
     desk.addRecipientName(page.paddedName);
     desk.setMessage(page.message);
     desk.SendPageNow();

@@ -101,6 +101,9 @@ PagingDesk::PagingDesk(const store::DataFolder& folder, engine::CallView& view, 
     , m_view(view)
     , m_clock(clock)
 {
+    // Each entry was cut to the limit of its own recipients when it was queued; a call reads all of it, so
+    // the recipients of the next message (or an emptied list, back at 80) never cut a waiting page again.
+    m_state.messageLimit = 300;
     // Entries queued before the first clock tick would otherwise carry blank times.
     Timer1_Timer();
 }
@@ -213,7 +216,7 @@ void PagingDesk::ItemWasClicked()
             }
             // A user whose record is gone, or whose company has no record, leaves the limit as it was.
             if (company) {
-                int limit = m_state.messageLimit;
+                int limit = m_messageLimit;
                 for (const auto& terminal : readDirectory<store::TerminalRecord>(m_folder)) {
                     if (terminal.CompanyName != *company)
                         continue;
@@ -272,7 +275,7 @@ void PagingDesk::SetTmaxForGroup(const std::string& groupName)
 
     const auto maxima = maximaByCompany(terminals);
     int groupMinimum = 0; // starts empty, which compares as 0
-    int limit = m_state.messageLimit;
+    int limit = m_messageLimit;
     for (std::size_t j = 0; j < companies.size(); ++j) {
         const auto it = maxima.find(*companies[j]);
         if (it == maxima.end())
@@ -298,7 +301,7 @@ void PagingDesk::setLimit(int limit)
     // A limit of 0 or less cannot be a box's maximum length: fall back to the starting 80.
     if (limit <= 0)
         limit = 80;
-    m_state.messageLimit = static_cast<std::int16_t>(std::min(limit, int { std::numeric_limits<std::int16_t>::max() }));
+    m_messageLimit = static_cast<std::int16_t>(std::min(limit, int { std::numeric_limits<std::int16_t>::max() }));
 }
 
 void PagingDesk::addRecipientName(std::string paddedName)
@@ -314,7 +317,7 @@ void PagingDesk::removeRecipient(int index)
         return;
     m_recipients.erase(m_recipients.begin() + index);
     if (m_recipients.empty())
-        m_state.messageLimit = 80;
+        m_messageLimit = 80;
     UpdateToolbarButtons();
 }
 
@@ -322,7 +325,7 @@ void PagingDesk::clearRecipients()
 {
     m_recipients.clear();
     m_messageBoxVisible = false;
-    m_state.messageLimit = 80;
+    m_messageLimit = 80;
     UpdateToolbarButtons();
 }
 
@@ -394,7 +397,7 @@ void PagingDesk::QueMessage()
 
         bool numericRecipient = false;
         const auto queue = [&](const store::UserRecord& user) {
-            addEntry(engine::buildQueueEntry(user, m_timeCaption, m_dateCaption, m_message, m_state.messageLimit));
+            addEntry(engine::buildQueueEntry(user, m_timeCaption, m_dateCaption, m_message, m_messageLimit));
             numericRecipient = numericRecipient || isNumericName(user.PagingCompany);
         };
         for (const auto& recipient : m_recipients) {
@@ -552,8 +555,7 @@ bool PagingDesk::SendPageNow()
             if (user.UserName != name)
                 continue;
             m_singlePage.clear();
-            m_singlePage.insert(
-                engine::buildQueueEntry(user, m_timeCaption, m_dateCaption, m_message, m_state.messageLimit));
+            m_singlePage.insert(engine::buildQueueEntry(user, m_timeCaption, m_dateCaption, m_message, m_messageLimit));
             m_state.queueCursor = 0;
             if (m_sender) {
                 m_sender->PageThePeople(1, 0);

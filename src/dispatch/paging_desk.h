@@ -123,7 +123,7 @@ public:
     // "Clear Recipient List" (Command4, MSENDLIST).
     void clearRecipients();
 
-    std::int16_t messageLimit() const { return m_state.messageLimit; }
+    std::int16_t messageLimit() const { return m_messageLimit; }
     bool messageBoxVisible() const { return m_messageBoxVisible; }
 
     // --- Message text (Text1) ------------------------------------------------------------------------
@@ -132,7 +132,7 @@ public:
     // the commands. The host's box stops typing at messageLimit(), and shows kLimitReachedMessage when
     // gauge().limitReached after the operator's change.
     void setMessage(std::string_view text);
-    MessageGauge gauge() const { return messageGauge(m_message.size(), m_state.messageLimit); }
+    MessageGauge gauge() const { return messageGauge(m_message.size(), m_messageLimit); }
     // Text1_KeyDown: true when the key is refused (Return); the warning has been shown and the host
     // removes the line break.
     bool refuseKey(int keyCode);
@@ -229,6 +229,8 @@ private:
     std::vector<std::string> m_recipients;
     bool m_messageBoxVisible = false;
     std::string m_message;
+    // The message length limit of the present recipients: Text1, the gauge and new entries.
+    std::int16_t m_messageLimit = 80;
 
     EntryList m_pageQueue;
     EntryList m_scheduled;

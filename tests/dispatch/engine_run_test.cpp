@@ -117,6 +117,28 @@ TEST_F(EngineRun, EveryQueuedPageForANumericCompanyIsDialled)
     EXPECT_EQ(desk.runState().sentCount, 3);
 }
 
+TEST_F(EngineRun, QueuedPagesKeepTheMessageTheyWereQueuedWith)
+{
+    // Queued at Amberpage's 240; the recipients are cleared, and the next message is for Bluepage's 40.
+    data.terminals[0].MaxChars = 240;
+    data.terminals[1].MaxChars = 40;
+    data.write();
+    const std::string message = "Fire drill at noon: leave by the north stairs, meet in the car park and wait "
+                                "for the roll call before going back in";
+    queue({ "Ann" }, message);
+    EXPECT_EQ(desk.messageLimit(), 80);
+    desk.addUser(rowOf(desk.userList(), "Cal"));
+    EXPECT_EQ(desk.messageLimit(), 40);
+    desk.MSENDQUE_Click();
+
+    EXPECT_EQ(data.log(),
+        (std::vector<std::string> { "PAGE SENT: Ann                      09:05 AM     12/06/202Fire drill at noon: "
+                                    "leave by the north stairs, meet in the car park and wait for the roll call "
+                                    "before going back in"
+            + std::string(125, ' ') }));
+    EXPECT_EQ(line.countWritesContaining("for the roll call before going back in"), 1);
+}
+
 TEST_F(EngineRun, CancelAnsweredYesEndsTheWalk)
 {
     queue({ "Ann", "Cal" }, "Hello");
