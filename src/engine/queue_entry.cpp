@@ -49,7 +49,7 @@ std::string logStampColumn(std::string_view entry) { return column(entry, 152, 2
 
 std::string messageColumn(std::string_view entry, std::int16_t limit)
 {
-    // Like the original's Mid$: a limit beyond the end of the column reads only what is there.
+    // A limit beyond the end of the column reads only what is there, not padding.
     if (entry.size() <= 196 || limit <= 0)
         return {};
     return std::string(entry.substr(196, static_cast<std::size_t>(limit)));
