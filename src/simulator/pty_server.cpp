@@ -8,6 +8,7 @@
 #include <sys/inotify.h>
 #endif
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <system_error>
 #include <termios.h>
 #include <unistd.h>
@@ -148,6 +149,8 @@ void PtyServer::serve()
 {
     const int watcher = m_watcher;
     int opens = 0;
+    int ownOpens = 0;
+    int ownCloses = 0;
     std::string pending;
     char buffer[4096];
     while (!m_stopping) {
@@ -171,12 +174,22 @@ void PtyServer::serve()
             const auto got = read(watcher, events, sizeof events);
             for (ssize_t at = 0; at < got;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                // The server's own brief open to discard unread output is no client: skip one open and one close
+                // for each (events of a client in between count the same, whichever pair is skipped).
+                if (event->mask & IN_OPEN && ownOpens > 0) {
+                    --ownOpens;
+                    continue;
+                }
+                if (event->mask & IN_CLOSE && ownCloses > 0) {
+                    --ownCloses;
+                    continue;
+                }
                 if (event->mask & IN_OPEN) {
                     opened = opens++ == 0 || opened;
                 } else if (event->mask & IN_CLOSE && opens > 0 && --opens == 0) {
                     closed = true;
                 }
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             }
         }
 #endif
@@ -192,14 +205,18 @@ void PtyServer::serve()
         if (closed || opened) {
             // A close (even one followed at once by a new open) drops DTR before the new client is heard.
             const bool wasOpen = m_clientOpen.exchange(false);
-            if (closed && opens == 0) {
-                // Nobody holds the line now, so what is still buffered was written before the close and belongs to
-                // the call that ends (perhaps a whole open, write and close seen at once); taken in afterwards it
-                // would leave a dial or a reply waiting for the next client.
+            const bool lastClientLeft = closed && opens == 0;
+            // Nobody holds the line now, so what is still buffered was written before the close and belongs to the
+            // call that ends (perhaps a whole open, write and close seen at once); taken in afterwards it would
+            // leave a dial or a reply waiting for the next client.
+            if (lastClientLeft)
                 takeInBuffered(buffer, sizeof buffer);
+            if (lastClientLeft || wasOpen) {
                 m_simulator.dtrDropped(elapsed());
-            } else if (wasOpen) {
-                m_simulator.dtrDropped(elapsed());
+                if (discardUnreadOutput()) {
+                    ++ownOpens;
+                    ++ownCloses;
+                }
             }
             pending.clear();
         }
@@ -231,6 +248,21 @@ void PtyServer::takeInBuffered(char* buffer, std::size_t size)
             return;
         m_simulator.receive(std::string_view(buffer, static_cast<std::size_t>(got)), elapsed());
     }
+}
+
+bool PtyServer::discardUnreadOutput()
+{
+    // A serial port throws away unread input when it is closed; a pseudo-terminal would keep it for the next client.
+#ifdef TIOCGPTPEER
+    const int slave = ioctl(m_master, TIOCGPTPEER, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave < 0)
+        return false;
+    tcflush(slave, TCIFLUSH);
+    close(slave);
+    return true;
+#else
+    return false;
+#endif
 }
 
 void PtyServer::writeOut(std::string& pending)

@@ -46,6 +46,8 @@ private:
     void serve();
     Millis elapsed() const;
     void takeInBuffered(char* buffer, std::size_t size);
+    // Returns whether the slave was opened and closed for it, which the device watcher will report.
+    bool discardUnreadOutput();
     void writeOut(std::string& pending);
 
     mutable std::mutex m_mutex;

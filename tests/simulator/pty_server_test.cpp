@@ -100,6 +100,36 @@ TEST(PtyServer, CommandWrittenJustBeforeTheCloseDoesNotReachTheNextClient)
     server.stop();
 }
 
+TEST(PtyServer, AnswerLeftUnreadAtTheCloseIsNotHandedToTheNextClient)
+{
+    SimulatorOptions options;
+    options.replyDelay = 10ms;
+    PtyServer server(options);
+    server.start();
+
+    int fd = openRaw(server.slavePath());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "AT\r", 3), 3);
+    std::this_thread::sleep_for(300ms); // the OK arrives and is never read
+    close(fd);
+    std::this_thread::sleep_for(100ms);
+
+    // As on a serial port, closing discards unread input; the next client hears only its own answers.
+    fd = openRaw(server.slavePath());
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(readUntil(fd, "\n", 300ms), "");
+    ASSERT_EQ(write(fd, "ATZ\r", 4), 4);
+    EXPECT_EQ(readUntil(fd, "OK\r\n", 2s), "\r\nOK\r\n");
+    close(fd);
+    // Discarding the old answer is not taken for another client coming and going: two closes, two drops.
+    std::this_thread::sleep_for(200ms);
+    server.stop();
+    int drops = 0;
+    for (const auto& entry : server.transcript())
+        drops += entry.bytes == "DTR dropped: the client closed the line" ? 1 : 0;
+    EXPECT_EQ(drops, 2);
+}
+
 TEST(LinesimProgram, FirstLineNamesThePseudoTerminalAndSigtermEndsItCleanly)
 {
     int out[2];
