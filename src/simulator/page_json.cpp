@@ -86,9 +86,8 @@ std::string transcriptLine(const TranscriptEntry& entry)
                                                                          : "--";
     char time[32];
     std::snprintf(time, sizeof time, "%10.3f", static_cast<double>(entry.at.count()) / 1000.0);
-    const std::string text
-        = entry.direction == TranscriptDirection::Event ? store::cp1252ToUtf8(entry.bytes) : visibleBytes(entry.bytes);
-    return std::string(time) + " " + tag + " " + text;
+    // Events quote what the client sent (a pager ID, a checksum), so they are made visible like the traffic.
+    return std::string(time) + " " + tag + " " + visibleBytes(entry.bytes);
 }
 
 } // namespace tolvane::simulator

@@ -42,6 +42,9 @@ TEST(TranscriptLine, ShowsTimeDirectionAndNamedControlCharacters)
         "     1.234 <- <STX>ab<CR><ETX>1\xc3\xa9");
     EXPECT_EQ(transcriptLine({ 5ms, TranscriptDirection::ToClient, "\x1b[p\r" }), "     0.005 -> <ESC>[p<CR>");
     EXPECT_EQ(transcriptLine({ 0ms, TranscriptDirection::Event, "sign-off" }), "     0.000 -- sign-off");
+    // An event quoting what the client sent stays on one line and cannot drive the reader's terminal.
+    EXPECT_EQ(transcriptLine({ 0ms, TranscriptDirection::Event, "checksum error: received \"1\n\x1b[2J\xe9\"" }),
+        "     0.000 -- checksum error: received \"1<LF><ESC>[2J\xc3\xa9\"");
 }
 
 } // namespace
