@@ -25,7 +25,9 @@ const std::string kDisconnect = "\x1b\x04\r";
 const std::string kGoAhead = "\x1b[p\r";
 
 // Longest text the terminal buffers while it looks for the end of a line or block; beyond it the input is garbage.
+// A block is allowed far more than its 250 characters, so that an overlong one is still answered 517 when it ends.
 constexpr std::size_t kLineLimit = 512;
+constexpr std::size_t kBlockLimit = 8192;
 // A terminal hangs up a moment after its last word, not in the same instant.
 constexpr Millis kHangUpPause { 100 };
 
@@ -258,7 +260,7 @@ void TapTerminal::onBlockByte(char byte)
     } else {
         m_block += byte;
     }
-    if (m_block.size() > std::max<std::size_t>(kLineLimit, static_cast<std::size_t>(m_options.maxBlockChars) * 2)) {
+    if (m_block.size() > std::max<std::size_t>(kBlockLimit, static_cast<std::size_t>(m_options.maxBlockChars) * 2)) {
         m_line.note("block without an end discarded");
         m_block.clear();
         m_phase = Phase::AwaitBlock;

@@ -204,6 +204,9 @@ TEST(TapBlocks, MalformedOrOverlongTransactionsAreRefused)
     EXPECT_EQ(line.send(kStx + "5550142\r" + std::string(241, 'x') + "\r" + kEtx + "27=\r"), kAccepted);
     EXPECT_EQ(line.send(kStx + "5550142\r" + std::string(242, 'x') + "\r" + kEtx + "2?5\r"),
         "517 Message too long, rejected\r\x1e\r");
+    // However long, a block that ends is judged as a block, with one answer.
+    EXPECT_EQ(line.send(kStx + "5550142\r" + std::string(600, 'x') + "\r" + kEtx + ":<5\r"),
+        "517 Message too long, rejected\r\x1e\r");
     // A third field, a message not ended by CR, an empty pager ID.
     EXPECT_EQ(line.send(kStx + "5550142\rabc\rextra\r" + kEtx + "4=<\r"), "515 Message format error\r\x1e\r");
     EXPECT_EQ(line.send(kStx + "5550142\rabc" + kEtx + "29>\r"), "515 Message format error\r\x1e\r");
