@@ -97,7 +97,9 @@ void PtyServer::start()
         m_slavePath = name;
     }
     m_stopping = false;
-    m_started = std::chrono::steady_clock::now();
+    // The simulator's time never goes back, so a restart goes on from where the clock stood.
+    if (!m_started)
+        m_started = std::chrono::steady_clock::now();
     m_thread = std::thread([this] { serve(); });
 }
 
@@ -108,12 +110,14 @@ void PtyServer::stop()
     m_stopping = true;
     m_thread.join();
     std::lock_guard lock(m_mutex);
+    // The slave device goes away, and any call on it.
+    if (m_clientOpen.exchange(false))
+        m_simulator.dtrDropped(elapsed());
     close(m_master);
     m_master = -1;
     if (m_watcher >= 0)
         close(m_watcher);
     m_watcher = -1;
-    m_clientOpen = false;
 }
 
 std::string PtyServer::slavePath() const
@@ -142,7 +146,7 @@ int PtyServer::hangUps() const
 
 Millis PtyServer::elapsed() const
 {
-    return std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - m_started);
+    return std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - *m_started);
 }
 
 void PtyServer::serve()

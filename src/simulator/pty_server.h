@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,7 +59,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stopping { false };
     std::atomic<bool> m_clientOpen { false };
-    std::chrono::steady_clock::time_point m_started;
+    std::optional<std::chrono::steady_clock::time_point> m_started;
 };
 
 } // namespace tolvane::simulator

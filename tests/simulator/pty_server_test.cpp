@@ -130,6 +130,32 @@ TEST(PtyServer, AnswerLeftUnreadAtTheCloseIsNotHandedToTheNextClient)
     EXPECT_EQ(drops, 2);
 }
 
+TEST(PtyServer, StartedAgainAfterAStopItAnswersPromptlyInCommandState)
+{
+    SimulatorOptions options;
+    options.replyDelay = 10ms;
+    options.connectDelay = 50ms;
+    PtyServer server(options);
+    server.start();
+    int fd = openRaw(server.slavePath());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "ATDT5550142\r", 12), 12);
+    EXPECT_EQ(readUntil(fd, "CONNECT 9600\r\n", 3s), "\r\nCONNECT 9600\r\n");
+    std::this_thread::sleep_for(1500ms);
+    // Stopped in the middle of a call: the line goes away and the call with it.
+    server.stop();
+    close(fd);
+
+    server.start();
+    fd = openRaw(server.slavePath());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "AT\r", 3), 3);
+    EXPECT_EQ(readUntil(fd, "OK\r\n", 500ms), "\r\nOK\r\n");
+    close(fd);
+    server.stop();
+    EXPECT_EQ(server.hangUps(), 1);
+}
+
 TEST(LinesimProgram, FirstLineNamesThePseudoTerminalAndSigtermEndsItCleanly)
 {
     int out[2];
