@@ -16,6 +16,7 @@
 #include "store/codepage.h"
 #include "store/data_folder.h"
 #include "store/defaults.h"
+#include "store/startup_data.h"
 #include "store/store_error.h"
 #include "ui/main/main_window.h"
 
@@ -84,7 +85,7 @@ int main(int argc, char* argv[])
         return app::kExitOk;
     }
 
-    const auto programFolder = options.dataDir.empty() ? app::executableFolder() : options.dataDir;
+    const auto programFolder = options.dataDir.empty() ? store::executableFolder() : options.dataDir;
     if (const std::string problem = app::prepareProgramFolder(programFolder); !problem.empty()) {
         printTo(stderr, "tolvane: " + problem + "\n");
         return app::kExitCannotStart;

@@ -5,15 +5,6 @@
 
 namespace tolvane::app {
 
-std::filesystem::path executableFolder()
-{
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return std::filesystem::current_path();
-    return self.parent_path();
-}
-
 std::string prepareProgramFolder(const std::filesystem::path& folder)
 {
     std::error_code ec;

@@ -5,9 +5,6 @@
 
 namespace tolvane::app {
 
-// The folder of the running executable.
-std::filesystem::path executableFolder();
-
 // Makes sure the program folder exists and can be written; on failure returns a message for the operator.
 std::string prepareProgramFolder(const std::filesystem::path& folder);
 

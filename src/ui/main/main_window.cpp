@@ -825,14 +825,12 @@ void MainWindow::MNETWORK_Click()
     const QString chosen
         = m_dialogs.openFileName(QString::fromLatin1(kNetworkDialogTitle), QString::fromLatin1(kNetworkDialogFilter));
     // Cancelling, or choosing another file, switches the workstation back to its own folder.
-    const std::string folder = sharedFolderFromChosenFile(chosen);
     try {
-        store::writeNetworkFile(m_folder.programPath("NETWORK.DAT"), folder);
+        store::applyNetworkSetup(m_folder, chosenFilePath(chosen));
     } catch (const std::exception& error) {
         m_desk.reportError(error);
         return;
     }
-    m_folder.setSharedFolder(folder);
     if (!startUp())
         endProgram(kStartUpFailedExitStatus);
 }

@@ -1,24 +1,24 @@
 #include "ui/main/network_setup.h"
 
+#include "store/network_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace tolvane::ui {
 
-std::string sharedFolderFromChosenFile(const QString& chosen)
+std::string chosenFilePath(const QString& chosen)
 {
     if (chosen.isEmpty())
         return {};
-    const QFileInfo file(chosen);
-    // Only the file's own name counts: a folder such as /srv/users.dat.old/ must not cut the path short.
-    if (file.fileName().compare(QStringLiteral("users.dat"), Qt::CaseInsensitive) != 0)
-        return {};
-    QString folder = QDir::cleanPath(file.absolutePath());
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
     // A path, not page text: it keeps the file system's own bytes, whatever letters the folder's name has.
-    return QFile::encodeName(folder).toStdString();
+    return QFile::encodeName(QDir::cleanPath(QFileInfo(chosen).absoluteFilePath())).toStdString();
+}
+
+std::string sharedFolderFromChosenFile(const QString& chosen)
+{
+    return store::sharedFolderFromChosenFile(chosenFilePath(chosen));
 }
 
 } // namespace tolvane::ui
