@@ -24,7 +24,7 @@ public:
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
 
-    // Listeners run on the server's thread with its lock held: they must not call back into the server.
+    // Listeners run on the server's thread (or in stop()) with its lock held: they must not call back into the server.
     // Set them before start().
     void setPageListener(std::function<void(const PageRecord&)> listener);
     void setTranscriptListener(std::function<void(const TranscriptEntry&)> listener);
