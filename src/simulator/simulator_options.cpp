@@ -23,14 +23,21 @@ std::string upperTrimmed(std::string_view text)
 
 std::vector<std::string> splitList(std::string_view text)
 {
+    // "5559999, 5558888" is how a person types a list: blanks around an item are not part of it.
+    const auto trimmed = [](std::string_view item) {
+        const auto first = item.find_first_not_of(' ');
+        if (first == std::string_view::npos)
+            return std::string();
+        return std::string(item.substr(first, item.find_last_not_of(' ') - first + 1));
+    };
     std::vector<std::string> items;
     if (text.empty())
         return items;
     std::size_t start = 0;
     while (true) {
         const auto comma = text.find(',', start);
-        items.emplace_back(
-            text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        items.push_back(
+            trimmed(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start)));
         if (comma == std::string_view::npos)
             break;
         start = comma + 1;

@@ -18,7 +18,7 @@ TEST(LinesimOptions, EveryOptionReachesTheSimulator)
     const auto config = parse(
         { "--reply-delay-ms", "25", "--block-reply-delay-ms=300", "--connect-delay-ms", "500", "--comma-pause-ms",
             "100", "--escape-guard-ms", "0", "--dial-results", "busy, CONNECT 2400", "--modem-answers", "error",
-            "--echo", "--password", "caf\xc3\xa9", "--refuse-ids", "5559999,5558888", "--logon-replies", "NAK,AUTO",
+            "--echo", "--password", "caf\xc3\xa9", "--refuse-ids", "5559999, 5558888", "--logon-replies", "NAK,AUTO",
             "--block-replies", "nak,ack,RS", "--drop-after-blocks", "0", "--max-block-chars", "100",
             "--bad-logon-limit", "2", "--checksum-error-limit", "5", "--idle-timeout-ms", "9000", "--pages", "p.jsonl",
             "--transcript", "t.txt", "--max-seconds", "30" },
