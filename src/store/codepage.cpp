@@ -57,28 +57,35 @@ std::string utf8ToCp1252(std::string_view utf8)
         const auto lead = static_cast<unsigned char>(utf8[i]);
         std::size_t length = 0;
         char32_t cp = 0;
+        // The smallest code point each length may carry: a longer spelling of a smaller one is malformed,
+        // or an overlong ":" or NUL would slip through as a real character.
+        char32_t least = 0;
         if (lead < 0x80) {
             length = 1;
             cp = lead;
         } else if ((lead & 0xE0) == 0xC0) {
             length = 2;
             cp = lead & 0x1F;
+            least = 0x80;
         } else if ((lead & 0xF0) == 0xE0) {
             length = 3;
             cp = lead & 0x0F;
+            least = 0x800;
         } else if ((lead & 0xF8) == 0xF0) {
             length = 4;
             cp = lead & 0x07;
+            least = 0x10000;
         }
-        bool valid = length != 0 && i + length <= utf8.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto cont = static_cast<unsigned char>(utf8[i + k]);
-            valid = (cont & 0xC0) == 0x80;
-            cp = (cp << 6) | (cont & 0x3F);
+        std::size_t taken = 1;
+        while (
+            taken < length && i + taken < utf8.size() && (static_cast<unsigned char>(utf8[i + taken]) & 0xC0) == 0x80) {
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + taken]) & 0x3F);
+            ++taken;
         }
-        if (!valid) {
+        if (length == 0 || taken < length || cp < least || cp > 0x10FFFF) {
+            // One "?" for the whole broken sequence; the byte that broke it starts the next one.
             out += '?';
-            ++i;
+            i += taken;
             continue;
         }
         out += byteOf(cp);

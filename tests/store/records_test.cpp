@@ -120,12 +120,25 @@ TEST(CodePage, Windows1252RoundTripsAndUnknownCharactersBecomeQuestionMarks)
         { "a\xFF"
           "b",
             "a?b" }, // malformed
+        // Overlong spellings of ":", NUL and "\u20AC", and a code point past U+10FFFF, are malformed, not characters.
+        { "x\xC0\xBAy", "x?y" },
+        { "\xC0\x80", "?" },
+        { "\xE0\x80\xBA", "?" },
+        { "\xF0\x82\x82\xAC", "?" },
+        { "\xF4\x90\x80\x80", "?" },
+        // A sequence cut short is one "?", and the byte that cut it is read on its own.
+        { "a\xE2\x82", "a?" },
+        { "\xE2\x82"
+          "b",
+            "?b" },
+        { "\xF0\x9F\x98!", "?!" },
+        { "\xE2\x82\xC3\xA9", "?\xE9" },
     };
     for (const auto& [utf8, cp1252] : toCp1252)
         EXPECT_EQ(utf8ToCp1252(utf8), cp1252) << utf8;
     EXPECT_EQ(cp1252ToUtf8("Jos\xE9 \x80"), "Jos\xC3\xA9 \xE2\x82\xAC");
     EXPECT_EQ(cp1252ToUtf8("\x9D"), "\xC2\x9D"); // undefined byte survives
-    for (int b = 1; b < 256; ++b) {
+    for (int b = 0; b < 256; ++b) {
         const std::string one(1, static_cast<char>(b));
         EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(one)), one) << b;
     }
