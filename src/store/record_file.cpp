@@ -332,26 +332,26 @@ std::int32_t RecordFile::appendRaw(std::string_view bytes)
 
 void RecordFile::lockWriter()
 {
-    if (m_writerDepth++ > 0)
+    if (m_writerDepth > 0) {
+        ++m_writerDepth;
         return;
+    }
+    // The depth counts only a lock actually taken: after a failed reopen, the next writer must lock again.
     for (;;) {
         ensureCurrent();
-        if (m_readOnly) {
-            m_writerDepth = 0;
+        if (m_readOnly)
             failReadOnly();
-        }
         if (!m_locking)
-            return;
+            break;
         const int err = lockRange(m_fd, kWriterOffset, F_WRLCK, true);
-        if (err != 0) {
-            m_writerDepth = 0;
+        if (err != 0)
             failWith(err, m_path, "cannot lock");
-        }
         // Normally the holder lock keeps the file in place; this catches a replacement by anything else.
         if (sameFileAt(m_path, m_device, m_inode))
-            return;
+            break;
         m_replaced = true;
     }
+    m_writerDepth = 1;
 }
 
 void RecordFile::unlockWriter()

@@ -3,6 +3,7 @@
 #include "store/record_file.h"
 #include "store/store_error.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -198,4 +199,36 @@ TEST(RecordFile, AnUncommittedReplacementLeavesTheFileAndACommittedOneKeepsItsPe
     struct stat st { };
     ASSERT_EQ(::stat((dir / "GROUP.DAT").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0664u);
+}
+
+TEST(RecordFile, AReopenThatFailedOnceDoesNotLeaveLaterWritesWithoutTheWriterLock)
+{
+    ScratchFolder dir;
+    dir.write("USERS.DAT", std::string(160, 'a'));
+    RecordFile keptOpen(dir / "USERS.DAT", 160);
+    {
+        RecordFile other(dir / "USERS.DAT", 160);
+        RecordFile::SoleHold hold(other);
+        other.replaceContents(hold, std::string(160, 'b'));
+    }
+    // keptOpen must reopen the new file; while the path names no file it can open, that fails...
+    std::filesystem::rename(dir / "USERS.DAT", dir / "USERS.NEW");
+    std::filesystem::create_directory(dir / "USERS.DAT");
+    EXPECT_EQ(storeErrorOf([&] { keptOpen.appendRaw(std::string(160, 'c')); }), 75);
+    std::filesystem::remove(dir / "USERS.DAT");
+    std::filesystem::rename(dir / "USERS.NEW", dir / "USERS.DAT");
+
+    // ...and once the file is back, a write still takes the writer range (byte 2^62 + 1) other copies wait on.
+    const RecordFile::WriterLock writer(keptOpen);
+    const int probe = ::open((dir / "USERS.DAT").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(probe, 0);
+    struct flock request { };
+    request.l_type = F_WRLCK;
+    request.l_whence = SEEK_SET;
+    request.l_start = (off_t { 1 } << 62) + 1;
+    request.l_len = 1;
+    EXPECT_EQ(::fcntl(probe, F_OFD_SETLK, &request), -1) << "another workstation could append at the same moment";
+    ::close(probe);
+    EXPECT_EQ(keptOpen.appendRaw(std::string(160, 'd')), 2);
+    EXPECT_EQ(dir.read("USERS.DAT"), std::string(160, 'b') + std::string(160, 'd'));
 }
