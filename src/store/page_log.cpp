@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tolvane::store {
@@ -33,6 +34,15 @@ void appendLogLine(const DataFolder& folder, std::string_view text)
         put = ::write(fd, line.data(), line.size());
     while (put < 0 && errno == EINTR);
     const int err = errno;
+    if (put > 0 && put < static_cast<ssize_t>(line.size())) {
+        // A line cut short (a full disk) has no closing quote and would swallow the next line when the log is
+        // read back, so take the fragment away again, unless something was appended after it meanwhile.
+        struct stat st { };
+        const off_t end = ::lseek(fd, 0, SEEK_CUR);
+        if (end >= put && ::fstat(fd, &st) == 0 && st.st_size == end) {
+            [[maybe_unused]] const int ignored = ::ftruncate(fd, end - put);
+        }
+    }
     ::close(fd);
     if (put != static_cast<ssize_t>(line.size()))
         throw StoreError(put < 0 && (err == ENOSPC || err == EDQUOT) ? 61 : 75,

@@ -9,7 +9,8 @@
 // LOG.DAT in the program folder: one record per page, the text in double quotes, then CR LF.
 namespace tolvane::store {
 
-// Appends `"` text `"` CR LF in one write, so lines from two processes never interleave. Throws StoreError.
+// Appends `"` text `"` CR LF in one write, so lines from two processes never interleave; a write the disk cuts
+// short is taken back. Throws StoreError.
 void appendLogLine(const DataFolder& folder, std::string_view text);
 
 // Every record's text in order. A record runs from its opening quote to the closing quote that is

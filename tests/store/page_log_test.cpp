@@ -1,7 +1,13 @@
 #include "scratch_folder.h"
 #include "store/page_log.h"
 
+#include "store/store_error.h"
+
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tolvane::store;
 
@@ -51,4 +57,30 @@ TEST(PageLog, ClearingDeletesTheFileAndReportsWhetherThereWasOne)
     EXPECT_FALSE(dir.exists("LOG.DAT"));
     appendLogLine(folder, "PAGE SENT: Bob");
     EXPECT_EQ(readLog(folder), std::vector<std::string> { "PAGE SENT: Bob" });
+}
+
+TEST(PageLog, ALineTheDiskCouldOnlyTakePartOfIsNotLeftToSwallowTheNextOne)
+{
+    ScratchFolder dir;
+    const DataFolder folder(dir.path());
+    appendLogLine(folder, "PAGE SENT: Ann");
+    // The child's file-size limit lets only the first five bytes of its line reach the disk, as a full disk would.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit { 18 + 5, 18 + 5 };
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            appendLogLine(folder, "ERROR FOR: Bob");
+        } catch (const StoreError&) {
+            ::_exit(0);
+        }
+        ::_exit(1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_EQ(status, 0) << "the short write was not reported";
+    EXPECT_EQ(dir.read("LOG.DAT"), "\"PAGE SENT: Ann\"\r\n");
+    appendLogLine(folder, "PAGE SENT: Cy");
+    EXPECT_EQ(readLog(folder), (std::vector<std::string> { "PAGE SENT: Ann", "PAGE SENT: Cy" }));
 }
