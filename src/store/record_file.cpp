@@ -319,7 +319,20 @@ void RecordFile::writeRaw(std::int32_t n, std::string_view bytes)
         throw StoreError(63, "Bad record number " + std::to_string(n) + " in " + m_path.string());
     std::string record(bytes.substr(0, m_recordLength));
     record.resize(m_recordLength, '\0');
-    writeAll(m_fd, record, static_cast<off_t>(n - 1) * static_cast<off_t>(m_recordLength), m_path);
+    const off_t offset = static_cast<off_t>(n - 1) * static_cast<off_t>(m_recordLength);
+    struct stat before { };
+    if (::fstat(m_fd, &before) != 0)
+        fail(m_path, "cannot measure");
+    try {
+        writeAll(m_fd, record, offset, m_path);
+    } catch (const StoreError&) {
+        // An append the disk took only part of would be counted as a record, NUL padded: give the bytes back.
+        // The writer lock keeps other copies from appending meanwhile.
+        if (offset + static_cast<off_t>(m_recordLength) > before.st_size) {
+            [[maybe_unused]] const int ignored = ::ftruncate(m_fd, before.st_size);
+        }
+        throw;
+    }
 }
 
 std::int32_t RecordFile::appendRaw(std::string_view bytes)

@@ -3,8 +3,10 @@
 #include "store/record_file.h"
 #include "store/store_error.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -94,6 +96,26 @@ TEST(RecordFile, OddLengthFileReadsItsPartialLastRecordAndAppendsAfterTheRounded
     EXPECT_EQ(file.readAllRaw(), std::string(80, 'a') + std::string(50, 'b') + std::string(30, '\0'));
     EXPECT_EQ(file.appendRaw(std::string(80, 'c')), 3);
     EXPECT_EQ(dir.read("QUICK.DAT").substr(160), std::string(80, 'c'));
+}
+
+TEST(RecordFile, AnAppendTheDiskTookOnlyPartOfLeavesNoRecordBehind)
+{
+    ScratchFolder dir;
+    dir.write("USERS.DAT", std::string(160, 'a'));
+    // The child's file-size limit lets only 100 bytes of the new record reach the disk, as a full disk would;
+    // kept, they would count as a second user (1.625 records round to 2).
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit { 260, 260 };
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        RecordFile file(dir / "USERS.DAT", 160);
+        ::_exit(storeErrorOf([&] { file.appendRaw(std::string(160, 'b')); }) == 0 ? 1 : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_EQ(status, 0) << "the failed append was not reported";
+    EXPECT_EQ(dir.read("USERS.DAT"), std::string(160, 'a'));
 }
 
 namespace {
