@@ -30,7 +30,12 @@ QMessageBox::Icon boxIcon(DialogService::Icon icon)
 
 void printLine(const QString& text)
 {
-    const QByteArray bytes = text.toLocal8Bit();
+    // A box breaks its lines at a bare CR (the error box does); on a terminal a CR would send the cursor
+    // back and the rest of the text would overwrite the start.
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QByteArray bytes = lines.toLocal8Bit();
     std::fprintf(stderr, "%s\n", bytes.constData());
     std::fflush(stderr);
 }
