@@ -24,10 +24,11 @@ std::filesystem::path existingSpelling(const std::filesystem::path& folder, std:
     if (std::filesystem::exists(exact, ec))
         return exact;
     std::filesystem::path found;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (sameNameIgnoringCase(name, fileName) && (found.empty() || entry.path() < found))
-            found = entry.path();
+    // increment(ec), not ++: a share that drops in the middle of the listing must not throw past the callers.
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (sameNameIgnoringCase(name, fileName) && (found.empty() || it->path() < found))
+            found = it->path();
     }
     return found.empty() ? exact : found;
 }
