@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <iostream>
@@ -94,15 +95,26 @@ int main(int argc, char* argv[])
     // Before any Qt application object: without a display the program runs on a core application, where
     // command-line paging still works.
     const bool headless = !platform::displayAvailable();
+    // Qt keeps argc and argv for the application's lifetime and may take its own options out of them.
+    std::vector<char*> qtArguments(argv, argv + argc);
+    std::string platformOption = "-platform";
+    std::string platformList = platform::platformFallback();
+    if (!headless && !platformList.empty())
+        qtArguments.insert(qtArguments.begin() + 1, { platformOption.data(), platformList.data() });
+    qtArguments.push_back(nullptr);
+    int qtArgumentCount = static_cast<int>(qtArguments.size()) - 1;
     std::unique_ptr<QCoreApplication> application;
     if (headless)
-        application = std::make_unique<QCoreApplication>(argc, argv);
+        application = std::make_unique<QCoreApplication>(qtArgumentCount, qtArguments.data());
     else
-        application = std::make_unique<QApplication>(argc, argv);
+        application = std::make_unique<QApplication>(qtArgumentCount, qtArguments.data());
     QCoreApplication::setApplicationName(QStringLiteral("Tolvane"));
+    // The display was named but could not be reached: Qt fell back to the invisible platform.
+    const bool displayUnreachable = !headless && !platformList.empty()
+        && QGuiApplication::platformName() == QLatin1String(platform::kFallbackPlatform);
 
     // On an invisible platform (offscreen) there is a display for Qt, but nobody to read a box.
-    const bool nobodyToAnswer = headless || platform::invisiblePlatform();
+    const bool nobodyToAnswer = headless || displayUnreachable || platform::invisiblePlatform();
     std::unique_ptr<platform::DialogService> dialogs;
     if (nobodyToAnswer)
         dialogs = std::make_unique<platform::ConsoleDialogService>(true);
@@ -148,6 +160,12 @@ int main(int argc, char* argv[])
         printTo(stderr,
             "tolvane: no display to open the paging window on (neither DISPLAY nor WAYLAND_DISPLAY is "
             "set). Page from the command line instead: tolvane \"name:message\"\n");
+        return app::kExitCannotStart;
+    }
+    if (displayUnreachable) {
+        printTo(stderr,
+            "tolvane: cannot reach the display DISPLAY names to open the paging window on. Page from the "
+            "command line instead: tolvane \"name:message\"\n");
         return app::kExitCannotStart;
     }
     platform::QtPacer pacer;

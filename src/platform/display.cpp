@@ -21,6 +21,15 @@ bool invisiblePlatform()
     return platform.rfind("offscreen", 0) == 0 || platform.rfind("minimal", 0) == 0;
 }
 
+const char* platformFallback()
+{
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    if (!isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM")
+        || (session != nullptr && std::string_view(session) == "wayland"))
+        return "";
+    return "xcb;offscreen";
+}
+
 bool displayAvailable()
 {
     return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM");

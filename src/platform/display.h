@@ -10,4 +10,10 @@ bool displayAvailable();
 // forever for an answer nobody can give.
 bool invisiblePlatform();
 
+// The platform plug-ins for Qt to try in turn, or empty to leave Qt its own choice. A display named by
+// DISPLAY alone (no platform chosen, no Wayland session) may be out of reach, a stale DISPLAY after ssh
+// or sudo: Qt would then abort the start, so it is offered the invisible offscreen platform after X11.
+const char* platformFallback();
+inline constexpr const char* kFallbackPlatform = "offscreen";
+
 } // namespace tolvane::platform

@@ -60,6 +60,21 @@ TEST_F(ProgramStart, TheWindowProgramCannotStartWithoutADisplay)
     EXPECT_NE(result.err.find("no display"), std::string::npos);
 }
 
+TEST_F(ProgramStart, ADisplayThatCannotBeReachedEndsTheWindowWithStatus4AndStillPagesFromTheCommandLine)
+{
+    auto unreachable = kNoDisplay;
+    unreachable["DISPLAY"] = ":4242";
+    unreachable["XDG_SESSION_TYPE"] = "";
+    auto result = runProcess(TOLVANE_BINARY, { "--data-dir", m_folder.string() }, unreachable);
+    EXPECT_EQ(result.status, 4) << result.err;
+    EXPECT_NE(result.err.find("cannot reach the display"), std::string::npos) << result.err;
+
+    result = runProcess(TOLVANE_BINARY, { "--data-dir", m_folder.string(), "Nobody:hello" }, unreachable);
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_EQ(result.out.rfind("Page was not! sent make sure your command line matches a users name exactly.", 0), 0u)
+        << result.out;
+}
+
 TEST_F(ProgramStart, OnAnInvisiblePlatformCommandLineReportsArePrintedNotLeftWaitingInABox)
 {
     auto offscreen = kNoDisplay;

@@ -40,6 +40,25 @@ TEST(DisplayDecision, NoDisplayVariableAndNoChosenPlatformMeansHeadless)
     EXPECT_FALSE(invisiblePlatform());
 }
 
+TEST(DisplayDecision, OnlyADisplayNamedByDisplayAloneGetsAnInvisibleFallback)
+{
+    Environment clean;
+    ::unsetenv("XDG_SESSION_TYPE");
+    EXPECT_STREQ(platformFallback(), "") << "headless needs none";
+    ::setenv("DISPLAY", ":99", 1);
+    EXPECT_STREQ(platformFallback(), "xcb;offscreen");
+    ::setenv("XDG_SESSION_TYPE", "wayland", 1);
+    EXPECT_STREQ(platformFallback(), "") << "Qt chooses for a Wayland session";
+    ::unsetenv("XDG_SESSION_TYPE");
+    ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+    EXPECT_STREQ(platformFallback(), "");
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    EXPECT_STREQ(platformFallback(), "") << "a platform chosen explicitly stands";
+    ::unsetenv("QT_QPA_PLATFORM");
+    ::unsetenv("DISPLAY");
+}
+
 TEST(TextBridge, Windows1252BytesRoundTripThroughUnicode)
 {
     const std::string core = "Caf\xE9 \x80 5\xA0";
