@@ -357,7 +357,30 @@ void PosixSerialLine::write(std::string_view bytes)
         pollfd room { m_fd, POLLOUT, 0 };
         ::poll(&room, 1, static_cast<int>(m_writeStallMs - stalled));
     }
-    // The bytes must have left the port before the engine's next pause begins.
+    waitUntilSent();
+}
+
+void PosixSerialLine::waitUntilSent()
+{
+    // The bytes must have left the port before the engine's next pause begins. tcdrain() alone would
+    // wait for ever on a device that stops taking data (a wedged USB modem), so the output queue is
+    // watched first, for as long as it keeps shrinking.
+    using Clock = std::chrono::steady_clock;
+    auto lastProgress = Clock::now();
+    int smallest = -1;
+    int queued = 0;
+    while (::ioctl(m_fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        const auto now = Clock::now();
+        if (smallest < 0 || queued < smallest) {
+            smallest = queued;
+            lastProgress = now;
+        } else if (std::chrono::duration_cast<std::chrono::milliseconds>(now - lastProgress).count()
+            >= m_writeStallMs) {
+            failAfterOpen(engine::kDeviceBusy, "output does not drain", 0);
+        }
+        ::poll(nullptr, 0, 1);
+    }
+    // What is left sits in the port's own transmitter, which empties in a few character times.
     while (::tcdrain(m_fd) != 0 && errno == EINTR) { }
 }
 

@@ -63,6 +63,7 @@ public:
 
 private:
     void configure(int fd, const std::string& device, const LineSettings& settings);
+    void waitUntilSent();
     void requireOpen(std::string_view operation) const;
     [[noreturn]] void failAfterOpen(int number, std::string_view operation, int error) const;
 
