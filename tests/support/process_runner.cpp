@@ -13,13 +13,25 @@ ProcessResult runProcess(
 {
     int outPipe[2];
     int errPipe[2];
-    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
+    if (::pipe2(outPipe, O_CLOEXEC) != 0)
         return {};
+    if (::pipe2(errPipe, O_CLOEXEC) != 0) {
+        ::close(outPipe[0]);
+        ::close(outPipe[1]);
+        return {};
+    }
     const pid_t pid = ::fork();
+    if (pid < 0) {
+        // Without a child, waitpid(-1) below would reap any other child of the test.
+        for (const int fd : { outPipe[0], outPipe[1], errPipe[0], errPipe[1] })
+            ::close(fd);
+        return {};
+    }
     if (pid == 0) {
         ::dup2(outPipe[1], 1);
         ::dup2(errPipe[1], 2);
-        const int devNull = ::open("/dev/null", O_RDONLY);
+        // The program gets /dev/null as its standard input and no other copy of it.
+        const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
         ::dup2(devNull, 0);
         for (const auto& [name, value] : env) {
             if (value.empty())
