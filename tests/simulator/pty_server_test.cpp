@@ -50,6 +50,16 @@ int openRaw(const std::string& path)
     return fd;
 }
 
+// A client opening the line afresh gets OK to "AT": the modem is in command state.
+void expectNewClientFindsCommandState(const PtyServer& server, std::chrono::milliseconds limit)
+{
+    const int fd = openRaw(server.slavePath());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "AT\r", 3), 3);
+    EXPECT_EQ(readUntil(fd, "OK\r\n", limit), "\r\nOK\r\n");
+    close(fd);
+}
+
 TEST(PtyServer, AnswersOnTheSlaveAndTakesClosingAsAHangUp)
 {
     SimulatorOptions options;
@@ -68,11 +78,7 @@ TEST(PtyServer, AnswersOnTheSlaveAndTakesClosingAsAHangUp)
     close(fd);
 
     // Opened again, the modem is back in command state.
-    fd = openRaw(server.slavePath());
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, "AT\r", 3), 3);
-    EXPECT_EQ(readUntil(fd, "OK\r\n", 3s), "\r\nOK\r\n");
-    close(fd);
+    expectNewClientFindsCommandState(server, 3s);
     server.stop();
     EXPECT_EQ(server.hangUps(), 1);
 }
@@ -92,11 +98,7 @@ TEST(PtyServer, CommandWrittenJustBeforeTheCloseDoesNotReachTheNextClient)
     std::this_thread::sleep_for(500ms);
 
     // The dial was cut off by the close: the next client finds a modem in command state.
-    fd = openRaw(server.slavePath());
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, "AT\r", 3), 3);
-    EXPECT_EQ(readUntil(fd, "OK\r\n", 2s), "\r\nOK\r\n");
-    close(fd);
+    expectNewClientFindsCommandState(server, 2s);
     server.stop();
 }
 
@@ -147,11 +149,7 @@ TEST(PtyServer, StartedAgainAfterAStopItAnswersPromptlyInCommandState)
     close(fd);
 
     server.start();
-    fd = openRaw(server.slavePath());
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, "AT\r", 3), 3);
-    EXPECT_EQ(readUntil(fd, "OK\r\n", 500ms), "\r\nOK\r\n");
-    close(fd);
+    expectNewClientFindsCommandState(server, 500ms);
     server.stop();
     EXPECT_EQ(server.hangUps(), 1);
 }
