@@ -100,7 +100,7 @@ void QueueOneMessageForTwoThousandRecipients(benchmark::State& state)
     desk.setMessage("The building will be closed on Friday for maintenance.");
 
     for (auto _ : state) {
-        desk.MCLEARQUE_Click();
+        desk.clearQueue();
         desk.QueMessage();
         benchmark::DoNotOptimize(desk.pageQueue().count());
     }

@@ -16,6 +16,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tolvane::dispatch {
@@ -75,8 +76,12 @@ public:
     PagingDesk& operator=(const PagingDesk&) = delete;
 
     void setPageSender(PageSender* sender) { m_sender = sender; }
-    // Called after every change of the lists, counters, message or captions (after refreshCommands).
-    void setChangeHandler(std::function<void()> handler) { m_onChange = std::move(handler); }
+    // Listeners are called after every change of the lists, counters, message or captions (after
+    // refreshCommands): the main window and every window that shows the desk's lists. A listener may
+    // remove itself, or another, while being called.
+    using ListenerId = int;
+    ListenerId addChangeListener(std::function<void()> listener);
+    void removeChangeListener(ListenerId id);
 
     // The running settings (CheckSettings at start-up, the configuration window when it saves). Every
     // paging call reloads SETTINGS.DAT, so after a send they are what the file held then.
@@ -137,7 +142,7 @@ public:
     // removes the line break.
     bool refuseKey(int keyCode);
     // MMESSAGE: "Clear Message Text".
-    void MMESSAGE_Click();
+    void clearMessage();
 
     // --- Page queue and scheduled list ---------------------------------------------------------------
     EntryList& pageQueue() { return m_pageQueue; }
@@ -151,7 +156,7 @@ public:
     void QueMessage();
     // MCLEARQUE "Clear the Que". False when refused: a run is reading the page queue, and emptying it
     // under the call would send blank pages to the rest of the call's run.
-    bool MCLEARQUE_Click();
+    bool clearQueue();
 
     // Label2 and Label9 as last set ("0 Pages in Que" at start; " 3 Pages in Que" after queueing).
     const std::string& queueCounterText() const { return m_queueCounter; }
@@ -162,9 +167,9 @@ public:
     // --- Sending -------------------------------------------------------------------------------------
     // MSENDQUE "Send Queued Messages": PageProcess and the clean-up. False when refused because a run
     // is already in progress.
-    bool MSENDQUE_Click();
+    bool sendQueue();
     // MSEND "Send": SendPageNow, then the run counters back to 0. False when refused during a run.
-    bool MSEND_Click();
+    bool sendSingle();
     // Walks the page queue and calls PageThePeople once per run of one company column (once per page for
     // a numeric company, whose call dials one page), each call told where its run starts.
     bool PageProcess();
@@ -216,7 +221,8 @@ private:
     engine::CallView& m_view;
     Clock& m_clock;
     PageSender* m_sender = nullptr;
-    std::function<void()> m_onChange;
+    std::vector<std::pair<ListenerId, std::function<void()>>> m_listeners;
+    ListenerId m_nextListener = 1;
     store::RunningSettings m_settings;
 
     std::vector<std::string> m_users;

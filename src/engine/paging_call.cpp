@@ -138,13 +138,13 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
     m_view.refreshCommands();
 }
 
-void PagingCall::MCANCEL_Click()
+void PagingCall::cancel()
 {
     m_state.cancelRequest = true;
     m_view.hideConnectionWindow();
 }
 
-void PagingCall::MFORCE_Click()
+void PagingCall::forceHangUp()
 {
     CallContext call(m_line, m_pacer, m_view, m_queue, m_folder, m_state);
     forcedHangUp(call);

@@ -33,9 +33,9 @@ public:
     void PageThePeople(std::int16_t count, std::int16_t first);
 
     // The cancel command: the running call acts on it at its next polling round.
-    void MCANCEL_Click();
+    void cancel();
     // Forced hang-up: talks to the modem until it confirms, and leaves the port closed.
-    void MFORCE_Click();
+    void forceHangUp();
 
     bool callInProgress() const { return m_inProgress; }
     // Whether the serial port is open (the cancel command is offered only then).

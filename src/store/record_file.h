@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/data_folder.h"
 #include "store/records.h"
 
 #include <atomic>
@@ -144,6 +145,12 @@ template <class Record> std::vector<Record> readAllRecords(const std::filesystem
     for (std::size_t at = 0; at + Record::kLength <= all.size(); at += Record::kLength)
         records.push_back(Record::decode(std::string_view(all).substr(at, Record::kLength)));
     return records;
+}
+
+// The same for a record type's file at its place in the folder of this moment.
+template <class Record> std::vector<Record> readAllRecords(const DataFolder& folder)
+{
+    return readAllRecords<Record>(folder.pathOf<Record>());
 }
 
 // Open, read record n (record 1 of the single-record files), close.

@@ -13,6 +13,14 @@ namespace tolvane::store {
 inline constexpr std::int16_t kYes = -1;
 inline constexpr std::int16_t kNo = 0;
 
+// A paging company whose name starts with this is a numeric (dial-the-digits) service, and users saved
+// for it carry it before their names.
+inline constexpr std::string_view kNumericPrefix = "DIG-";
+inline bool isNumericName(std::string_view name)
+{
+    return name.starts_with(kNumericPrefix);
+}
+
 struct UserRecord {
     static constexpr std::size_t kLength = 160;
     static constexpr std::string_view kFileName = "USERS.DAT";

@@ -71,7 +71,7 @@ protected:
 TEST_F(EngineRun, QueueForTwoCompaniesIsSentInTwoCallsAndLoggedInQueueOrder)
 {
     queue({ "Cal", "Ben", "Ann" }, "Staff meeting at 3");
-    ASSERT_TRUE(desk.MSENDQUE_Click());
+    ASSERT_TRUE(desk.sendQueue());
 
     EXPECT_EQ(line.opens().size(), 2u);
     EXPECT_EQ(data.log(),
@@ -91,7 +91,7 @@ TEST_F(EngineRun, CompanyThatEndsEarlyLeavesTheNextCompanysPagesWhereTheyWere)
     queue({ "Ann", "Ben", "Cal" }, "Hello");
     data.terminals = { DataFolderFixture::alphaCompany("Bluepage") }; // Amberpage was deleted
     data.write();
-    desk.MSENDQUE_Click();
+    desk.sendQueue();
 
     EXPECT_EQ(view.boxes,
         (std::vector<std::string> {
@@ -106,7 +106,7 @@ TEST_F(EngineRun, EveryQueuedPageForANumericCompanyIsDialled)
     data.users.push_back(DataFolderFixture::user("DIG-Joe", "1007", "DIG-Beeper"));
     data.write();
     queue({ "DIG-Joe", "Ann", "DIG-Ike" }, "4321");
-    desk.MSENDQUE_Click();
+    desk.sendQueue();
 
     EXPECT_EQ(line.countWritesContaining(",,,,4321#\r"), 2);
     // The numeric company's 14 characters set the limit the entries were built with.
@@ -129,7 +129,7 @@ TEST_F(EngineRun, QueuedPagesKeepTheMessageTheyWereQueuedWith)
     EXPECT_EQ(desk.messageLimit(), 80);
     desk.addUser(rowOf(desk.userList(), "Cal"));
     EXPECT_EQ(desk.messageLimit(), 40);
-    desk.MSENDQUE_Click();
+    desk.sendQueue();
 
     EXPECT_EQ(data.log(),
         (std::vector<std::string> { "PAGE SENT: Ann                      09:05 AM     12/06/202Fire drill at noon: "
@@ -146,11 +146,11 @@ TEST_F(EngineRun, CancelAnsweredYesEndsTheWalk)
     view.onStatus = [&](const std::string& status) {
         if (status == "Connected..." && !cancelled) {
             cancelled = true;
-            call.MCANCEL_Click();
+            call.cancel();
         }
     };
     view.answers = { true };
-    desk.MSENDQUE_Click();
+    desk.sendQueue();
 
     EXPECT_EQ(
         view.questions, (std::vector<std::string> { "There are more pages the que, do you wish to cancel them all?" }));
@@ -166,7 +166,7 @@ TEST_F(EngineRun, SinglePageIsSentAloneWhilePagesWait)
     const auto waiting = desk.pageQueue().entries();
     desk.addUser(rowOf(desk.userList(), "Ben"));
     desk.setMessage("Only for Ben");
-    ASSERT_TRUE(desk.MSEND_Click());
+    ASSERT_TRUE(desk.sendSingle());
 
     EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Ben", "Only for Ben") }));
     EXPECT_EQ(line.opens().size(), 1u);
@@ -184,7 +184,7 @@ TEST_F(EngineRun, NumericSinglePageMarksItsOwnEntryAndLeavesTheQueue)
     desk.addUser(rowOf(desk.userList(), "DIG-Ike"));
     desk.setMessage("4321");
     view.answers = { true };
-    desk.MSEND_Click();
+    desk.sendSingle();
 
     EXPECT_EQ(desk.runState().sentCount, 1);
     EXPECT_EQ(line.countWritesContaining(",,,,4321#\r"), 1);

@@ -248,7 +248,7 @@ TEST_F(Recipients, CountersKeepOrDropTheLeadingBlankAsEachCommandDoes)
     EXPECT_EQ(f.desk.queueCounterText(), " 3 Pages in Que");
     f.desk.refreshCounters();
     EXPECT_EQ(f.desk.queueCounterText(), "3 Pages in Que");
-    f.desk.MCLEARQUE_Click();
+    f.desk.clearQueue();
     EXPECT_EQ(f.desk.queueCounterText(), "0 Pages in Que");
     EXPECT_EQ(f.desk.pageQueue().count(), 0);
 }

@@ -79,11 +79,11 @@ TEST_F(Sending, EachCompanyRunIsOneCallToldWhereItsRunStarts)
         std::string row = "queue of";
         for (const char* name : c.names)
             row += std::string(" ") + name;
-        f.desk.MCLEARQUE_Click();
+        f.desk.clearQueue();
         f.sender.calls.clear();
         f.view.statuses.clear();
         queue(c.names);
-        f.desk.MSENDQUE_Click();
+        f.desk.sendQueue();
         std::vector<std::pair<int, int>> calls;
         for (const auto& call : f.sender.calls)
             calls.emplace_back(call.count, call.first);
@@ -103,7 +103,7 @@ TEST_F(Sending, AnEarlyEndNeverShiftsTheNextCompanysPages)
     queue({ "Cal", "Ann", "Ben" });
     // The first call ends early with the cursor moved by one, or not at all.
     f.sender.during = [&](int call) { f.desk.runState().queueCursor = static_cast<std::int16_t>(call == 0 ? 1 : 0); };
-    f.desk.MSENDQUE_Click();
+    f.desk.sendQueue();
     ASSERT_EQ(f.sender.calls.size(), 2u);
     EXPECT_EQ(f.sender.calls[1].first, 2);
     EXPECT_EQ(f.desk.runState().queueCursor, 0);
@@ -115,7 +115,7 @@ TEST_F(Sending, SettingsDecideWhatIsClearedAfterTheRun)
     queue({ "Cal", "Ann" });
     f.addUser("Ben");
     f.desk.setMessage("Still here");
-    f.desk.MSENDQUE_Click();
+    f.desk.sendQueue();
     EXPECT_EQ(f.desk.pageQueue().count(), 2);
     EXPECT_EQ(f.desk.queueCounterText(), " 2 Pages in Que");
     EXPECT_EQ(f.desk.recipients().size(), 1u);
@@ -124,7 +124,7 @@ TEST_F(Sending, SettingsDecideWhatIsClearedAfterTheRun)
     f.data.settings.ClearSendList = store::kYes;
     f.data.settings.ClearMessage = store::kYes;
     setClearQueue(true);
-    f.desk.MSENDQUE_Click();
+    f.desk.sendQueue();
     EXPECT_EQ(f.desk.pageQueue().count(), 0);
     EXPECT_EQ(f.desk.queueCounterText(), " 0 Pages in Que");
     EXPECT_TRUE(f.desk.recipients().empty());
@@ -147,12 +147,12 @@ TEST_F(Sending, NoRunStartsWhileOneIsInProgressAndPagesQueuedMeanwhileWaitForIts
     f.sender.during = [&](int call) {
         if (call != 0)
             return;
-        refused = { !f.desk.MSENDQUE_Click(), !f.desk.MSEND_Click(), !f.desk.PageProcess(), !f.desk.MCLEARQUE_Click() };
+        refused = { !f.desk.sendQueue(), !f.desk.sendSingle(), !f.desk.PageProcess(), !f.desk.clearQueue() };
         f.desk.Timer2_Timer();
         during = f.desk.commandState(false);
         f.desk.QueMessage();
     };
-    f.desk.MSENDQUE_Click();
+    f.desk.sendQueue();
     EXPECT_EQ(refused, (std::vector<bool> { true, true, true, true }));
     EXPECT_FALSE(during.send);
     EXPECT_FALSE(during.sendQueue);
@@ -180,10 +180,10 @@ TEST_F(Sending, SinglePageHasAListOfItsOwnSoTheQueueMayChangeMeanwhile)
     f.desk.setMessage("Single");
     bool cleared = false;
     f.sender.during = [&](int) {
-        cleared = f.desk.MCLEARQUE_Click();
+        cleared = f.desk.clearQueue();
         f.desk.QueMessage();
     };
-    f.desk.MSEND_Click();
+    f.desk.sendSingle();
     EXPECT_TRUE(cleared);
     ASSERT_EQ(f.sender.calls.size(), 1u);
     EXPECT_EQ(f.sender.calls[0].queue.size(), 1u);
@@ -195,7 +195,7 @@ TEST_F(Sending, SinglePageToAUserNamedTwiceSendsTwoPages)
 {
     f.addUser("Fay");
     f.desk.setMessage("Hello Fay");
-    f.desk.MSEND_Click();
+    f.desk.sendSingle();
     ASSERT_EQ(f.sender.calls.size(), 2u);
     EXPECT_EQ(f.sender.calls[0].queue.size(), 1u);
     EXPECT_EQ(f.sender.calls[0].queue[0].substr(50, 4), "1007");
@@ -211,11 +211,11 @@ TEST_F(Sending, SinglePageRefusesGroupsAndSeveralRecipients)
     f.addUser("Ann");
     f.desk.setMessage("Hi");
     f.desk.selectGroup(0);
-    f.desk.MSEND_Click();
+    f.desk.sendSingle();
     EXPECT_EQ(f.view.boxes.back(), "You can not use this feature for paging GROUPS.. Plese Que message, Then Send Que");
 
     f.addUser("Ben");
-    f.desk.MSEND_Click();
+    f.desk.sendSingle();
     EXPECT_EQ(f.view.boxes.back(),
         "Quick Page only works with one user selected... Select QUEUE MSG and then SEND QUE or delete some of the "
         "people in the to send to list");
@@ -228,7 +228,7 @@ TEST_F(Sending, NumericPagerAsksFirstAndNoChangesNothing)
     f.addUser("DIG-Ike");
     f.desk.setMessage("4321");
     f.view.answers = { false };
-    f.desk.MSEND_Click();
+    f.desk.sendSingle();
     EXPECT_EQ(f.view.questions,
         (std::vector<std::string> {
             "This is a Numeric Pager So You Can Only Send NUMBERS To It... Do You Wish To Continue?" }));
@@ -237,7 +237,7 @@ TEST_F(Sending, NumericPagerAsksFirstAndNoChangesNothing)
     EXPECT_EQ(f.desk.message(), "4321");
 
     f.view.answers = { true };
-    f.desk.MSEND_Click();
+    f.desk.sendSingle();
     ASSERT_EQ(f.sender.calls.size(), 1u);
     EXPECT_EQ(f.sender.calls[0].queue[0].substr(0, 10), "DIG-Beeper");
 }
@@ -247,7 +247,7 @@ TEST_F(Sending, SinglePageToAnUnknownNameSendsNothingAndLeavesTheQueue)
     queue({ "Ann" });
     f.desk.addRecipientName(pad("Nobody", 25));
     f.desk.setMessage("Hi");
-    f.desk.MSEND_Click();
+    f.desk.sendSingle();
     EXPECT_TRUE(f.sender.calls.empty());
     EXPECT_EQ(f.desk.pageQueue().count(), 1);
     EXPECT_EQ(f.desk.runState().sentCount, 0);

@@ -140,7 +140,7 @@ MainWindow::MainWindow(std::filesystem::path programFolder, engine::SerialLine& 
     m_timer3.setInterval(kPauseTickInterval);
     connect(&m_timer3, &QTimer::timeout, this, &MainWindow::Timer3_Timer);
 
-    m_desk.setChangeHandler([this] { syncFromDesk(); });
+    m_deskListener = m_desk.addChangeListener([this] { syncFromDesk(); });
     syncFromDesk();
     UpdateToolbarButtons();
 }
@@ -148,7 +148,7 @@ MainWindow::MainWindow(std::filesystem::path programFolder, engine::SerialLine& 
 MainWindow::~MainWindow()
 {
     // The widgets go after the desk and the call: nothing they signal while being torn down may reach them.
-    m_desk.setChangeHandler({});
+    m_desk.removeChangeListener(m_deskListener);
     for (QObject* widget : std::initializer_list<QObject*> { m_users, m_groups, m_recipients, m_message })
         widget->disconnect(this);
 }
@@ -867,7 +867,7 @@ void MainWindow::MSEND_Click()
     if (runInProgress())
         return;
     beforeRun();
-    m_desk.MSEND_Click();
+    m_desk.sendSingle();
     afterRun();
 }
 
@@ -881,18 +881,18 @@ void MainWindow::MSENDQUE_Click()
     if (runInProgress())
         return;
     beforeRun();
-    m_desk.MSENDQUE_Click();
+    m_desk.sendQueue();
     afterRun();
 }
 
 void MainWindow::MCANCEL_Click()
 {
-    m_call.MCANCEL_Click();
+    m_call.cancel();
 }
 
 void MainWindow::MFORCE_Click()
 {
-    m_call.MFORCE_Click();
+    m_call.forceHangUp();
     UpdateToolbarButtons();
 }
 
@@ -905,12 +905,12 @@ void MainWindow::MSENDLIST_Click()
 void MainWindow::MMESSAGE_Click()
 {
     m_lampHeldByCall = false;
-    m_desk.MMESSAGE_Click();
+    m_desk.clearMessage();
 }
 
 void MainWindow::MCLEARQUE_Click()
 {
-    m_desk.MCLEARQUE_Click();
+    m_desk.clearQueue();
 }
 
 void MainWindow::MVUSERS_Click()

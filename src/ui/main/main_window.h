@@ -189,6 +189,7 @@ private:
     dispatch::PagingDesk m_desk;
     engine::PagingCall m_call;
     dispatch::PagingCallSender m_sender;
+    dispatch::PagingDesk::ListenerId m_deskListener = 0;
 
     QTimer m_timer1;
     QTimer m_timer2;
