@@ -1,0 +1,98 @@
+#include "ui/directory/directory_tab.h"
+
+#include "engine/serial_messages.h"
+#include "platform/dialog_service.h"
+#include "platform/text_bridge.h"
+#include "store/store_error.h"
+#include "ui/search/search_dialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+namespace tolvane::ui {
+
+DirectoryTab::DirectoryTab(
+    const QString& frameName, const store::DataFolder& folder, platform::DialogService& dialogs, QWidget* parent)
+    : QWidget(parent)
+    , m_folder(folder)
+    , m_dialogs(dialogs)
+{
+    setObjectName(frameName);
+}
+
+void DirectoryTab::leave()
+{
+    closeFiles();
+    if (m_search)
+        m_search->close();
+}
+
+void DirectoryTab::reload()
+{
+    closeFiles();
+    fill();
+}
+
+void DirectoryTab::guarded(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const std::exception& error) {
+        const auto* storeError = dynamic_cast<const store::StoreError*>(&error);
+        // 51: an internal error, for failures that carry no number of their own.
+        const int number = storeError ? storeError->number() : 51;
+        m_dialogs.message(platform::fromCore(engine::generalErrorMessage(number, "Tolvane", error.what())),
+            QStringLiteral("Error"));
+    }
+}
+
+void DirectoryTab::tell(std::string_view text)
+{
+    m_dialogs.message(platform::fromCore(text));
+}
+
+void DirectoryTab::openSearch(
+    const QString& name, const QString& caption, QListWidget* list, std::function<void(int)> show)
+{
+    if (!m_search) {
+        m_search = new SearchDialog(name, caption, window());
+        m_search->setTarget([list] { return list->count(); }, [list](int row) { return list->item(row)->text(); },
+            [this, list, show = std::move(show)](int row) {
+                selectQuietly(list, row);
+                list->scrollToItem(list->item(row));
+                guarded([&] { show(row); });
+            });
+    }
+    m_search->show();
+    m_search->raise();
+    m_search->activateWindow();
+}
+
+void DirectoryTab::selectQuietly(QListWidget* list, int row)
+{
+    const QSignalBlocker quiet(list);
+    list->setCurrentRow(row);
+}
+
+QLineEdit* DirectoryTab::lineEdit(const QString& name, int maxLength, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setMaxLength(maxLength);
+    return edit;
+}
+
+QLayout* DirectoryTab::titledList(const QString& title, QListWidget* list, QLabel* count)
+{
+    auto* column = new QVBoxLayout;
+    auto* label = new QLabel(title, list->parentWidget());
+    label->setBuddy(list);
+    column->addWidget(label);
+    column->addWidget(list, 1);
+    column->addWidget(count);
+    return column;
+}
+
+} // namespace tolvane::ui
