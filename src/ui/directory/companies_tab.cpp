@@ -6,7 +6,6 @@
 #include "store/text.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -74,17 +73,8 @@ CompaniesTab::CompaniesTab(const store::DataFolder& folder, platform::DialogServ
     }
     fields->addRow(QStringLiteral("Password:"), m_password);
 
-    auto* search = new QPushButton(QStringLiteral("Searc&h"), this);
-    search->setObjectName(QStringLiteral("search2"));
-    search->setAutoDefault(false);
-    m_buttons.column()->addSpacing(12);
-    m_buttons.column()->addWidget(search);
-    m_buttons.column()->addStretch(1);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(titledList(QStringLiteral("Pager Terminals:"), m_list, m_count), 1);
-    layout->addLayout(fields, 2);
-    layout->addLayout(m_buttons.column());
+    QPushButton* search
+        = arrange(QStringLiteral("Pager Terminals:"), m_list, m_count, fields, m_buttons, QStringLiteral("search2"));
 
     connect(m_list, &QListWidget::currentRowChanged, this, &CompaniesTab::pList_Click);
     connect(m_buttons.add, &QPushButton::clicked, this, &CompaniesTab::BADD2_Click);
@@ -146,8 +136,7 @@ void CompaniesTab::setState(EditState state)
 
 void CompaniesTab::startEditing()
 {
-    if (m_buttons.state() == EditState::Viewing && m_list->currentRow() >= 0)
-        setState(EditState::Editing);
+    m_buttons.startEditing(m_list->currentRow() >= 0);
 }
 
 void CompaniesTab::correctMaxChars(const QString& text)

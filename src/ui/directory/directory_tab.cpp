@@ -4,11 +4,14 @@
 #include "platform/dialog_service.h"
 #include "platform/text_bridge.h"
 #include "store/store_error.h"
+#include "ui/directory/directory_widgets.h"
 #include "ui/search/search_dialog.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace tolvane::ui {
@@ -84,15 +87,31 @@ QLineEdit* DirectoryTab::lineEdit(const QString& name, int maxLength, QWidget* p
     return edit;
 }
 
-QLayout* DirectoryTab::titledList(const QString& title, QListWidget* list, QLabel* count)
+QPushButton* DirectoryTab::arrange(const QString& title, QListWidget* list, QLabel* count, QLayout* boxes,
+    EditButtons& buttons, const QString& searchName)
 {
-    auto* column = new QVBoxLayout;
-    auto* label = new QLabel(title, list->parentWidget());
+    auto* listColumn = new QVBoxLayout;
+    auto* label = new QLabel(title, this);
     label->setBuddy(list);
-    column->addWidget(label);
-    column->addWidget(list, 1);
-    column->addWidget(count);
-    return column;
+    listColumn->addWidget(label);
+    listColumn->addWidget(list, 1);
+    listColumn->addWidget(count);
+
+    QPushButton* search = nullptr;
+    if (!searchName.isEmpty()) {
+        search = new QPushButton(QStringLiteral("Searc&h"), this);
+        search->setObjectName(searchName);
+        search->setAutoDefault(false);
+        buttons.column()->addSpacing(12);
+        buttons.column()->addWidget(search);
+    }
+    buttons.column()->addStretch(1);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(listColumn, 1);
+    layout->addLayout(boxes, 2);
+    layout->addLayout(buttons.column());
+    return search;
 }
 
 } // namespace tolvane::ui

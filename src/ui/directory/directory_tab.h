@@ -9,8 +9,10 @@
 #include <string_view>
 
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 
 namespace tolvane::platform {
 class DialogService;
@@ -18,6 +20,7 @@ class DialogService;
 
 namespace tolvane::ui {
 
+class EditButtons;
 class SearchDialog;
 
 // One tab of the directory editor. The window fills the tab when it is shown (fill) and closes the files
@@ -53,8 +56,10 @@ protected:
     static void selectQuietly(QListWidget* list, int row);
 
     static QLineEdit* lineEdit(const QString& name, int maxLength, QWidget* parent);
-    // "Users:" above a list and its count below it.
-    static QLayout* titledList(const QString& title, QListWidget* list, QLabel* count);
+    // The tab's three columns: the list under its title with its count below, the boxes, and the command
+    // buttons, with a "Searc&h" button named `searchName` under them when the tab has one (returned).
+    QPushButton* arrange(const QString& title, QListWidget* list, QLabel* count, QLayout* boxes, EditButtons& buttons,
+        const QString& searchName = {});
 
     const store::DataFolder& m_folder;
     platform::DialogService& m_dialogs;

@@ -126,4 +126,10 @@ void EditButtons::apply(EditState state, bool canDelete)
     cancel->setEnabled(state != EditState::Viewing);
 }
 
+void EditButtons::startEditing(bool recordShown)
+{
+    if (m_state == EditState::Viewing && recordShown)
+        apply(EditState::Editing, true);
+}
+
 } // namespace tolvane::ui

@@ -74,6 +74,8 @@ public:
 
     // `canDelete`: a record is selected to delete.
     void apply(EditState state, bool canDelete);
+    // The operator changed a box: viewing a shown record turns into editing it; adding stays adding.
+    void startEditing(bool recordShown);
     EditState state() const { return m_state; }
     // The buttons stacked in a column, with room for more below.
     QBoxLayout* column() const { return m_column; }

@@ -9,10 +9,10 @@
 
 #include <QFormLayout>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace tolvane::ui {
 
@@ -31,7 +31,6 @@ GroupsTab::GroupsTab(const store::DataFolder& folder, platform::DialogService& d
     m_comment = lineEdit(QStringLiteral("cText"), 25, this);
     m_members = new ChoiceList(QStringLiteral("gList2"), this);
     m_others = new ChoiceList(QStringLiteral("gList3"), this);
-    m_buttons.column()->addStretch(1);
 
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("Group:"), m_name);
@@ -45,10 +44,7 @@ GroupsTab::GroupsTab(const store::DataFolder& folder, platform::DialogService& d
     middle->addLayout(fields);
     middle->addLayout(membership, 1);
 
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(titledList(QStringLiteral("Groups:"), m_groups, m_count), 1);
-    layout->addLayout(middle, 2);
-    layout->addLayout(m_buttons.column());
+    arrange(QStringLiteral("Groups:"), m_groups, m_count, middle, m_buttons);
 
     connect(m_groups, &QListWidget::currentRowChanged, this, &GroupsTab::gList1_Click);
     connect(m_others, &ChoiceList::entryChosen, this, [this](QListWidgetItem* item) { changeMembership(item, true); });

@@ -7,7 +7,6 @@
 #include "store/record_file.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -34,17 +33,7 @@ UsersTab::UsersTab(const store::DataFolder& folder, platform::DialogService& dia
     fields->addRow(QStringLiteral("User Name:"), m_name);
     fields->addRow(QStringLiteral("Pager ID:"), m_pagerId);
     fields->addRow(QStringLiteral("Pager Company:"), m_company);
-    auto* search = new QPushButton(QStringLiteral("Searc&h"), this);
-    search->setObjectName(QStringLiteral("search"));
-    search->setAutoDefault(false);
-    m_buttons.column()->addSpacing(12);
-    m_buttons.column()->addWidget(search);
-    m_buttons.column()->addStretch(1);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(titledList(QStringLiteral("Users:"), m_list, m_count), 1);
-    layout->addLayout(fields, 2);
-    layout->addLayout(m_buttons.column());
+    QPushButton* search = arrange(QStringLiteral("Users:"), m_list, m_count, fields, m_buttons, QStringLiteral("search"));
 
     connect(m_list, &QListWidget::currentRowChanged, this, &UsersTab::UList1_Click);
     connect(m_buttons.add, &QPushButton::clicked, this, &UsersTab::BADD_Click);
@@ -114,9 +103,7 @@ void UsersTab::setState(EditState state)
 
 void UsersTab::startEditing()
 {
-    // Only from viewing a user: typing while adding stays adding.
-    if (m_buttons.state() == EditState::Viewing && m_list->currentRow() >= 0)
-        setState(EditState::Editing);
+    m_buttons.startEditing(m_list->currentRow() >= 0);
 }
 
 void UsersTab::listCompanies()
