@@ -76,7 +76,7 @@ CompaniesTab::CompaniesTab(const store::DataFolder& folder, platform::DialogServ
     QPushButton* search
         = arrange(QStringLiteral("Pager Terminals:"), m_list, m_count, fields, m_buttons, QStringLiteral("search2"));
 
-    connect(m_list, &QListWidget::currentRowChanged, this, &CompaniesTab::pList_Click);
+    onEntryClick(m_list, m_buttons, [this](int row) { pList_Click(row); });
     connect(m_buttons.add, &QPushButton::clicked, this, &CompaniesTab::BADD2_Click);
     connect(m_buttons.save, &QPushButton::clicked, this, &CompaniesTab::BSAVE2_Click);
     connect(m_buttons.update, &QPushButton::clicked, this, &CompaniesTab::BUPDATE2_Click);

@@ -46,7 +46,7 @@ void DirectoryTab::guarded(const std::function<void()>& command)
         const auto* storeError = dynamic_cast<const store::StoreError*>(&error);
         // 51: an internal error, for failures that carry no number of their own.
         const int number = storeError ? storeError->number() : 51;
-        m_dialogs.message(platform::fromCore(engine::generalErrorMessage(number, "Tolvane", error.what())),
+        m_dialogs.message(platform::fromCore(engine::generalErrorMessage(number, "Tolvane", error.what(), false)),
             QStringLiteral("Error"));
     }
 }
@@ -71,6 +71,15 @@ void DirectoryTab::openSearch(
     m_search->show();
     m_search->raise();
     m_search->activateWindow();
+}
+
+void DirectoryTab::onEntryClick(QListWidget* list, const EditButtons& buttons, std::function<void(int)> click)
+{
+    connect(list, &QListWidget::currentRowChanged, this, click);
+    connect(list, &QListWidget::itemClicked, this, [list, &buttons, click](QListWidgetItem* item) {
+        if (buttons.state() != EditState::Viewing)
+            click(list->row(item));
+    });
 }
 
 void DirectoryTab::selectQuietly(QListWidget* list, int row)

@@ -52,6 +52,9 @@ protected:
     // Opens the tab's search dialog over `list`, or brings it forward; choosing an entry runs `show`, the
     // list's own click handling.
     void openSearch(const QString& name, const QString& caption, QListWidget* list, std::function<void(int)> show);
+    // The list's click handling: `click` runs when an entry becomes current, and again when the current entry
+    // is clicked while a record is edited or added (the click abandons the edit, as one on another entry does).
+    void onEntryClick(QListWidget* list, const EditButtons& buttons, std::function<void(int)> click);
     // Makes `row` the current entry without the list's signals: callers show the entry themselves.
     static void selectQuietly(QListWidget* list, int row);
 

@@ -46,7 +46,7 @@ GroupsTab::GroupsTab(const store::DataFolder& folder, platform::DialogService& d
 
     arrange(QStringLiteral("Groups:"), m_groups, m_count, middle, m_buttons);
 
-    connect(m_groups, &QListWidget::currentRowChanged, this, &GroupsTab::gList1_Click);
+    onEntryClick(m_groups, m_buttons, [this](int row) { gList1_Click(row); });
     connect(m_others, &ChoiceList::entryChosen, this, [this](QListWidgetItem* item) { changeMembership(item, true); });
     connect(m_members, &ChoiceList::entryChosen, this, [this](QListWidgetItem* item) { changeMembership(item, false); });
     connect(m_buttons.add, &QPushButton::clicked, this, &GroupsTab::BADD3_Click);

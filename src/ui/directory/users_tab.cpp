@@ -35,7 +35,7 @@ UsersTab::UsersTab(const store::DataFolder& folder, platform::DialogService& dia
     fields->addRow(QStringLiteral("Pager Company:"), m_company);
     QPushButton* search = arrange(QStringLiteral("Users:"), m_list, m_count, fields, m_buttons, QStringLiteral("search"));
 
-    connect(m_list, &QListWidget::currentRowChanged, this, &UsersTab::UList1_Click);
+    onEntryClick(m_list, m_buttons, [this](int row) { UList1_Click(row); });
     connect(m_buttons.add, &QPushButton::clicked, this, &UsersTab::BADD_Click);
     connect(m_buttons.save, &QPushButton::clicked, this, &UsersTab::BSAVE_Click);
     connect(m_buttons.update, &QPushButton::clicked, this, &UsersTab::BUPDATE_Click);

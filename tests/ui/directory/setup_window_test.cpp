@@ -112,6 +112,9 @@ TEST_F(SetupWindowTest, UsersTabAddsEditsAndCancelsThroughItsThreeStates)
     click("BCANCEL");
     EXPECT_EQ(enabled(""), QStringLiteral("BADD BDELETE"));
     EXPECT_EQ(get<QLineEdit>("uId")->text(), QStringLiteral("5550100"));
+    QTest::keyClicks(get<QLineEdit>("uNAME"), QStringLiteral("z"));
+    clickEntry(get<QListWidget>("UList1"), 0);
+    EXPECT_EQ(get<QLineEdit>("uNAME")->text(), QStringLiteral("Dana Whitlow")) << "a click on the shown user ends the edit";
 
     // The company box takes only a choice from its list.
     QTest::keyClicks(get<QComboBox>("PageCoCombo")->lineEdit(), QStringLiteral("x"));
