@@ -1,0 +1,70 @@
+#pragma once
+
+#include "store/directory_rules.h"
+#include "store/record_file.h"
+#include "ui/directory/directory_tab.h"
+#include "ui/directory/directory_widgets.h"
+
+#include <map>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+
+namespace tolvane::ui {
+
+// The "Paging Companies" tab (frame Pframe): the companies of TERMINAL.DAT, the shown company's number,
+// line settings, longest message, service and password, and add, save, update, cancel, delete and search.
+// While the tab is shown it keeps TERMINAL.DAT open, so that another workstation cannot delete a company
+// from under it.
+class CompaniesTab final : public DirectoryTab {
+    Q_OBJECT
+
+public:
+    CompaniesTab(const store::DataFolder& folder, platform::DialogService& dialogs, QWidget* parent = nullptr);
+
+    // PageCoView: open TERMINAL.DAT, list the companies and show the first.
+    void fill() override;
+
+    void pList_Click(int row);
+    void BADD2_Click();
+    void BSAVE2_Click();
+    void BUPDATE2_Click();
+    void BCANCEL2_Click();
+    void BDELETE2_Click();
+    void search2_Click();
+
+protected:
+    void closeFiles() override { m_file.reset(); }
+
+private:
+    store::RecordFile& file();
+    // TermUpdate: the first company in the boxes, and the list again.
+    void TermUpdate();
+    void showCompany(int row);
+    void showFirstCompany();
+    void setState(EditState state);
+    void startEditing();
+    void write(store::CompanyWrite how);
+    // The operator's change to MAXCHAR or PAGEPHONE, corrected as it is typed.
+    void correctMaxChars(const QString& text);
+    void correctPhone(const QString& text);
+
+    void setForm(const store::CompanyForm& form);
+    store::CompanyForm form() const;
+
+    std::unique_ptr<store::RecordFile> m_file;
+    // The record last shown: an unlisted parity text keeps its parity.
+    store::TerminalRecord m_lastShown;
+    QListWidget* m_list = nullptr;
+    QLabel* m_count = nullptr;
+    QLineEdit* m_name = nullptr;
+    QLineEdit* m_phone = nullptr;
+    QLineEdit* m_maxChars = nullptr;
+    QLineEdit* m_password = nullptr;
+    std::map<store::CompanyChoice, DropDownBox*> m_choices;
+    EditButtons m_buttons;
+};
+
+} // namespace tolvane::ui

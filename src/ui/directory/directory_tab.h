@@ -1,0 +1,74 @@
+#pragma once
+
+#include "store/data_folder.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <string_view>
+
+class QLabel;
+class QLayout;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace tolvane::platform {
+class DialogService;
+}
+
+namespace tolvane::ui {
+
+class EditButtons;
+class SearchDialog;
+
+// One tab of the directory editor. The window fills the tab when it is shown (fill) and closes the files
+// it keeps open when another tab is chosen or the window closes (leave). Every change a tab writes to
+// USERS.DAT, GROUP.DAT or TERMINAL.DAT is followed by changed().
+class DirectoryTab : public QWidget {
+    Q_OBJECT
+
+public:
+    DirectoryTab(const QString& frameName, const store::DataFolder& folder, platform::DialogService& dialogs,
+        QWidget* parent = nullptr);
+
+    virtual void fill() = 0;
+    // Closes the tab's files and its search dialog.
+    void leave();
+
+Q_SIGNALS:
+    void changed();
+
+protected:
+    virtual void closeFiles() { }
+    // Fill again from the files, as after every save, update and delete.
+    void reload();
+
+    // Runs a command; a file that cannot be read or written is reported, never thrown into the event loop.
+    void guarded(const std::function<void()>& command);
+    void tell(std::string_view text);
+
+    // Opens the tab's search dialog over `list`, or brings it forward; choosing an entry runs `show`, the
+    // list's own click handling.
+    void openSearch(const QString& name, const QString& caption, QListWidget* list, std::function<void(int)> show);
+    // The list's click handling: `click` runs when an entry becomes current, and again when the current entry
+    // is clicked while a record is edited or added (the click abandons the edit, as one on another entry does).
+    void onEntryClick(QListWidget* list, const EditButtons& buttons, std::function<void(int)> click);
+    // Makes `row` the current entry without the list's signals: callers show the entry themselves.
+    static void selectQuietly(QListWidget* list, int row);
+
+    static QLineEdit* lineEdit(const QString& name, int maxLength, QWidget* parent);
+    // The tab's three columns: the list under its title with its count below, the boxes, and the command
+    // buttons, with a "Searc&h" button named `searchName` under them when the tab has one (returned).
+    QPushButton* arrange(const QString& title, QListWidget* list, QLabel* count, QLayout* boxes, EditButtons& buttons,
+        const QString& searchName = {});
+
+    const store::DataFolder& m_folder;
+    platform::DialogService& m_dialogs;
+
+private:
+    QPointer<SearchDialog> m_search;
+};
+
+} // namespace tolvane::ui

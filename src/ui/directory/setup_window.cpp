@@ -1,0 +1,92 @@
+#include "ui/directory/setup_window.h"
+
+#include "ui/directory/companies_tab.h"
+#include "ui/directory/groups_tab.h"
+#include "ui/directory/users_tab.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace tolvane::ui {
+
+SetupWindow::SetupWindow(const store::DataFolder& folder, platform::DialogService& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Setup"));
+    setWindowTitle(QStringLiteral("Setup"));
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("TabStrip1"));
+    m_users = new UsersTab(folder, dialogs, m_tabs);
+    m_companies = new CompaniesTab(folder, dialogs, m_tabs);
+    m_groups = new GroupsTab(folder, dialogs, m_tabs);
+    m_tabs->addTab(m_users, QStringLiteral("Users"));
+    m_tabs->addTab(m_companies, QStringLiteral("Paging Companies"));
+    m_tabs->addTab(m_groups, QStringLiteral("Groups"));
+    for (DirectoryTab* tab : std::initializer_list<DirectoryTab*> { m_users, m_companies, m_groups })
+        connect(tab, &DirectoryTab::changed, this, &SetupWindow::directoryChanged);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &SetupWindow::changeTab);
+
+    auto* ok = new QPushButton(QStringLiteral("&OK"), this);
+    ok->setObjectName(QStringLiteral("Command1"));
+    ok->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, &SetupWindow::Command1_Click);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs, 1);
+    layout->addLayout(buttons);
+    resize(sizeHint().expandedTo(QSize(720, 420)));
+}
+
+void SetupWindow::Command1_Click()
+{
+    close();
+}
+
+void SetupWindow::changeTab(int index)
+{
+    leaveAll();
+    if (auto* tab = qobject_cast<DirectoryTab*>(m_tabs->widget(index)))
+        tab->fill();
+}
+
+void SetupWindow::leaveAll()
+{
+    m_users->leave();
+    m_companies->leave();
+    m_groups->leave();
+}
+
+void SetupWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Minimising and restoring the window is not opening it again.
+    if (event->spontaneous())
+        return;
+    if (!m_centred) {
+        m_centred = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    changeTab(m_tabs->currentIndex());
+}
+
+void SetupWindow::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        leaveAll();
+}
+
+} // namespace tolvane::ui
