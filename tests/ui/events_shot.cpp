@@ -20,17 +20,6 @@ using namespace tolvane;
 
 namespace {
 
-class MorningClock final : public dispatch::Clock {
-public:
-    std::string timeText() const override { return "09:05 AM"; }
-    std::string dateText() const override { return "12/06/2026"; }
-    std::optional<int> minuteOfDay(std::string_view text) const override { return dispatch::parseTime(text); }
-    std::optional<dispatch::CalendarDate> dateOf(std::string_view text) const override
-    {
-        return dispatch::parseShortDate(text);
-    }
-};
-
 bool save(QWidget& window, const QString& folder, const char* name)
 {
     QTest::qWait(200);
@@ -50,30 +39,27 @@ int main(int argc, char** argv)
 
     testkit::DataFolderFixture data;
     data.terminals.push_back(testkit::DataFolderFixture::alphaCompany("Northwind Paging"));
-    data.users = { testkit::DataFolderFixture::user("Dana Whitlow", "5550100", "Ravenpage"),
-        testkit::DataFolderFixture::user("Alex Moreno", "5550101", "Ravenpage"),
-        testkit::DataFolderFixture::user("Kim Osei", "5550102", "Northwind Paging"),
-        testkit::DataFolderFixture::user("Priya Natarajan", "5550103", "Ravenpage"),
-        testkit::DataFolderFixture::user("Tom Becker", "5550104", "Northwind Paging") };
+    data.users.clear();
+    const char* people[][2] = { { "Dana Whitlow", "Ravenpage" }, { "Alex Moreno", "Ravenpage" },
+        { "Kim Osei", "Northwind Paging" }, { "Priya Natarajan", "Ravenpage" }, { "Tom Becker", "Northwind Paging" } };
+    for (const auto& [name, company] : people)
+        data.users.push_back(testkit::DataFolderFixture::user(name, "5550100", company));
     data.write();
-    {
-        std::ofstream canned(data.folder().programPath("QUICK.DAT"), std::ios::binary);
-        for (const char* text : { "Please call the front desk", "Meeting moved to 3 PM", "Server room alarm",
-                 "Your visitor is waiting in reception", "Call me when you are free" })
-            canned << QString::fromLatin1(text).leftJustified(80).toStdString();
-    }
-    const char* logged[][3] = { { "PAGE SENT: ", "Dana Whitlow", "Server room temperature alarm" },
-        { "PAGE SENT: ", "Kim Osei", "Delivery at the loading dock" },
-        { "ERROR FOR: ", "Tom Becker", "Staff meeting moved to 3 PM" },
-        { "PAGE SENT: ", "Tom Becker", "Staff meeting moved to 3 PM" },
-        { "PAGE SENT: ", "Priya Natarajan", "Your visitor is waiting in reception" } };
-    for (const auto& line : logged)
+    std::ofstream canned(data.folder().programPath("QUICK.DAT"), std::ios::binary);
+    for (const char* text : { "Please call the front desk", "Meeting moved to 3 PM", "Server room alarm",
+             "Your visitor is waiting in reception", "Call me when you are free" })
+        canned << QString::fromLatin1(text).leftJustified(80).toStdString();
+    canned.close();
+    const char* logged[] = { "Server room temperature alarm", "Delivery at the loading dock",
+        "Staff meeting moved to 3 PM", "Your visitor is waiting in reception" };
+    for (int i = 0; i < 4; ++i)
         store::appendLogLine(data.folder(),
-            std::string(line[0]) + QString::fromLatin1(line[1]).leftJustified(25).toStdString()
-                + "09:05 AM     12/06/202" + line[2]);
+            std::string(i == 2 ? "ERROR FOR: " : "PAGE SENT: ")
+                + QString::fromLatin1(people[i][0]).leftJustified(25).toStdString() + "09:05 AM     12/06/202"
+                + logged[i]);
 
     testkit::RecordingView view;
-    MorningClock clock;
+    dispatch::SystemClock clock;
     dispatch::PagingDesk desk(data.folder(), view, clock);
     platform::ScriptedDialogService dialogs;
     desk.loadUsers();

