@@ -34,10 +34,9 @@ LogTab::LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex& current) { showLine(current.row()); });
 
-    auto* boxes = new QFrame(this);
-    boxes->setObjectName(QStringLiteral("LSSPanel1"));
-    auto* grid = new QGridLayout(boxes);
-    grid->setContentsMargins(0, 0, 0, 0);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    QGridLayout* grid = addBoxPanel(layout, "LSSPanel1");
     m_status = addDetailBox(grid, 0, 0, "LTSTATUS", QStringLiteral("Status:"), true);
     m_user = addDetailBox(grid, 0, 1, "LTUSER", QStringLiteral("User:"), true);
     m_time = addDetailBox(grid, 1, 0, "LTTIME", QStringLiteral("Time:"), true);
@@ -46,27 +45,13 @@ LogTab::LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 2);
 
-    auto* buttons = new QFrame(this);
-    buttons->setObjectName(QStringLiteral("LSSPanel2"));
-    auto* row = new QHBoxLayout(buttons);
-    row->setContentsMargins(0, 0, 0, 0);
-    const auto button = [&](const char* name, const QString& caption, void (LogTab::*handler)()) {
-        auto* b = new QPushButton(caption, buttons);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        row->addWidget(b);
-        connect(b, &QPushButton::clicked, this, handler);
-        return b;
-    };
-    button("LBSEARCH", QStringLiteral("&Search"), &LogTab::LBSEARCH_Click);
-    button("LBCLEAR", QStringLiteral("&Clear File"), &LogTab::LBCLEAR_Click);
+    QHBoxLayout* row = addButtonPanel(layout, "LSSPanel2");
+    connect(addButton(row, "LBSEARCH", QStringLiteral("&Search")), &QPushButton::clicked, this,
+        &LogTab::LBSEARCH_Click);
+    connect(addButton(row, "LBCLEAR", QStringLiteral("&Clear File")), &QPushButton::clicked, this,
+        &LogTab::LBCLEAR_Click);
     row->addStretch(1);
-    button("LBOK", QStringLiteral("&OK"), &LogTab::closeRequested);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_list, 1);
-    layout->addWidget(boxes);
-    layout->addWidget(buttons);
+    connect(addButton(row, "LBOK", QStringLiteral("&OK")), &QPushButton::clicked, this, &LogTab::closeRequested);
 }
 
 void LogTab::LoadLog()

@@ -40,10 +40,10 @@ QueueTab::QueueTab(dispatch::PagingDesk& desk, platform::DialogService& dialogs,
     connect(m_scheduled, &QListWidget::currentRowChanged, this,
         [this](int row) { showEntry(EventList::Scheduled, row); });
 
-    auto* boxes = new QFrame(this);
-    boxes->setObjectName(QStringLiteral("SSPanel1"));
-    auto* grid = new QGridLayout(boxes);
-    grid->setContentsMargins(0, 0, 0, 0);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_queue, 1);
+    layout->addWidget(m_scheduled, 1);
+    QGridLayout* grid = addBoxPanel(layout, "SSPanel1");
     // Only the time and date are the operator's to change: they are what a page is scheduled for.
     m_time = addDetailBox(grid, 0, 0, "TTIME", QStringLiteral("Time:"), false);
     m_date = addDetailBox(grid, 0, 1, "TDATE", QStringLiteral("Date:"), false);
@@ -53,30 +53,17 @@ QueueTab::QueueTab(dispatch::PagingDesk& desk, platform::DialogService& dialogs,
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
-    auto* buttons = new QFrame(this);
-    buttons->setObjectName(QStringLiteral("SSPanel2"));
-    auto* row = new QHBoxLayout(buttons);
-    row->setContentsMargins(0, 0, 0, 0);
-    const auto button = [&](const char* name, const QString& caption, void (QueueTab::*handler)()) {
-        auto* b = new QPushButton(caption, buttons);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        row->addWidget(b);
-        connect(b, &QPushButton::clicked, this, handler);
-        return b;
-    };
-    m_schedule = button("Command1", QStringLiteral("&Schedule Selected"), &QueueTab::Command1_Click);
-    m_deleteOne = button("BDELONE", QStringLiteral("Delete &One"), &QueueTab::BDELONE_Click);
-    m_deleteAll = button("BDELALL", QStringLiteral("Delete &All"), &QueueTab::BDELALL_Click);
+    QHBoxLayout* row = addButtonPanel(layout, "SSPanel2");
+    m_schedule = addButton(row, "Command1", QStringLiteral("&Schedule Selected"));
+    m_deleteOne = addButton(row, "BDELONE", QStringLiteral("Delete &One"));
+    m_deleteAll = addButton(row, "BDELALL", QStringLiteral("Delete &All"));
     row->addStretch(1);
-    button("BOK", QStringLiteral("&OK"), &QueueTab::closeRequested);
-    button("Command2", QStringLiteral("&Cancel"), &QueueTab::closeRequested);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_queue, 1);
-    layout->addWidget(m_scheduled, 1);
-    layout->addWidget(boxes);
-    layout->addWidget(buttons);
+    connect(m_schedule, &QPushButton::clicked, this, &QueueTab::Command1_Click);
+    connect(m_deleteOne, &QPushButton::clicked, this, &QueueTab::BDELONE_Click);
+    connect(m_deleteAll, &QPushButton::clicked, this, &QueueTab::BDELALL_Click);
+    connect(addButton(row, "BOK", QStringLiteral("&OK")), &QPushButton::clicked, this, &QueueTab::closeRequested);
+    connect(addButton(row, "Command2", QStringLiteral("&Cancel")), &QPushButton::clicked, this,
+        &QueueTab::closeRequested);
 
     m_listener = m_desk.addChangeListener([this] { syncFromDesk(); });
     syncFromDesk();
