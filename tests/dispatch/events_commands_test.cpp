@@ -151,15 +151,8 @@ TEST(CannedMessages, DeletesKeepTheOtherRecordsInOrderAndNeverTheLastOne)
     }
 }
 
-TEST(CannedMessages, AddCutsToEightyAndInsertAddsWithoutTrailingBlanksWithinTheLimit)
+TEST(CannedMessages, InsertAddsWithoutTrailingBlanksWithinTheLimit)
 {
-    DataFolderFixture data;
-    CannedMessages canned(data.folder());
-    EXPECT_TRUE(canned.messages().empty());
-    canned.add(std::string(85, 'x'));
-    canned.add("");
-    EXPECT_EQ(canned.messages(), (std::vector<std::string> { std::string(80, 'x'), std::string(80, ' ') }));
-
     EXPECT_EQ(insertCanned("", pad("Call me", 80), 80), "Call me");
     EXPECT_EQ(insertCanned("Back soon.", pad(" Call me", 80), 80), "Back soon. Call me");
     EXPECT_EQ(insertCanned("4321", pad("0000", 80), 6), "432100");

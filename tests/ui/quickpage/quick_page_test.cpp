@@ -96,7 +96,7 @@ TEST_F(QuickPageTest, InsertAndUsePutTheCannedTextIntoTheMessageAndUnloadTheWind
     EXPECT_TRUE(unloaded());
 }
 
-TEST_F(QuickPageTest, AddDeleteAndGetCurrentMessageRewriteTheListAndTheFile)
+TEST_F(QuickPageTest, AddCutsToEightyAndDeleteAndGetCurrentMessageRewriteTheFile)
 {
     desk.setMessage("Fire drill at noon");
     open();
@@ -114,11 +114,11 @@ TEST_F(QuickPageTest, AddDeleteAndGetCurrentMessageRewriteTheListAndTheFile)
     EXPECT_FALSE(child("Command5")->isEnabled());
 
     child("Command3")->click(); // the first is selected after every reload
-    child("Command3")->click();
-    EXPECT_EQ(dialogs.messages(),
-        QStringList { QStringLiteral(
-            "You cannot delete the only message, You must add another message before deleting this one") });
     EXPECT_EQ(cannedFile(), std::string(80, 'x'));
+    QTest::keyClick(child<QLineEdit>("Text1"), Qt::Key_A);
+    QTest::keyClick(child<QLineEdit>("Text1"), Qt::Key_Backspace);
+    child("Command5")->click();
+    EXPECT_EQ(cannedFile(), std::string(80, 'x') + std::string(80, ' ')) << "an emptied box adds a blank message";
     page->close();
     EXPECT_TRUE(unloaded());
 }
