@@ -5,6 +5,7 @@
 #include "dispatch/entry_list.h"
 #include "dispatch/message_rules.h"
 #include "dispatch/page_sender.h"
+#include "dispatch/scheduling.h"
 #include "engine/call_view.h"
 #include "engine/paging_call.h"
 #include "store/data_folder.h"
@@ -195,6 +196,15 @@ public:
     void setScheduleTimerEnabled(bool on) { m_scheduleTimer = on; }
     // Due: dated the caption's date and queued for an earlier minute than the caption's time.
     bool isDue(std::string_view entry) const;
+
+    // --- The Events window's commands -----------------------------------------------------------------
+    // Command1 "Schedule Selected": queue entry `queueIndex` moves to the scheduled list for the time and
+    // date given (checked by checkSchedule), and the scheduled-page timer is enabled.
+    EventsOutcome schedule(int queueIndex, std::string_view timeText, std::string_view dateText);
+    // BDELONE "Delete One" and BDELALL "Delete All" on either list. An emptied scheduled list disables
+    // the scheduled-page timer. Work on the page queue is refused while a run reads it (QueueInUse).
+    EventsOutcome deleteOne(EventList list, int index);
+    EventsOutcome deleteAll(EventList list);
 
     // --- Commands ------------------------------------------------------------------------------------
     // Applies the effects of UpdateToolbarButtons (no recipients: the message is emptied and hidden),

@@ -1,0 +1,35 @@
+#include "dispatch/log_lines.h"
+
+#include "store/page_log.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace tolvane::dispatch {
+namespace {
+
+std::string part(std::string_view line, std::size_t position, std::size_t width)
+{
+    const std::size_t start = position - 1;
+    return start < line.size() ? std::string(line.substr(start, width)) : std::string();
+}
+
+} // namespace
+
+LogLineParts logLineParts(std::string_view line, int limit)
+{
+    return LogLineParts { part(line, 1, 11), part(line, 12, 25), part(line, 37, 8), part(line, 50, 8),
+        part(line, 59, static_cast<std::size_t>(std::max(limit, 0))) };
+}
+
+std::vector<std::string> LoadLog(const store::DataFolder& folder)
+{
+    const std::filesystem::path path = folder.programPath("LOG.DAT");
+    std::error_code error;
+    if (!std::filesystem::exists(path, error) && !error)
+        std::ofstream(path, std::ios::app | std::ios::binary); // a folder that cannot be written just has no log
+    return store::readLog(folder);
+}
+
+} // namespace tolvane::dispatch

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "store/data_folder.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Reading the page log back for the log viewer.
+namespace tolvane::dispatch {
+
+// The parts of one LOG.DAT line (1-based columns): status 1-11, user 12-36, time 37-44, date 50-57,
+// and the message from 59 on, at most `limit` characters. A short line gives what it has.
+struct LogLineParts {
+    std::string status;
+    std::string user;
+    std::string time;
+    std::string date;
+    std::string message;
+    bool operator==(const LogLineParts&) const = default;
+};
+
+LogLineParts logLineParts(std::string_view line, int limit);
+
+// Where the user-name column starts (0-based): the log's search compares from here.
+inline constexpr int kLogUserColumn = 11;
+
+// LoadLog: every line of LOG.DAT in file order. A missing log is created empty, as the log viewer always
+// did, and reads as no lines.
+std::vector<std::string> LoadLog(const store::DataFolder& folder);
+
+} // namespace tolvane::dispatch

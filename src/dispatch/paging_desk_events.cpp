@@ -1,0 +1,52 @@
+#include "dispatch/paging_desk.h"
+
+// The Events window's commands: scheduling a queued page and deleting entries of either list.
+namespace tolvane::dispatch {
+
+EventsOutcome PagingDesk::schedule(int queueIndex, std::string_view timeText, std::string_view dateText)
+{
+    if (queueIndex < 0 || queueIndex >= m_pageQueue.count())
+        return EventsOutcome::NothingSelected;
+    if (m_walking)
+        return EventsOutcome::QueueInUse;
+    const EventsOutcome checked = checkSchedule(m_clock, timeText, dateText);
+    if (checked != EventsOutcome::Done)
+        return checked;
+    m_scheduled.insert(scheduledEntry(m_pageQueue.entry(queueIndex), timeText, dateText));
+    m_pageQueue.removeAt(queueIndex);
+    m_scheduleTimer = true;
+    refreshCounters();
+    UpdateToolbarButtons();
+    return EventsOutcome::Done;
+}
+
+EventsOutcome PagingDesk::deleteOne(EventList list, int index)
+{
+    EntryList& entries = list == EventList::Queue ? m_pageQueue : m_scheduled;
+    if (index < 0 || index >= entries.count())
+        return EventsOutcome::NothingSelected;
+    if (list == EventList::Queue && m_walking)
+        return EventsOutcome::QueueInUse;
+    entries.removeAt(index);
+    if (m_scheduled.count() == 0)
+        m_scheduleTimer = false;
+    refreshCounters();
+    UpdateToolbarButtons();
+    return EventsOutcome::Done;
+}
+
+EventsOutcome PagingDesk::deleteAll(EventList list)
+{
+    if (list == EventList::Queue) {
+        if (!clearQueue())
+            return EventsOutcome::QueueInUse;
+    } else {
+        m_scheduled.clear();
+        m_scheduleTimer = false;
+    }
+    refreshCounters();
+    UpdateToolbarButtons();
+    return EventsOutcome::Done;
+}
+
+} // namespace tolvane::dispatch

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "dispatch/clock.h"
+
+#include <string>
+#include <string_view>
+
+// The rules of the Events window's commands on the page queue and the scheduled list.
+namespace tolvane::dispatch {
+
+// Which of the desk's two lists a command of the Events window works on.
+enum class EventList { Queue, Scheduled };
+
+enum class EventsOutcome {
+    Done,
+    NothingSelected, // no entry at that index: nothing happens
+    QueueInUse, // a run reads the page queue by index; removing entries now would shift its pages
+    TimeNotConverted,
+    NoAmPm,
+    DateNotConverted,
+};
+
+// The box an outcome shows; empty for Done and NothingSelected.
+std::string_view eventsMessage(EventsOutcome outcome);
+
+// Checks the time and date a queue entry is to be scheduled for, in the order the operator is told:
+// the time must convert (a date would do here too), it must end in an AM or PM suffix (either case),
+// and the date must convert. Each is checked as the entry will carry it (12 and 10 characters), since
+// the scheduled-page timer reads it back from there.
+EventsOutcome checkSchedule(const Clock& clock, std::string_view timeText, std::string_view dateText);
+
+// The scheduled form of a queue entry: its company, name and pager ID, the time and date as typed,
+// status "Page is Scheduled   " and the entry's whole message column.
+std::string scheduledEntry(std::string_view queueEntry, std::string_view timeText, std::string_view dateText);
+
+} // namespace tolvane::dispatch

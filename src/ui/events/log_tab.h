@@ -1,0 +1,58 @@
+#pragma once
+
+#include "store/data_folder.h"
+
+#include <QFrame>
+#include <QPointer>
+
+class QLineEdit;
+class QListView;
+
+namespace tolvane::dispatch {
+class PagingDesk;
+}
+
+namespace tolvane::ui {
+
+class LogListModel;
+class SearchDialog;
+
+// The "Logged Events" tab (frame Lframe): LOG.DAT in file order, the parts of the selected line, the
+// log's search and "Clear File". The list is a snapshot, read again each time the tab is shown.
+class LogTab final : public QFrame {
+    Q_OBJECT
+
+public:
+    // The desk gives the message length limit the message box shows at.
+    LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder, QWidget* parent = nullptr);
+
+    // LoadLog: reads the file again; the selected row stays selected while the log still has it.
+    void LoadLog();
+
+    void LBSEARCH_Click();
+    void LBCLEAR_Click();
+
+    QListView* list() const { return m_list; }
+    const LogListModel& model() const { return *m_model; }
+    SearchDialog* searchDialog() const;
+
+Q_SIGNALS:
+    // LBOK "&OK".
+    void closeRequested();
+
+private:
+    void showLine(int row); // Llist1_Click
+
+    const dispatch::PagingDesk& m_desk;
+    const store::DataFolder& m_folder;
+    LogListModel* m_model = nullptr;
+    QListView* m_list = nullptr;
+    QLineEdit* m_status = nullptr;
+    QLineEdit* m_user = nullptr;
+    QLineEdit* m_time = nullptr;
+    QLineEdit* m_date = nullptr;
+    QLineEdit* m_message = nullptr;
+    QPointer<SearchDialog> m_search;
+};
+
+} // namespace tolvane::ui

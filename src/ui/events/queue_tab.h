@@ -1,0 +1,72 @@
+#pragma once
+
+#include "dispatch/paging_desk.h"
+
+#include <QFrame>
+
+#include <string>
+#include <vector>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace tolvane::platform {
+class DialogService;
+}
+
+namespace tolvane::ui {
+
+// The "Current Events" and "Scheduled Events" tabs, which share one frame (cframe) as they share their
+// boxes and buttons: the page queue (List1) or the scheduled list (List2) as the desk holds them, the
+// parts of the selected entry, scheduling and deleting. Every change goes through the desk's commands, and
+// the lists follow the desk's changes, so they are never out of date.
+class QueueTab final : public QFrame {
+    Q_OBJECT
+
+public:
+    QueueTab(dispatch::PagingDesk& desk, platform::DialogService& dialogs, QWidget* parent = nullptr);
+    ~QueueTab() override;
+    QueueTab(const QueueTab&) = delete;
+    QueueTab& operator=(const QueueTab&) = delete;
+
+    // The tab switch: shows one of the two lists, nothing selected, the boxes empty.
+    void showList(dispatch::EventList list);
+    dispatch::EventList shownList() const { return m_shown; }
+
+    void Command1_Click(); // "&Schedule Selected"
+    void BDELONE_Click();
+    void BDELALL_Click();
+
+Q_SIGNALS:
+    // BOK "&OK" and Command2 "&Cancel".
+    void closeRequested();
+
+private:
+    QListWidget* listOf(dispatch::EventList list) const;
+    void syncFromDesk();
+    void syncList(dispatch::EventList list, const std::vector<std::string>& entries, std::vector<std::string>& shown);
+    void showEntry(dispatch::EventList list, int row); // List1_Click, List2_Click
+    void clearSelection();
+    void report(dispatch::EventsOutcome outcome);
+
+    dispatch::PagingDesk& m_desk;
+    platform::DialogService& m_dialogs;
+    dispatch::PagingDesk::ListenerId m_listener = 0;
+    dispatch::EventList m_shown = dispatch::EventList::Queue;
+
+    QListWidget* m_queue = nullptr;
+    QListWidget* m_scheduled = nullptr;
+    QLineEdit* m_time = nullptr;
+    QLineEdit* m_date = nullptr;
+    QLineEdit* m_user = nullptr;
+    QLineEdit* m_status = nullptr;
+    QLineEdit* m_message = nullptr;
+    QPushButton* m_schedule = nullptr;
+    QPushButton* m_deleteOne = nullptr;
+    QPushButton* m_deleteAll = nullptr;
+    std::vector<std::string> m_shownQueue;
+    std::vector<std::string> m_shownScheduled;
+};
+
+} // namespace tolvane::ui

@@ -1,0 +1,175 @@
+// The Events window's commands on the desk, and the canned-message and log rules behind its other windows.
+#include "dispatch/canned_messages.h"
+#include "dispatch/log_lines.h"
+#include "dispatch_fixture.h"
+#include "engine/queue_entry.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace tolvane::dispatch::test {
+namespace {
+
+using testkit::DataFolderFixture;
+
+// Ann and Ben of Amberpage queued with one message; DIG-Ike of a numeric company (14 characters).
+class EventsCommands : public ::testing::Test {
+protected:
+    EventsCommands()
+    {
+        f.data.terminals = { DataFolderFixture::alphaCompany("Amberpage"), DataFolderFixture::numericCompany("Beeper") };
+        f.data.users = { DataFolderFixture::user("Ann", "1001", "Amberpage"),
+            DataFolderFixture::user("Ben", "1002", "Amberpage"), DataFolderFixture::user("DIG-Ike", "1003", "DIG-Beeper") };
+        f.data.write();
+        f.addUser("Ben");
+        f.addUser("Ann");
+        f.desk.setMessage("Staff meeting at three in the east wing");
+        f.desk.QueMessage();
+        f.desk.clearRecipients();
+    }
+
+    DeskFixture f;
+};
+
+TEST_F(EventsCommands, SchedulingChecksTheTimeItsSuffixAndTheDateInThatOrder)
+{
+    const char* noTime = "date can not be converted try retyping it";
+    const char* noSuffix = "You Need to add a PM or AM to the Time first.";
+    const char* noDate = "Date can not be converted try retyping it";
+    const struct {
+        const char* time;
+        const char* date;
+        const char* box;
+    } cases[] = {
+        { "21:30", "12/06/2026", noSuffix },
+        { "12/06/2026", "12/06/2026", noSuffix }, // a date converts, but has no suffix
+        { "half past", "12/06/2026", noTime },
+        { "", "", noTime },
+        // Converts as typed, not as the 12-character time column carries it: it could never fall due.
+        { "  09:30:00 PM", "12/06/2026", noTime },
+        { "9:30 PM", "13/45/2026", noDate },
+        { "9:30 PM", "", noDate },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(eventsMessage(f.desk.schedule(0, c.time, c.date)), c.box) << c.time << " / " << c.date;
+    EXPECT_EQ(f.desk.pageQueue().count(), 2);
+    EXPECT_EQ(f.desk.scheduledList().count(), 0);
+    EXPECT_FALSE(f.desk.scheduleTimerEnabled());
+    EXPECT_EQ(f.desk.schedule(2, "9:30 PM", "12/06/2026"), EventsOutcome::NothingSelected);
+}
+
+TEST_F(EventsCommands, SchedulingMovesTheEntryWithItsNewTimeAndTheWholeMessage)
+{
+    f.addUser("DIG-Ike"); // the limit of whoever is chosen now must not cut the waiting page
+    ASSERT_EQ(f.desk.messageLimit(), 14);
+    const std::string ann = f.desk.pageQueue().entry(0);
+    ASSERT_EQ(f.desk.schedule(0, "9:30 pm", "12/06/2026"), EventsOutcome::Done);
+
+    EXPECT_EQ(f.desk.scheduledList().entries(),
+        (std::vector<std::string> { ann.substr(0, 150) + " 9:30 pm      12/06/2026 Page is Scheduled    "
+            + pad("Staff meeting at three in the east wing", 80) }));
+    ASSERT_EQ(f.desk.pageQueue().count(), 1);
+    EXPECT_EQ(engine::nameColumn(f.desk.pageQueue().entry(0)), pad("Ben", 25));
+    EXPECT_TRUE(f.desk.scheduleTimerEnabled());
+    EXPECT_EQ(f.desk.queueCounterText(), "1 Pages in Que");
+    EXPECT_EQ(f.desk.delayCounterText(), "1 Delay Send Pages");
+}
+
+TEST_F(EventsCommands, DeletingWorksOnEitherListAndAnEmptyScheduledListStopsTheTimer)
+{
+    ASSERT_EQ(f.desk.schedule(0, "9:30 PM", "12/06/2026"), EventsOutcome::Done);
+    ASSERT_EQ(f.desk.schedule(0, "9:45 PM", "12/06/2026"), EventsOutcome::Done);
+    f.addUser("Ann");
+    f.desk.setMessage("Again");
+    f.desk.QueMessage();
+    const struct {
+        EventsOutcome (*command)(PagingDesk&);
+        int queue, scheduled;
+        bool timer;
+    } steps[] = {
+        { [](PagingDesk& d) { return d.deleteOne(EventList::Scheduled, 0); }, 1, 1, true },
+        { [](PagingDesk& d) { return d.deleteAll(EventList::Queue); }, 0, 1, true },
+        { [](PagingDesk& d) { return d.deleteOne(EventList::Scheduled, 0); }, 0, 0, false },
+        { [](PagingDesk& d) { return d.deleteOne(EventList::Scheduled, 0); }, 0, 0, false },
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        const int refreshes = f.view.refreshes;
+        EXPECT_EQ(steps[i].command(f.desk), i < 3 ? EventsOutcome::Done : EventsOutcome::NothingSelected) << i;
+        EXPECT_EQ(f.desk.pageQueue().count(), steps[i].queue) << i;
+        EXPECT_EQ(f.desk.scheduledList().count(), steps[i].scheduled) << i;
+        EXPECT_EQ(f.desk.scheduleTimerEnabled(), steps[i].timer) << i;
+        EXPECT_EQ(f.view.refreshes > refreshes, i < 3) << i << ": the send command follows the queue";
+    }
+    EXPECT_EQ(f.desk.queueCounterText(), "0 Pages in Que");
+    EXPECT_EQ(f.desk.delayCounterText(), "0 Delay Send Pages");
+
+    f.desk.QueMessage();
+    ASSERT_EQ(f.desk.schedule(0, "9:30 PM", "12/06/2026"), EventsOutcome::Done);
+    EXPECT_EQ(f.desk.deleteAll(EventList::Scheduled), EventsOutcome::Done);
+    EXPECT_FALSE(f.desk.scheduleTimerEnabled());
+}
+
+TEST_F(EventsCommands, QueueCommandsAreRefusedWhileARunReadsTheQueue)
+{
+    ASSERT_EQ(f.desk.schedule(1, "9:30 PM", "12/06/2026"), EventsOutcome::Done);
+    std::vector<EventsOutcome> during;
+    f.sender.during = [&](int) {
+        during = { f.desk.schedule(0, "9:30 PM", "12/06/2026"), f.desk.deleteOne(EventList::Queue, 0),
+            f.desk.deleteAll(EventList::Queue), f.desk.deleteOne(EventList::Scheduled, 0) };
+    };
+    f.desk.sendQueue();
+    const auto refused = EventsOutcome::QueueInUse;
+    EXPECT_EQ(during, (std::vector<EventsOutcome> { refused, refused, refused, EventsOutcome::Done }));
+    EXPECT_EQ(f.desk.pageQueue().count(), 1);
+    EXPECT_FALSE(eventsMessage(refused).empty());
+}
+
+TEST(CannedMessages, DeletesKeepTheOtherRecordsInOrderAndNeverTheLastOne)
+{
+    DataFolderFixture data;
+    const auto path = data.folder().programPath("QUICK.DAT");
+    const struct {
+        std::string before;
+        int index;
+        std::string after;
+        const char* box;
+    } cases[] = {
+        { pad("one", 80) + pad("two", 80), 0, pad("two", 80), "" },
+        { pad("one", 80) + pad("two", 80) + pad("three", 80), 2, pad("one", 80) + pad("two", 80), "" },
+        { pad("only", 80), 0, pad("only", 80),
+            "You cannot delete the only message, You must add another message before deleting this one" },
+    };
+    for (const auto& c : cases) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.before;
+        CannedMessages canned(data.folder()); // holds the file open, as the window does
+        EXPECT_EQ(canned.remove(c.index).message, c.box);
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.after);
+        EXPECT_EQ(canned.messages().size() * 80, c.after.size());
+    }
+}
+
+TEST(CannedMessages, InsertAddsWithoutTrailingBlanksWithinTheLimit)
+{
+    EXPECT_EQ(insertCanned("", pad("Call me", 80), 80), "Call me");
+    EXPECT_EQ(insertCanned("Back soon.", pad(" Call me", 80), 80), "Back soon. Call me");
+    EXPECT_EQ(insertCanned("4321", pad("0000", 80), 6), "432100");
+    EXPECT_EQ(useCanned(pad("Call the desk", 80), 4), "Call");
+}
+
+TEST(LogLines, PartsFollowTheColumnsAndAMissingLogIsCreatedEmpty)
+{
+    const std::string line = "PAGE SENT: " + pad("Dana Whitlow", 25) + "09:05 AM     12/06/202Hello there";
+    EXPECT_EQ(logLineParts(line, 5),
+        (LogLineParts { "PAGE SENT: ", pad("Dana Whitlow", 25), "09:05 AM", "12/06/20", "Hello" }));
+    EXPECT_EQ(logLineParts("ERROR FOR: Ann", 80), (LogLineParts { "ERROR FOR: ", "Ann", "", "", "" }));
+
+    DataFolderFixture data;
+    EXPECT_TRUE(LoadLog(data.folder()).empty());
+    EXPECT_TRUE(std::filesystem::exists(data.folder().programPath("LOG.DAT")));
+}
+
+} // namespace
+} // namespace tolvane::dispatch::test
