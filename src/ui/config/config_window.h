@@ -25,7 +25,7 @@ class OtherSettingsTab;
 // The window is modeless and is only hidden when closed, so the main window creates it once:
 //
 //     auto* config = new ui::ConfigWindow(folder, dialogs, ports, practice,
-//         [&line] { return line.isOpen(); }, mainWindow);
+//         [&] { return mainWindow->desk().runInProgress() || line.isOpen(); }, mainWindow);
 //     connect(config, &ui::ConfigWindow::runningSettingsChanged, ...);  // the desk's setSettings
 //     connect(config, &ui::ConfigWindow::largeIconsToggled, ...);       // swap the toolbars, store nothing
 //     config->show();
