@@ -1,0 +1,144 @@
+#include "ui/config/other_settings_tab.h"
+
+#include "platform/dialog_service.h"
+#include "platform/text_bridge.h"
+#include "store/record_file.h"
+#include "ui/config/config_support.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace tolvane::ui {
+namespace {
+
+constexpr int kAffixWidth = 20;
+constexpr std::size_t kLargeIcons = 4;
+
+struct Option {
+    const char* name;
+    const char* caption;
+    std::int16_t store::SettingsRecord::*field;
+};
+
+// The check boxes in the order they stand, with the field each one shows.
+constexpr std::array<Option, 5> kOptions { {
+    { "SSCheck1", "Clear Send List after Sending or Queueing", &store::SettingsRecord::ClearSendList },
+    { "SSCheck2", "Clear Message after Sending or Queueing", &store::SettingsRecord::ClearMessage },
+    { "SSCheck3", "Clear Que after Successful Page", &store::SettingsRecord::ClearQueue },
+    { "SSCheck4", "Show View Connection Window (debug)", &store::SettingsRecord::ShowConnectionWindow },
+    { "SSCheck5", "Large Icons on toolbar", &store::SettingsRecord::LargeIcons },
+} };
+
+} // namespace
+
+OtherSettingsTab::OtherSettingsTab(const store::DataFolder& folder, platform::DialogService& dialogs, QWidget* parent)
+    : QWidget(parent)
+    , m_folder(folder)
+    , m_dialogs(dialogs)
+{
+    auto* frame = new QWidget(this);
+    frame->setObjectName(QStringLiteral("cframe"));
+    auto* options = new QGroupBox(QStringLiteral("Tolvane Options"), frame);
+    auto* optionsLayout = new QVBoxLayout(options);
+    for (std::size_t i = 0; i < kOptions.size(); ++i) {
+        m_options[i] = new QCheckBox(QString::fromLatin1(kOptions[i].caption), options);
+        m_options[i]->setObjectName(QString::fromLatin1(kOptions[i].name));
+        optionsLayout->addWidget(m_options[i]);
+        connect(m_options[i], &QCheckBox::toggled, this, [this] { m_save->setEnabled(true); });
+    }
+    connect(m_options[kLargeIcons], &QCheckBox::toggled, this, &OtherSettingsTab::largeIconsToggled);
+
+    auto* affixes = new QGroupBox(QStringLiteral("Message Prefixes and Suffixes"), frame);
+    auto* affixesLayout = new QFormLayout(affixes);
+    m_prefix = new QLineEdit(affixes);
+    m_prefix->setObjectName(QStringLiteral("Text1"));
+    m_suffix = new QLineEdit(affixes);
+    m_suffix->setObjectName(QStringLiteral("Text2"));
+    for (QLineEdit* text : { m_prefix, m_suffix }) {
+        text->setMaxLength(kAffixWidth);
+        connect(text, &QLineEdit::textChanged, this, [this] { m_save->setEnabled(true); });
+    }
+    affixesLayout->addRow(QStringLiteral("Message Prefix:"), m_prefix);
+    affixesLayout->addRow(QStringLiteral("Message Suffix:"), m_suffix);
+
+    auto* frameLayout = new QVBoxLayout(frame);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+    frameLayout->addWidget(options);
+    frameLayout->addWidget(affixes);
+
+    m_save = tabButton(QStringLiteral("&Save"), "BSAVE", this);
+    connect(m_save, &QPushButton::clicked, this, &OtherSettingsTab::BSAVE_Click);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_save);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addStretch();
+    layout->addLayout(buttons);
+}
+
+void OtherSettingsTab::ConfigView()
+{
+    store::SettingsRecord settings;
+    try {
+        settings = store::readRecordAt<store::SettingsRecord>(m_folder.pathOf<store::SettingsRecord>());
+    } catch (const std::exception& error) {
+        showFileError(m_dialogs, error);
+        return;
+    }
+    {
+        const QSignalBlocker blockPrefix(m_prefix);
+        const QSignalBlocker blockSuffix(m_suffix);
+        for (std::size_t i = 0; i < kOptions.size(); ++i) {
+            const QSignalBlocker block(m_options[i]);
+            m_options[i]->setChecked(settings.*kOptions[i].field != 0);
+        }
+        m_prefix->setText(shownText(settings.MessagePrefix));
+        m_suffix->setText(shownText(settings.MessageSuffix));
+    }
+    m_save->setEnabled(false);
+    refreshRunningSettings();
+    // The toolbars follow the stored choice again, whatever the box was ticked to before.
+    Q_EMIT largeIconsToggled(m_options[kLargeIcons]->isChecked());
+}
+
+void OtherSettingsTab::BSAVE_Click()
+{
+    try {
+        const auto path = m_folder.pathOf<store::SettingsRecord>();
+        store::RecordFile file(path, store::SettingsRecord::kLength);
+        auto settings = store::readRecord<store::SettingsRecord>(file, 1);
+        for (std::size_t i = 0; i < kOptions.size(); ++i)
+            settings.*kOptions[i].field = m_options[i]->isChecked() ? store::kYes : store::kNo;
+        settings.MessagePrefix = platform::toCore(m_prefix->text());
+        settings.MessageSuffix = platform::toCore(m_suffix->text());
+        store::writeRecord(file, 1, settings);
+    } catch (const std::exception& error) {
+        showFileError(m_dialogs, error);
+        return;
+    }
+    m_save->setEnabled(false);
+    refreshRunningSettings();
+    m_dialogs.message(QStringLiteral("Setting have been saved"));
+}
+
+void OtherSettingsTab::refreshRunningSettings()
+{
+    store::RunningSettings running;
+    try {
+        running = store::CheckSettings(m_folder);
+    } catch (const std::exception& error) {
+        showFileError(m_dialogs, error);
+        return;
+    }
+    Q_EMIT runningSettingsChanged(running);
+}
+
+} // namespace tolvane::ui

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "store/data_folder.h"
+#include "store/settings.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tolvane::platform {
+class DialogService;
+}
+
+namespace tolvane::ui {
+
+// "Other Settings": the program options of SETTINGS.DAT. Showing the tab and saving it both refresh the
+// program's running settings; the large-icons box swaps the main window's toolbars at once, but stores
+// its choice only with the rest, on save.
+class OtherSettingsTab : public QWidget {
+    Q_OBJECT
+
+public:
+    OtherSettingsTab(const store::DataFolder& folder, platform::DialogService& dialogs, QWidget* parent = nullptr);
+
+    // ConfigView: shows record 1 and hands it to the program as its running settings.
+    void ConfigView();
+    void BSAVE_Click();
+
+Q_SIGNALS:
+    void runningSettingsChanged(const tolvane::store::RunningSettings& settings);
+    void largeIconsToggled(bool large);
+
+private:
+    void refreshRunningSettings();
+
+    store::DataFolder m_folder;
+    platform::DialogService& m_dialogs;
+    std::array<QCheckBox*, 5> m_options {};
+    QLineEdit* m_prefix;
+    QLineEdit* m_suffix;
+    QPushButton* m_save;
+};
+
+} // namespace tolvane::ui
