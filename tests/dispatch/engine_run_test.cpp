@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -98,6 +99,10 @@ TEST_F(EngineRun, CompanyThatEndsEarlyLeavesTheNextCompanysPagesWhereTheyWere)
             "Warning.. The Users' Paging company had been deleted.. Please Check Users' Settings" }));
     EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Cal", "Hello") }));
     EXPECT_EQ(line.opens().size(), 1u);
+    // Bluepage's success must not make the run look whole: the status stays, the lamp and the log say otherwise.
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+    EXPECT_EQ(view.lastLamp(), engine::Lamp::Red);
+    EXPECT_EQ(view.logLines.back(), "Failed call to paging company: Amberpage");
 }
 
 TEST_F(EngineRun, EveryQueuedPageForANumericCompanyIsDialled)
@@ -115,6 +120,24 @@ TEST_F(EngineRun, EveryQueuedPageForANumericCompanyIsDialled)
             "PAGE SENT: DIG-Ike                  09:05 AM     12/06/2024321          \r\n",
             "PAGE SENT: DIG-Joe                  09:05 AM     12/06/2024321          \r\n" }));
     EXPECT_EQ(desk.runState().sentCount, 3);
+}
+
+TEST_F(EngineRun, ANumericPageMarkedSentKeepsItsPlaceAndIsNeverSentAgain)
+{
+    // "Clear Que after Successful Page" is off: the queue keeps its pages after the run.
+    queue({ "DIG-Ike", "Cal" }, "4321");
+    desk.sendQueue();
+    const auto& entries = desk.pageQueue().entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].substr(0, 25), pad("DIG-Beeper", 25));
+    EXPECT_EQ(entries[1].substr(175, 20), pad("PAGE SENT", 20));
+
+    queue({ "DIG-Ike" }, "99");
+    EXPECT_TRUE(std::is_sorted(entries.begin(), entries.end()));
+    desk.sendQueue();
+    EXPECT_TRUE(view.boxes.empty());
+    EXPECT_EQ(line.countWritesContaining(",,,,4321#\r"), 1);
+    EXPECT_EQ(line.countWritesContaining(",,,,99#\r"), 1);
 }
 
 TEST_F(EngineRun, QueuedPagesKeepTheMessageTheyWereQueuedWith)
@@ -289,6 +312,18 @@ TEST_F(CommandLine, QuietRunNeverWaitsForAPerson)
     EXPECT_EQ(failed.exitStatus, 1);
     EXPECT_TRUE(view.boxes.empty());
     EXPECT_EQ(errors.str(), "Warning.. The Users' Paging company had been deleted.. Please Check Users' Settings\n");
+
+    // A page log that cannot be written is the one thing a quiet run still reports: the page went out.
+    data.terminals = { DataFolderFixture::alphaCompany("Amberpage") };
+    data.write();
+    std::filesystem::remove(data.path() / "LOG.DAT");
+    std::filesystem::create_directory(data.path() / "LOG.DAT");
+    errors.str("");
+    EXPECT_EQ(run("Ann:Hello %").exitStatus, 0);
+    EXPECT_EQ(errors.str().rfind("LOG.DAT could not be written", 0), 0u) << errors.str();
+    EXPECT_NE(errors.str().find("lacks this line: PAGE SENT: Ann                      09:05 AM     12/06/202Hello\n"),
+        std::string::npos)
+        << errors.str();
 }
 
 TEST_F(CommandLine, HeadlessRunPrintsBoxesAndTheConnectionLog)

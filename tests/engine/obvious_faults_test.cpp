@@ -1,5 +1,7 @@
 #include "call_fixture.h"
 
+#include <filesystem>
+
 using namespace tolvane;
 using namespace tolvane::testing;
 using testkit::addHappyTerminal;
@@ -20,6 +22,26 @@ TEST_F(SoundBehaviour, ControlCharactersInTheMessageAndPagerIdGoOutAsBlanks)
         "\x02"
         "555 0142\rhi there x y\r\x03"
         "5=?\r");
+}
+
+TEST_F(SoundBehaviour, APageLogThatCannotBeWrittenIsSaidAndThePageStaysSent)
+{
+    std::filesystem::create_directory(data.path() / "LOG.DAT"); // nothing can be appended to it
+    data.terminals.push_back(DataFolderFixture::numericCompany("Beeper"));
+    data.users.push_back(DataFolderFixture::user("DIG-Sam Ortiz", "0", "DIG-Beeper"));
+    data.write();
+    addHappyTerminal(line);
+    queuePage("abc");
+    queuePage("4321", data.users.back());
+    for (std::int16_t first : { 0, 1 })
+        run(1, first);
+
+    EXPECT_EQ(state.sentCount, 2);
+    EXPECT_FALSE(state.lastCallFailed);
+    const auto unlogged = std::count_if(view.events.begin(), view.events.end(),
+        [](const std::string& e) { return e.starts_with("log: LOG.DAT could not be written") && e.find("PAGE SENT: ") != std::string::npos; });
+    EXPECT_EQ(unlogged, 2);
+    EXPECT_EQ(view.lastStatus(), "Message Sent...");
 }
 
 TEST_F(SoundBehaviour, EachCallStartsAtTheFirstEntryItIsGiven)
