@@ -2,6 +2,7 @@
 #include "store/compaction.h"
 #include "store/membership.h"
 #include "store/record_file.h"
+#include "store/store_error.h"
 
 #include <gtest/gtest.h>
 
@@ -137,6 +138,35 @@ TEST_F(Deleting, AGroupDeleteRewritesEveryUsersFlagsAndCompactsTheGroups)
     EXPECT_TRUE(deleteGroup(folder, 2).deleted());
     EXPECT_EQ(dir.read("GROUP.DAT"), padded("G1", 50) + padded("G4", 50));
     EXPECT_EQ(dir.read("USERS.DAT"), "");
+}
+
+namespace {
+int g_renames = 0;
+// The share drops between the group delete's two renames: the second one fails.
+void failTheSecondRename(const char* point)
+{
+    if (std::string_view(point) == "renaming" && ++g_renames == 2)
+        throw StoreError(68, "cannot replace GROUP.DAT: Stale file handle");
+}
+} // namespace
+
+TEST_F(Deleting, AGroupDeleteWhoseSecondRenameFailsPutsTheUsersBack)
+{
+    const std::string users = userBytes("Ann", "1", "0110000001") + userBytes("Bob", "1", "0010000000");
+    const std::string groups = padded("G1", 50) + padded("G2", 50) + padded("G3", 50);
+    dir.write("USERS.DAT", users);
+    dir.write("GROUP.DAT", groups);
+    setReplaceTestHook(failTheSecondRename);
+    const DeleteResult result = deleteGroup(folder, 2);
+    setReplaceTestHook(nullptr);
+
+    EXPECT_EQ(result.status, DeleteStatus::Failed);
+    EXPECT_NE(result.message.find("USERS.DAT and GROUP.DAT are unchanged"), std::string::npos) << result.message;
+    EXPECT_EQ(dir.read("USERS.DAT"), users) << "memberships above group 2 must not point one group lower";
+    EXPECT_EQ(dir.read("GROUP.DAT"), groups);
+    EXPECT_EQ(dir.fileCount(), 2) << "no scratch file is left behind";
+    EXPECT_TRUE(deleteGroup(folder, 2).deleted());
+    EXPECT_EQ(dir.read("USERS.DAT").substr(150, 10), "0100000010");
 }
 
 TEST_F(Deleting, AnOpenFileOfThisProcessDoesNotBlockItsOwnDelete)
