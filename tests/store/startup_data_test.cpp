@@ -225,6 +225,36 @@ TEST(Defaults, AFolderWithAnyOfTheFourFilesIsNotNewAndKeepsItsFiles)
     EXPECT_EQ(dir.read("QUICK.DAT"), std::string(80, 'k'));
 }
 
+namespace {
+int g_scratchFiles = 0;
+// The disk fills up part-way through the installation.
+void diskFullAtTheThirdFile(const char* point)
+{
+    if (std::string_view(point) == "scratch-written" && ++g_scratchFiles == 3)
+        throw StoreError(61, "Disk full");
+}
+} // namespace
+
+TEST(Defaults, AnInterruptedInstallationIsCompletedAtTheNextStartWithoutOverwritingAFile)
+{
+    ScratchFolder dir;
+    setReplaceTestHook(diskFullAtTheThirdFile);
+    EXPECT_THROW(installIfNew(DataFolder(dir.path())), StoreError);
+    setReplaceTestHook(nullptr);
+    EXPECT_EQ(decideDataFolder(dir.path()).errorNumber, 53) << "NETWORK.DAT is written last";
+
+    // A file the first attempt wrote is whole, and one the operator changed since is kept as it is.
+    const std::string modems = dir.read("MODEM.DAT");
+    EXPECT_EQ(modems.size() % 102, 0u);
+    dir.write("MODEM.DAT", modems.substr(0, 102));
+    EXPECT_TRUE(installIfNew(DataFolder(dir.path())));
+    EXPECT_EQ(dir.read("MODEM.DAT"), modems.substr(0, 102));
+    EXPECT_EQ(decideDataFolder(dir.path()).outcome, StartupDataOutcome::Ready);
+    EXPECT_EQ(readAllRecords<UserRecord>(dir / "USERS.DAT").size(), 1u);
+    EXPECT_EQ(dir.fileCount(), 8) << "the seven installed files and NETWORK.DAT, no scratch or marker file";
+    EXPECT_FALSE(installIfNew(DataFolder(dir.path())));
+}
+
 TEST(DataFolderPaths, AFileNamedInAnotherLetterCaseIsTheOneUsedAndANewFileGetsTheUpperCaseName)
 {
     ScratchFolder program;
