@@ -438,7 +438,7 @@ RecordFile::SoleHold::SoleHold(RecordFile& file)
     if (m_file.m_readOnly)
         m_file.failReadOnly();
     if (!m_file.m_locking) {
-        // Without lock support nobody can be seen holding the file; behave as the system always did.
+        // Without lock support nobody can be seen holding the file: go ahead unlocked.
         m_held = true;
         return;
     }

@@ -12,7 +12,7 @@
 
 namespace tolvane::store {
 
-// One open fixed-length record file. Opening creates a missing file empty, as the system always did.
+// One open fixed-length record file. Opening creates a missing file empty.
 // Records are numbered from 1; the count is taken from the file length at every call.
 //
 // Workstations share the directory files, so every open takes part in a small locking protocol (see

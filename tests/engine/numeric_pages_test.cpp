@@ -67,7 +67,7 @@ TEST_F(NumericPages, TheEntryMarkedIsTheOneSentNotTheOneTheRunCounterNames)
     queuePage("abc"); // Dana, alphanumeric, at index 0
     queuePage("555", sam);
     const std::string dana = queue.entry(0);
-    state.runPageCounter = 0; // nothing counted yet in this run: index -1 for the old rule
+    state.runPageCounter = 0; // nothing counted yet in this run: "run page counter - 1" would name index -1
     run(1, 1);
     EXPECT_EQ(queue.entry(0), dana);
     EXPECT_EQ(queue.entry(1).substr(175, 20), "PAGE SENT           ");
