@@ -279,12 +279,17 @@ TEST_F(CommandLine, UserInTheSharedDirectoryIsFound)
 {
     const auto shared = data.path() / "shared";
     std::filesystem::create_directory(shared);
+    store::writeNetworkFile(data.folder().programPath("NETWORK.DAT"), shared.string() + "/");
+    // Until the share is mounted its mount point is empty: nobody is looked up, or written, there.
+    EXPECT_EQ(run("Pat:Shared hello").exitStatus, 1);
+    EXPECT_NE(errors.str().find("holds no USERS.DAT"), std::string::npos) << errors.str();
+    EXPECT_FALSE(std::filesystem::exists(shared / "USERS.DAT"));
+
     std::filesystem::copy_file(data.folder().pathOf<store::TerminalRecord>(), shared / "TERMINAL.DAT");
     {
         store::RecordFile users(shared / "USERS.DAT", store::UserRecord::kLength);
         store::writeRecord(users, 1, DataFolderFixture::user("Pat", "7001", "Bluepage"));
     }
-    store::writeNetworkFile(data.folder().programPath("NETWORK.DAT"), shared.string() + "/");
 
     const auto outcome = run("Pat:Shared hello");
     EXPECT_EQ(outcome.exitStatus, 0);
