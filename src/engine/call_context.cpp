@@ -73,7 +73,8 @@ void CallContext::writePageLog(const std::string& text)
         store::appendLogLine(folder, text);
     } catch (const store::StoreError& error) {
         const std::string shown = text.substr(0, text.find_last_not_of(" \r\n") + 1);
-        view.appendWarning("LOG.DAT could not be written (" + std::string(error.what()) + "), so it lacks this line: " + shown);
+        view.appendWarning(
+            "LOG.DAT could not be written (" + std::string(error.what()) + "), so it lacks this line: " + shown);
     }
 }
 

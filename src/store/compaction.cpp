@@ -149,8 +149,8 @@ DeleteResult deleteGroup(const DataFolder& folder, std::int32_t k)
             try {
                 usersBack.commit();
             } catch (const StoreError&) {
-                return failed(error,
-                    usersName + " could not be put back: memberships above the group now point one group lower");
+                return failed(
+                    error, usersName + " could not be put back: memberships above the group now point one group lower");
             }
             throw;
         }

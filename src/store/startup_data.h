@@ -31,8 +31,9 @@ struct StartupData {
 };
 
 // In the start-up order: NETWORK.DAT and the caption, CONFIG.DAT's port, CheckSettings, then whether the
-// shared folder can be used (sharedDirectoryAvailable, where the user list would be read). The fields filled before a failure stay
-// filled, so the caller can show the window "with whatever was loaded so far". Never throws.
+// shared folder can be used (sharedDirectoryAvailable, where the user list would be read). The fields filled
+// before a failure stay filled, so the caller can show the window "with whatever was loaded so far". Never
+// throws.
 StartupData decideDataFolder(const std::filesystem::path& programFolder);
 
 // Whether the directory files can be used: always without a shared folder; with one, only while it can be

@@ -168,8 +168,8 @@ TEST_F(ProgramStart, AQuietRunRefusedAtADisplayEndsAtOnceWithoutABox)
 
     const std::map<std::string, std::string> atDisplay
         = { { "DISPLAY", ":" + number }, { "WAYLAND_DISPLAY", "" }, { "QT_QPA_PLATFORM", "xcb" } };
-    const auto result = runProcess(
-        TOLVANE_BINARY, { "--data-dir", m_folder.string(), "Dana Whitlow:hi %" }, atDisplay, 20000);
+    const auto result
+        = runProcess(TOLVANE_BINARY, { "--data-dir", m_folder.string(), "Dana Whitlow:hi %" }, atDisplay, 20000);
     EXPECT_EQ(result.status, 3) << "a status of 137 means it was still waiting after 20 s: " << result.err;
     EXPECT_NE(result.err.find(" Tolvane already running\n"), std::string::npos) << result.err;
 }

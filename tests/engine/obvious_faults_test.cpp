@@ -38,8 +38,9 @@ TEST_F(SoundBehaviour, APageLogThatCannotBeWrittenIsSaidAndThePageStaysSent)
 
     EXPECT_EQ(state.sentCount, 2);
     EXPECT_FALSE(state.lastCallFailed);
-    const auto unlogged = std::count_if(view.events.begin(), view.events.end(),
-        [](const std::string& e) { return e.starts_with("log: LOG.DAT could not be written") && e.find("PAGE SENT: ") != std::string::npos; });
+    const auto unlogged = std::count_if(view.events.begin(), view.events.end(), [](const std::string& e) {
+        return e.starts_with("log: LOG.DAT could not be written") && e.find("PAGE SENT: ") != std::string::npos;
+    });
     EXPECT_EQ(unlogged, 2);
     EXPECT_EQ(view.lastStatus(), "Message Sent...");
 }

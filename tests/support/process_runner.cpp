@@ -60,8 +60,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     while (open > 0) {
         int wait = -1;
         if (timeoutMs >= 0 && !killed) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+            const auto left
+                = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             wait = static_cast<int>(std::max<long long>(left.count(), 0));
         }
         const int ready = ::poll(fds, 2, wait);
