@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -92,56 +91,11 @@ TEST_F(ProgramStart, AProgramFolderThatCannotBeCreatedEndsWithStatus4)
     EXPECT_NE(result.err.find("program folder"), std::string::npos);
 }
 
-// A first copy: a child process holding the program folder's lock until released.
-class FirstCopy {
-public:
-    explicit FirstCopy(const fs::path& folder)
-    {
-        int go[2];
-        int ready[2];
-        if (::pipe(go) != 0 || ::pipe(ready) != 0)
-            return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::close(go[1]);
-            ::close(ready[0]);
-            const auto held
-                = runProcess(TOLVANE_LOCK_HOLDER, { folder.string(), std::to_string(go[0]), std::to_string(ready[1]) });
-            ::_exit(held.status);
-        }
-        ::close(go[0]);
-        ::close(ready[1]);
-        m_go = go[1];
-        char byte = 0;
-        m_holding = ::read(ready[0], &byte, 1) == 1;
-        ::close(ready[0]);
-    }
-    ~FirstCopy() { release(); }
-    FirstCopy(const FirstCopy&) = delete;
-    FirstCopy& operator=(const FirstCopy&) = delete;
-
-    bool holding() const { return m_holding; }
-    void release()
-    {
-        if (m_pid <= 0)
-            return;
-        ::close(m_go);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        m_pid = -1;
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_go = -1;
-    bool m_holding = false;
-};
-
 TEST_F(ProgramStart, ASecondCopyOnTheSameFolderIsRefusedWithStatus3AndTouchesNoDataFile)
 {
     fs::create_directories(m_folder);
-    FirstCopy first(m_folder);
-    ASSERT_TRUE(first.holding());
+    BackgroundProcess first(TOLVANE_LOCK_HOLDER, { m_folder.string() }); // a first copy
+    ASSERT_EQ(first.readLine(10000), "held");
 
     const auto before = std::distance(fs::directory_iterator(m_folder), fs::directory_iterator());
     const auto result = start({ "Dana Whitlow:hello" });
@@ -150,7 +104,7 @@ TEST_F(ProgramStart, ASecondCopyOnTheSameFolderIsRefusedWithStatus3AndTouchesNoD
     EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()), before);
 
     // Once the first copy has gone, however it went, the folder is free again.
-    first.release();
+    first.stop();
     EXPECT_NE(start({}).status, 3);
 }
 
@@ -163,8 +117,8 @@ TEST_F(ProgramStart, AQuietRunRefusedAtADisplayEndsAtOnceWithoutABox)
     const std::string number = display.readLine(20000);
     ASSERT_FALSE(number.empty()) << "Xvfb did not start";
     fs::create_directories(m_folder);
-    FirstCopy first(m_folder);
-    ASSERT_TRUE(first.holding());
+    BackgroundProcess first(TOLVANE_LOCK_HOLDER, { m_folder.string() });
+    ASSERT_EQ(first.readLine(10000), "held");
 
     const std::map<std::string, std::string> atDisplay
         = { { "DISPLAY", ":" + number }, { "WAYLAND_DISPLAY", "" }, { "QT_QPA_PLATFORM", "xcb" } };

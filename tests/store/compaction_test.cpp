@@ -2,7 +2,6 @@
 #include "store/compaction.h"
 #include "store/membership.h"
 #include "store/record_file.h"
-#include "store/store_error.h"
 
 #include <gtest/gtest.h>
 
@@ -140,25 +139,18 @@ TEST_F(Deleting, AGroupDeleteRewritesEveryUsersFlagsAndCompactsTheGroups)
     EXPECT_EQ(dir.read("USERS.DAT"), "");
 }
 
-namespace {
-int g_renames = 0;
-// The share drops between the group delete's two renames: the second one fails.
-void failTheSecondRename(const char* point)
-{
-    if (std::string_view(point) == "renaming" && ++g_renames == 2)
-        throw StoreError(68, "cannot replace GROUP.DAT: Stale file handle");
-}
-} // namespace
-
 TEST_F(Deleting, AGroupDeleteWhoseSecondRenameFailsPutsTheUsersBack)
 {
     const std::string users = userBytes("Ann", "1", "0110000001") + userBytes("Bob", "1", "0010000000");
     const std::string groups = padded("G1", 50) + padded("G2", 50) + padded("G3", 50);
     dir.write("USERS.DAT", users);
     dir.write("GROUP.DAT", groups);
-    setReplaceTestHook(failTheSecondRename);
-    const DeleteResult result = deleteGroup(folder, 2);
-    setReplaceTestHook(nullptr);
+    DeleteResult result;
+    {
+        // The share drops between the two renames: the second one fails.
+        const InjectedStoreFailure staleShare("renaming", 2, 68, "cannot replace GROUP.DAT: Stale file handle");
+        result = deleteGroup(folder, 2);
+    }
 
     EXPECT_EQ(result.status, DeleteStatus::Failed);
     EXPECT_NE(result.message.find("USERS.DAT and GROUP.DAT are unchanged"), std::string::npos) << result.message;
