@@ -113,8 +113,11 @@ int main(int argc, char* argv[])
     const bool displayUnreachable = !headless && !platformList.empty()
         && QGuiApplication::platformName() == QLatin1String(platform::kFallbackPlatform);
 
-    // On an invisible platform (offscreen) there is a display for Qt, but nobody to read a box.
-    const bool nobodyToAnswer = headless || displayUnreachable || platform::invisiblePlatform();
+    // On an invisible platform (offscreen) there is a display for Qt, but nobody to read a box. A quiet run
+    // is started by scripts, which must never hang on a box at a display either (the refusal of a second
+    // copy included): its few messages go to standard error.
+    const bool quietRun = !options.commandLine.empty() && dispatch::splitCommandLine(options.commandLine).quiet;
+    const bool nobodyToAnswer = headless || displayUnreachable || platform::invisiblePlatform() || quietRun;
     std::unique_ptr<platform::DialogService> dialogs;
     if (nobodyToAnswer)
         dialogs = std::make_unique<platform::ConsoleDialogService>(true);

@@ -5,6 +5,7 @@
 #include "engine/paging_call.h"
 #include "store/codepage.h"
 #include "store/network_file.h"
+#include "store/startup_data.h"
 #include "store/store_error.h"
 #include "store/text.h"
 
@@ -60,10 +61,22 @@ CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string
             host.errors << "NETWORK.DAT: " << store::cp1252ToUtf8(error.what()) << '\n';
     }
 
-    const bool quiet = splitCommandLine(commandLine).quiet;
+    const CommandLinePage page = splitCommandLine(commandLine);
+    if (!store::sharedDirectoryAvailable(folder)) {
+        // Looking the user up would create an empty USERS.DAT in the mount point of a share that is not
+        // mounted, which every later start would take for the directory.
+        host.errors << "The shared folder " << store::cp1252ToUtf8(folder.sharedFolder())
+                    << " cannot be reached or holds no USERS.DAT.\n";
+        CommandLineOutcome outcome;
+        outcome.quiet = page.quiet;
+        outcome.paddedName = page.paddedName;
+        outcome.report = std::string(kPageWasNotSent);
+        outcome.showReport = !page.quiet;
+        return outcome;
+    }
     // A quiet run shows nothing at all: only what would have stopped for a person reaches the error stream.
     UnattendedView quietView(nullptr, host.errors, false);
-    engine::CallView& view = quiet ? static_cast<engine::CallView&>(quietView) : host.view;
+    engine::CallView& view = page.quiet ? static_cast<engine::CallView&>(quietView) : host.view;
 
     PagingDesk desk(folder, view, host.clock);
     engine::PagingCall call(host.line, host.pacer, view, desk.callQueue(), folder, desk.runState());

@@ -58,7 +58,8 @@ struct CommandLineHost {
 
 // The whole command-line start: the shared folder is taken from NETWORK.DAT first (so a shared
 // directory is searched), then CMDline runs on the engine's paging call. A NETWORK.DAT that cannot be
-// read leaves the program folder in use and is reported on the error stream.
+// read leaves the program folder in use and is reported on the error stream; a shared folder that cannot
+// be used (store::sharedDirectoryAvailable) is reported there too, and nothing is sent.
 CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string_view commandLine);
 
 } // namespace tolvane::dispatch

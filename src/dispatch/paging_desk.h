@@ -172,7 +172,9 @@ public:
     // MSEND "Send": SendPageNow, then the run counters back to 0. False when refused during a run.
     bool sendSingle();
     // Walks the page queue and calls PageThePeople once per run of one company column (once per page for
-    // a numeric company, whose call dials one page), each call told where its run starts.
+    // a numeric company, whose call dials one page), each call told where its run starts. Pages marked
+    // sent are passed over. When a call failed but pages were sent, the lamp ends red and the connection
+    // log names each company whose call failed.
     bool PageProcess();
     // Sends one page to the one user in the recipient list, on its own: the page queue is not touched.
     bool SendPageNow();
@@ -221,6 +223,7 @@ private:
     template <class Record> void loadNames(std::vector<std::string>& names, int& selected, std::string Record::*name);
     void addEntry(std::string entry);
     void mergeHeldEntries();
+    void markFailedCalls(const std::vector<std::string>& companies);
     void setQueueCounter(bool leadingBlank);
     void setLimit(int limit);
     void reloadSettings();

@@ -1,5 +1,7 @@
 #include "dispatch/paging_desk.h"
 
+#include "engine/queue_entry.h"
+
 // The Events window's commands: scheduling a queued page and deleting entries of either list.
 namespace tolvane::dispatch {
 
@@ -9,6 +11,8 @@ EventsOutcome PagingDesk::schedule(int queueIndex, std::string_view timeText, st
         return EventsOutcome::NothingSelected;
     if (m_walking)
         return EventsOutcome::QueueInUse;
+    if (engine::isMarkedSent(m_pageQueue.entry(queueIndex)))
+        return EventsOutcome::AlreadySent;
     const EventsOutcome checked = checkSchedule(m_clock, timeText, dateText);
     if (checked != EventsOutcome::Done)
         return checked;

@@ -193,20 +193,31 @@ bool PagingDesk::PageProcess()
         // own, or the rest of its company's pages would stay unsent without a word.
         const auto numeric
             = m_pageQueue.count() > 0 ? numericCompanyColumns(m_folder) : std::unordered_set<std::string> {};
+        std::vector<std::string> failedCompanies;
         int start = 0;
         while (start < m_pageQueue.count() && start <= std::numeric_limits<std::int16_t>::max()) {
+            // A numeric page dialled by an earlier run stays in the queue, marked; it is never sent again.
+            if (engine::isMarkedSent(m_pageQueue.entry(start))) {
+                ++start;
+                continue;
+            }
             const std::string company = engine::companyColumn(m_pageQueue.entry(start));
             int end = start + 1;
             while (end < m_pageQueue.count() && !numeric.contains(company)
-                && engine::companyColumn(m_pageQueue.entry(end)) == company)
+                && engine::companyColumn(m_pageQueue.entry(end)) == company
+                && !engine::isMarkedSent(m_pageQueue.entry(end)))
                 ++end;
             const int length = std::min(end - start, int { std::numeric_limits<std::int16_t>::max() });
             m_view.setStatus(std::string(kPreparingNextPage));
             // Each call is told where its own run starts, so an early end of one call cannot shift the next.
             m_state.queueCursor = static_cast<std::int16_t>(start);
             if (m_sender) {
+                m_state.lastCallFailed = false;
                 m_sender->PageThePeople(static_cast<std::int16_t>(length), static_cast<std::int16_t>(start));
                 called = true;
+                if (m_state.lastCallFailed
+                    && std::find(failedCompanies.begin(), failedCompanies.end(), company) == failedCompanies.end())
+                    failedCompanies.push_back(company);
             }
             // A cancel answered Yes (or the clear command) emptied the queue under the walk.
             if (m_pageQueue.clearCount() != clears)
@@ -215,11 +226,23 @@ bool PagingDesk::PageProcess()
         }
         if (called)
             reloadSettings();
+        markFailedCalls(failedCompanies);
         if (m_settings.ClearQueue)
             m_pageQueue.clear();
     }
     mergeHeldEntries();
     return true;
+}
+
+void PagingDesk::markFailedCalls(const std::vector<std::string>& companies)
+{
+    // The last call's "( n) Page(s) Were Sent" and green lamp count every page of the run, so after a failed
+    // call they would pass for a full success. The status text stays; the lamp and the log tell the rest.
+    if (companies.empty() || m_state.sentCount == 0)
+        return;
+    m_view.setLamp(engine::Lamp::Red);
+    for (const auto& company : companies)
+        m_view.appendLog("Failed call to paging company: " + store::rtrim(company));
 }
 
 bool PagingDesk::SendPageNow()

@@ -12,6 +12,8 @@ std::string_view eventsMessage(EventsOutcome outcome)
     switch (outcome) {
     case EventsOutcome::QueueInUse:
         return "The page queue is being sent. Try again when the call has ended.";
+    case EventsOutcome::AlreadySent:
+        return "This page has already been sent.";
     case EventsOutcome::TimeNotConverted:
         return "date can not be converted try retyping it";
     case EventsOutcome::NoAmPm:

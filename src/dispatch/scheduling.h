@@ -15,6 +15,7 @@ enum class EventsOutcome {
     Done,
     NothingSelected, // no entry at that index: nothing happens
     QueueInUse, // a run reads the page queue by index; removing entries now would shift its pages
+    AlreadySent, // a numeric page marked sent: scheduling it would send it a second time
     TimeNotConverted,
     NoAmPm,
     DateNotConverted,

@@ -52,6 +52,13 @@ void UnattendedView::appendLog(const std::string& line)
         m_inner->appendLog(line);
 }
 
+void UnattendedView::appendWarning(const std::string& line)
+{
+    appendLog(line);
+    if (!m_echoLog)
+        m_errors << terminalText(line) << '\n' << std::flush;
+}
+
 void UnattendedView::clearLog()
 {
     if (m_inner)

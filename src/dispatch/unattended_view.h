@@ -18,6 +18,8 @@ public:
     void setStatus(const std::string& text) override;
     void setLamp(engine::Lamp lamp) override;
     void appendLog(const std::string& line) override;
+    // Also on the error stream when the connection log is not echoed there, so a quiet run reports it too.
+    void appendWarning(const std::string& line) override;
     void clearLog() override;
     void showConnectionWindow() override;
     void hideConnectionWindow() override;

@@ -1,6 +1,8 @@
 #include "engine/call_context.h"
 
 #include "engine/hang_up.h"
+#include "store/page_log.h"
+#include "store/store_error.h"
 
 namespace tolvane::engine {
 
@@ -63,6 +65,17 @@ void CallContext::closePort()
 void CallContext::pull()
 {
     receiveBuffer += readAll();
+}
+
+void CallContext::writePageLog(const std::string& text)
+{
+    try {
+        store::appendLogLine(folder, text);
+    } catch (const store::StoreError& error) {
+        const std::string shown = text.substr(0, text.find_last_not_of(" \r\n") + 1);
+        view.appendWarning(
+            "LOG.DAT could not be written (" + std::string(error.what()) + "), so it lacks this line: " + shown);
+    }
 }
 
 void CallContext::cancelCall()

@@ -61,6 +61,10 @@ public:
     // The cancel request found set by a wait: drop DTR and cancel the page in hand.
     void cancelCall();
 
+    // Appends a line to LOG.DAT. The page's outcome stands whatever the disk says, but the log is the only
+    // record of it, so a line that cannot be written is reported with its text rather than dropped.
+    void writePageLog(const std::string& text);
+
     // Whether `text` starts at `pos` of the receive buffer.
     bool bufferHas(std::size_t pos, std::string_view text) const
     {

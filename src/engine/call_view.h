@@ -16,6 +16,9 @@ public:
 
     // Appends the line and CR LF to the connection log.
     virtual void appendLog(const std::string& line) = 0;
+    // A line the operator must not miss although nothing stops for it (the page log could not be
+    // written): the connection log, and wherever a view for runs nobody watches reports.
+    virtual void appendWarning(const std::string& line) { appendLog(line); }
     virtual void clearLog() = 0;
     virtual void showConnectionWindow() = 0;
     virtual void hideConnectionWindow() = 0;

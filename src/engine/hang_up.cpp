@@ -90,8 +90,7 @@ void ForcedHangUp::fail(const SerialError& error)
         m_call.view.messageBox(std::string(kModemInUse));
         throw Finished {};
     }
-    // The program used to end here; it now reports the failure and leaves the port closed, so queued
-    // pages are not lost with it.
+    // Reported, not fatal: the port is left closed and the program goes on, so queued pages are not lost.
     m_call.view.messageBox(generalErrorMessage(error.number(), kSource, error.what()), "Error");
     m_call.closePort();
     throw Finished {};

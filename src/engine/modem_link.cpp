@@ -3,6 +3,7 @@
 #include "engine/call_context.h"
 #include "engine/file_limits.h"
 #include "engine/serial_messages.h"
+#include "engine/tap_block.h"
 #include "store/record_file.h"
 #include "store/text.h"
 
@@ -20,11 +21,13 @@ std::string lineSettingsText(const store::TerminalRecord& terminal)
 
 std::string dialString(const store::ConfigRecord& config, const store::TerminalRecord& terminal)
 {
+    // A CR or other control character from a shared or hand-edited file would end the dial command early
+    // and hand the rest to the modem as a command of its own.
     std::string out = config.DialMethod == 1 ? "ATDT" : "ATDP";
-    const std::string prefix = fieldText(config.DialPrefix);
+    const std::string prefix = fieldText(blankControlCharacters(config.DialPrefix));
     if (prefix != "555")
         out += prefix;
-    out += fieldText(terminal.PhoneNumber);
+    out += fieldText(blankControlCharacters(terminal.PhoneNumber));
     return out;
 }
 

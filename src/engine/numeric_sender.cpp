@@ -3,8 +3,6 @@
 #include "engine/call_context.h"
 #include "engine/queue_entry.h"
 #include "engine/tap_block.h"
-#include "store/page_log.h"
-#include "store/store_error.h"
 #include "store/text.h"
 
 #include <cstdint>
@@ -22,7 +20,9 @@ void SendDigitalPage(
     CallContext& call, const std::string& DialString, const std::string& CPageText, const std::string& CPageCompany)
 {
     call.log("");
-    call.write(numericDialLine(DialString, CPageText));
+    // Not the forgiving write of the rest of the call: a dial line the modem never got is no page, and its
+    // error ends the call before anything is logged or counted.
+    call.line.write(numericDialLine(DialString, CPageText));
     call.pacer.yield();
     call.pacer.sleepMs(15000);
     call.status("Dialing..." + CPageCompany);
@@ -36,12 +36,8 @@ void SendDigitalPage(
     call.state.sentCount = static_cast<std::int16_t>(call.state.sentCount + 1);
     call.state.runPageCounter = static_cast<std::int16_t>(call.state.runPageCounter + 1);
     call.state.queueCursor = static_cast<std::int16_t>(call.state.queueCursor + 1);
-    call.queue.replace(sentIndex, logLine);
-    try {
-        store::appendLogLine(call.folder, logLine + "\r\n");
-    } catch (const store::StoreError&) {
-        // The page has gone out; a log that cannot be written does not stop the hang-up.
-    }
+    call.queue.replace(sentIndex, withStatus(entry, kStatusSent));
+    call.writePageLog(logLine + "\r\n");
     call.log(store::trim(CPageCompany) + " SENT");
     call.pacer.sleepMs(2000);
     call.write(kHangUpLine);

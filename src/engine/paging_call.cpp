@@ -40,20 +40,25 @@ void PagingCall::PageThePeople(std::int16_t count, std::int16_t first)
     if (m_inProgress)
         return;
     m_inProgress = true;
+    // Every early end leaves it set; only the ends that reached each page clear it.
+    m_state.lastCallFailed = true;
     CallContext call(m_line, m_pacer, m_view, m_queue, m_folder, m_state);
+    const auto fail = [&](int number, const char* description) {
+        m_view.messageBox(generalErrorMessage(number, kSource, description), "Error");
+        m_view.setLamp(Lamp::Red);
+        call.closePort();
+    };
     try {
         runCall(call, count, first);
     } catch (const store::StoreError& error) {
         // A data file that cannot be read: report it and leave the line as a failed call would.
-        m_view.messageBox(generalErrorMessage(error.number(), kSource, error.what()), "Error");
-        call.closePort();
+        fail(error.number(), error.what());
     } catch (const SerialError& error) {
-        m_view.messageBox(generalErrorMessage(error.number(), kSource, error.what()), "Error");
-        call.closePort();
+        // The port failed where the call cannot go on without it (the numeric page's dial line).
+        fail(error.number(), error.what());
     } catch (const std::exception& error) {
         // Whatever else goes wrong, the call must end: a call left "in progress" would refuse every later one.
-        m_view.messageBox(generalErrorMessage(kInternalError, kSource, error.what()), "Error");
-        call.closePort();
+        fail(kInternalError, error.what());
     }
     m_inProgress = false;
     // Every end, early or normal: the host restarts its clock and re-enables its commands.
@@ -120,11 +125,14 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
         if (plan.cutFirstPage && pageText.size() > static_cast<std::size_t>(plan.maxChars))
             pageText.resize(static_cast<std::size_t>(plan.maxChars));
         SendDigitalPage(call, dial, pageText, company);
+        m_state.lastCallFailed = false;
         return;
     }
 
     TapSession session(call, plan);
-    if (session.run() == TapSession::Result::Ended)
+    const TapSession::Result ended = session.run();
+    m_state.lastCallFailed = !session.everyPageAnswered();
+    if (ended == TapSession::Result::Ended)
         return;
     link.hangUp();
     if (m_state.sentCount != 0) {

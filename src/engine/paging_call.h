@@ -19,6 +19,9 @@ struct RunState {
     std::int16_t runPageCounter = 0;  // pages handed to paging companies since the last send command
     bool cancelRequest = false;
     std::int16_t messageLimit = 80;   // characters of the message column a call reads
+    // The last call ended before every page of its run was answered (or its numeric page dialled), so a
+    // run over several companies can tell a partial success from a full one.
+    bool lastCallFailed = false;
 };
 
 // Delivers the pages of one paging company in one telephone call, and stops the modem on request.

@@ -64,4 +64,9 @@ std::string withStatus(std::string_view entry, std::string_view status)
     return out;
 }
 
+bool isMarkedSent(std::string_view entry)
+{
+    return statusColumn(entry) == fixedText(kStatusSent, 20);
+}
+
 }  // namespace tolvane::engine

@@ -13,6 +13,9 @@ namespace tolvane::engine {
 
 inline constexpr std::string_view kStatusReady = "Ready to Send";
 inline constexpr std::string_view kStatusScheduled = "Page is Scheduled   ";
+// A numeric page already dialled. Only the status column changes, so the entry keeps its company column
+// and its place in the sorted queue; "P" sorts before the "R" of a ready twin queued at the same minute.
+inline constexpr std::string_view kStatusSent = "PAGE SENT";
 
 // The message is taken into a 300-character field and then cut to the limit (at most 300).
 std::string buildQueueEntry(const store::UserRecord& user, std::string_view timeText, std::string_view dateText,
@@ -32,5 +35,7 @@ std::string messageColumn(std::string_view entry, std::int16_t limit);
 
 // The same entry with another status column.
 std::string withStatus(std::string_view entry, std::string_view status);
+// Whether the entry carries kStatusSent: a send walks past it.
+bool isMarkedSent(std::string_view entry);
 
 }  // namespace tolvane::engine

@@ -4,8 +4,6 @@
 #include "engine/check_codes.h"
 #include "engine/queue_entry.h"
 #include "engine/tap_block.h"
-#include "store/page_log.h"
-#include "store/store_error.h"
 #include "store/text.h"
 
 #include <algorithm>
@@ -41,6 +39,17 @@ void TapSession::writeLogOn(bool withPassword)
     if (withPassword && !m_plan.password.empty())
         line = std::string(1, kEsc) + "PG1" + blankControlCharacters(m_plan.password) + "\r";
     m_call.write(line);
+}
+
+bool TapSession::carrierGone() const
+{
+    return m_call.receiveBuffer.find("NO CARRIER") != std::string::npos;
+}
+
+void TapSession::terminalHungUp()
+{
+    // Every page already had its answer and its log line: nothing was lost, so this ends like a sign-off.
+    m_call.log("The terminal hung up without signing off; every page had its answer");
 }
 
 void TapSession::carrierLost()
@@ -185,6 +194,11 @@ TapSession::Step TapSession::sendPages()
             m_call.log("Preparing Message...");
             const std::vector<std::string> pieces = splitMessage(message, pagerId.size());
             for (std::size_t i = 0; i < pieces.size(); ++i) {
+                // What came after the last acknowledgment: a lost carrier there leaves nobody to send to.
+                if (carrierGone()) {
+                    carrierLost();
+                    return Step::Ended;
+                }
                 if (i > 0) {
                     ++tally.furtherPieces;
                     settleSentCount(tally);
@@ -213,6 +227,7 @@ TapSession::Step TapSession::sendPages()
         }
         logPage(tally);
     }
+    m_everyPageAnswered = true;
     return Step::Go;
 }
 
@@ -229,7 +244,9 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
                 if (c == kAck) {
                     m_call.log("Message Sent...");
                     ++tally.acks;
-                    m_call.receiveBuffer.clear();
+                    // What followed the ACK in the same read stays: after the last page it may be the
+                    // terminal hanging up.
+                    m_call.receiveBuffer.erase(0, pos + 1);
                     return Reply::Answered;
                 }
                 if (c == kNak) {
@@ -282,15 +299,15 @@ void TapSession::logPage(const PageTally& tally)
     const std::string line = std::string(tally.errors == 0 ? "PAGE SENT: " : "ERROR FOR: ") + nameColumn(entry)
         + logStampColumn(entry) + messageColumn(entry, m_call.state.messageLimit);
     add(m_call.state.queueCursor, 1);
-    try {
-        store::appendLogLine(m_call.folder, line);
-    } catch (const store::StoreError&) {
-        // As with every failure once the line is up: the call goes on.
-    }
+    m_call.writePageLog(line);
 }
 
 TapSession::Result TapSession::signOff()
 {
+    if (carrierGone()) {
+        terminalHungUp();
+        return Result::HangUp;
+    }
     m_call.write(std::string { kEot, kCr });
     m_call.receiveBuffer.clear();
     m_call.log("Sending EOT and Checking for Errors");
@@ -311,11 +328,8 @@ TapSession::Result TapSession::signOff()
                     return Result::HangUp;
                 }
                 if (m_call.bufferHas(pos, "NO CARRIER")) {
-                    m_call.log("Carrier was droped.");
-                    m_call.view.beep();
-                    m_call.closePort();
-                    m_call.status("Carrier was droped Message was not sent...");
-                    return Result::Ended;
+                    terminalHungUp();
+                    return Result::HangUp;
                 }
             }
         }

@@ -25,7 +25,7 @@ struct CallPlan {
 class TapSession {
 public:
     enum class Result {
-        HangUp, // hang up normally and show the final status
+        HangUp, // hang up normally and show the final status (also when the terminal hung up first)
         Ended, // the call ended early; its message, status and lamp are shown
     };
 
@@ -36,6 +36,8 @@ public:
     }
 
     Result run();
+    // Whether the page loop finished: every page of the call was answered and logged.
+    bool everyPageAnswered() const { return m_everyPageAnswered; }
 
 private:
     enum class Step { Go, HangUp, Ended };
@@ -58,11 +60,14 @@ private:
     void settleSentCount(const PageTally& tally);
     void writeLogOn(bool withPassword);
     void carrierLost();
+    bool carrierGone() const;
+    void terminalHungUp();
     std::string pageMessage(const std::string& entry, bool firstPage) const;
     void logPage(const PageTally& tally);
 
     CallContext& m_call;
     const CallPlan& m_plan;
+    bool m_everyPageAnswered = false;
 };
 
 } // namespace tolvane::engine

@@ -17,6 +17,8 @@ public:
     void setStatus(const std::string&) override { }
     void setLamp(engine::Lamp) override { }
     void appendLog(const std::string&) override { }
+    // With no connection log to hold it, on standard error: the terminal the page was started from.
+    void appendWarning(const std::string& line) override;
     void clearLog() override { }
     void showConnectionWindow() override { }
     void hideConnectionWindow() override { }

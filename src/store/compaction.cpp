@@ -38,12 +38,11 @@ DeleteResult refused(DeleteStatus status, std::string message)
     return DeleteResult { status, std::move(message) };
 }
 
-DeleteResult failed(const StoreError& error, const std::filesystem::path& unchanged = {})
+// "Error # 61: cannot write ... (USERS.DAT is unchanged)"; the note says what the failure left behind.
+DeleteResult failed(const StoreError& error, const std::string& note)
 {
-    std::string text = "Error # " + std::to_string(error.number()) + ": " + error.what();
-    if (!unchanged.empty())
-        text += " (" + unchanged.filename().string() + " is unchanged)";
-    return refused(DeleteStatus::Failed, std::move(text));
+    return refused(
+        DeleteStatus::Failed, "Error # " + std::to_string(error.number()) + ": " + error.what() + " (" + note + ")");
 }
 
 // The refusals that come before anything is written, with the file's writer lock held.
@@ -81,7 +80,7 @@ DeleteResult deleteRecord(
         file.replaceContents(hold, remaining);
         return DeleteResult { DeleteStatus::Deleted, {} };
     } catch (const StoreError& error) {
-        return failed(error, path);
+        return failed(error, path.filename().string() + " is unchanged");
     }
 }
 
@@ -115,6 +114,7 @@ DeleteResult deleteGroup(const DataFolder& folder, std::int32_t k)
 {
     const std::filesystem::path usersPath = folder.pathOf<UserRecord>();
     const std::filesystem::path groupsPath = folder.pathOf<GroupRecord>();
+    const std::string usersName = usersPath.filename().string();
     try {
         // Always users before groups, so two deletes never wait on each other.
         RecordFile users(usersPath, UserRecord::kLength);
@@ -125,7 +125,8 @@ DeleteResult deleteGroup(const DataFolder& folder, std::int32_t k)
             return *refusal;
 
         const std::string remainingGroups = withoutRecord(groups.readAllRaw(), GroupRecord::kLength, k);
-        std::string allUsers = users.readAllRaw();
+        const std::string oldUsers = users.readAllRaw();
+        std::string allUsers = oldUsers;
         constexpr std::size_t kFlagsOffset = 150;
         for (std::size_t at = 0; at + UserRecord::kLength <= allUsers.size(); at += UserRecord::kLength)
             allUsers.replace(
@@ -135,15 +136,27 @@ DeleteResult deleteGroup(const DataFolder& folder, std::int32_t k)
         RecordFile::SoleHold groupsHold(groups);
         if (!usersHold.held() || !groupsHold.held())
             return refused(DeleteStatus::InUse, kGroupTexts.inUse);
-        // Both scratch files are written before either rename, so a full disk cannot leave the flags
-        // shifted for groups that were not deleted.
+        // Every scratch file is written before the first rename, the old users among them: should the
+        // groups rename fail (a share dropping between the two), the old users go back, or every
+        // membership above group k would point one group lower while the group is still there.
         RecordFile::Replacement newUsers(users, usersHold, allUsers);
         RecordFile::Replacement newGroups(groups, groupsHold, remainingGroups);
+        RecordFile::Replacement usersBack(users, usersHold, oldUsers);
         newUsers.commit();
-        newGroups.commit();
+        try {
+            newGroups.commit();
+        } catch (const StoreError& error) {
+            try {
+                usersBack.commit();
+            } catch (const StoreError&) {
+                return failed(
+                    error, usersName + " could not be put back: memberships above the group now point one group lower");
+            }
+            throw;
+        }
         return DeleteResult { DeleteStatus::Deleted, {} };
     } catch (const StoreError& error) {
-        return failed(error);
+        return failed(error, usersName + " and " + groupsPath.filename().string() + " are unchanged");
     }
 }
 

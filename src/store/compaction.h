@@ -30,7 +30,8 @@ DeleteResult deleteUser(const DataFolder& folder, std::int32_t k);
 DeleteResult deleteTerminal(const DataFolder& folder, std::int32_t k);
 DeleteResult deleteCannedMessage(const DataFolder& folder, std::int32_t k);
 // Deletes group k and removes character k from every user's GroupFlags (appending "0"), so the flags keep
-// naming the right groups. Both files are held alone before either is written, so a refusal changes nothing.
+// naming the right groups. Both files are held alone before either is written, so a refusal changes nothing,
+// and a failure between the two renames puts the old USERS.DAT back.
 DeleteResult deleteGroup(const DataFolder& folder, std::int32_t k);
 
 // The flags of a user after group k is deleted: characters 1..k-1, then k+1..10 (each part without its

@@ -14,9 +14,9 @@ bool sameNameIgnoringCase(std::string_view a, std::string_view b)
     });
 }
 
-// The data files were named without regard to case where they came from (a folder copied from another
-// system may hold "Users.dat"), so an existing file of any spelling is the one meant; a new file gets the
-// canonical upper-case name.
+// A folder filled by hand or by a copying tool may hold "Users.dat": the data file names are taken without
+// regard to case, so an existing file of any spelling is the one meant; a new file gets the canonical
+// upper-case name.
 std::filesystem::path existingSpelling(const std::filesystem::path& folder, std::string_view fileName)
 {
     std::filesystem::path exact = folder / std::string(fileName);

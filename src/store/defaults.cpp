@@ -1,11 +1,13 @@
 #include "store/defaults.h"
 
-#include "store/network_file.h"
 #include "store/record_file.h"
 #include "store/records.h"
 #include "store/text.h"
 
 #include <array>
+#include <filesystem>
+#include <string_view>
+#include <vector>
 
 namespace tolvane::store {
 namespace {
@@ -39,14 +41,50 @@ bool fileExists(const std::filesystem::path& path)
     return std::filesystem::exists(path, ec);
 }
 
-template <class Record> void writeAllIfMissing(const DataFolder& folder, const std::vector<Record>& records)
+// Marks an installation in progress: a start that finds it finishes the installation that was cut short.
+constexpr std::string_view kInstallMarker = "INSTALL.TMP";
+
+template <class Record> void createIfMissing(const DataFolder& folder, const std::vector<Record>& records)
 {
-    const std::filesystem::path path = folder.pathOf<Record>();
-    if (fileExists(path))
-        return;
-    RecordFile file(path, Record::kLength);
+    std::string bytes;
     for (const Record& record : records)
-        file.appendRaw(record.encode());
+        bytes += record.encode();
+    createWholeFile(folder.pathOf<Record>(), bytes);
+}
+
+UserRecord sampleUser()
+{
+    UserRecord user;
+    user.UserName = "Dana Whitlow";
+    user.PagerId = "5550142";
+    user.PagingCompany = "Ravenpage";
+    user.GroupFlags = "0000000000";
+    return user;
+}
+
+TerminalRecord sampleTerminal()
+{
+    TerminalRecord terminal;
+    terminal.CompanyName = "Ravenpage";
+    terminal.PhoneNumber = "555-0142";
+    terminal.MaxChars = 80;
+    terminal.ServiceType = 1;
+    terminal.Baud = 9600;
+    terminal.Parity = 1;
+    terminal.DataBits = 1;
+    terminal.StopBits = 1;
+    return terminal;
+}
+
+ConfigRecord sampleConfig()
+{
+    ConfigRecord config;
+    config.CommPort = "COMM1";
+    config.DialPrefix = "*70,";
+    config.DialMethod = 1;
+    config.RetryAttempts = 10;
+    config.ModemIndex = 1;
+    return config;
 }
 
 } // namespace
@@ -54,38 +92,15 @@ template <class Record> void writeAllIfMissing(const DataFolder& folder, const s
 void Make_DAT_Files(const DataFolder& folder, std::int16_t kind)
 {
     switch (kind) {
-    case 1: {
-        UserRecord user;
-        user.UserName = "Dana Whitlow";
-        user.PagerId = "5550142";
-        user.PagingCompany = "Ravenpage";
-        user.GroupFlags = "0000000000";
-        writeRecordAt(folder.pathOf<UserRecord>(), 1, user);
+    case 1:
+        writeRecordAt(folder.pathOf<UserRecord>(), 1, sampleUser());
         break;
-    }
-    case 2: {
-        TerminalRecord terminal;
-        terminal.CompanyName = "Ravenpage";
-        terminal.PhoneNumber = "555-0142";
-        terminal.MaxChars = 80;
-        terminal.ServiceType = 1;
-        terminal.Baud = 9600;
-        terminal.Parity = 1;
-        terminal.DataBits = 1;
-        terminal.StopBits = 1;
-        writeRecordAt(folder.pathOf<TerminalRecord>(), 1, terminal);
+    case 2:
+        writeRecordAt(folder.pathOf<TerminalRecord>(), 1, sampleTerminal());
         break;
-    }
-    case 3: {
-        ConfigRecord config;
-        config.CommPort = "COMM1";
-        config.DialPrefix = "*70,";
-        config.DialMethod = 1;
-        config.RetryAttempts = 10;
-        config.ModemIndex = 1;
-        writeRecordAt(folder.pathOf<ConfigRecord>(), 1, config);
+    case 3:
+        writeRecordAt(folder.pathOf<ConfigRecord>(), 1, sampleConfig());
         break;
-    }
     default:
         break;
     }
@@ -95,33 +110,41 @@ bool installIfNew(const DataFolder& folder)
 {
     // The installation belongs to the program folder, whatever shared folder the caller may know of.
     const DataFolder local(folder.programFolder());
-    for (const char* name : { "NETWORK.DAT", "CONFIG.DAT", "USERS.DAT", "TERMINAL.DAT" }) {
-        if (fileExists(local.programPath(name)))
-            return false;
+    const std::filesystem::path marker = local.programFolder() / std::string(kInstallMarker);
+    if (!fileExists(marker)) {
+        for (const char* name : { "NETWORK.DAT", "CONFIG.DAT", "USERS.DAT", "TERMINAL.DAT" }) {
+            if (fileExists(local.programPath(name)))
+                return false;
+        }
+        createWholeFile(marker, "");
     }
 
+    // Each file appears whole or not at all, and one that exists is kept: a second attempt after an
+    // interruption writes only what the first did not.
     std::vector<ModemRecord> modems;
     for (const ModemType& type : kModemTypes)
         modems.push_back(ModemRecord { type.name, type.commands, kYes });
-    writeAllIfMissing(local, modems);
+    createIfMissing(local, modems);
     // Blanks, not NUL bytes: a blank speed string means "use the modem type's commands".
-    writeAllIfMissing(local, std::vector<AdvancedRecord> { AdvancedRecord {} });
+    createIfMissing(local, std::vector<AdvancedRecord> { AdvancedRecord {} });
     SettingsRecord settings;
     settings.ClearSendList = kYes;
     settings.ClearMessage = kYes;
     settings.ClearQueue = kYes;
     settings.ShowConnectionWindow = kNo;
     settings.LargeIcons = kNo;
-    writeAllIfMissing(local, std::vector<SettingsRecord> { settings });
+    createIfMissing(local, std::vector<SettingsRecord> { settings });
     std::vector<CannedRecord> canned;
     for (const char* text : kCannedMessages)
         canned.push_back(CannedRecord { text });
-    writeAllIfMissing(local, canned);
-
-    Make_DAT_Files(local, 2);
-    Make_DAT_Files(local, 1);
-    Make_DAT_Files(local, 3);
-    writeNetworkFile(local.programPath("NETWORK.DAT"), "");
+    createIfMissing(local, canned);
+    createIfMissing(local, std::vector<TerminalRecord> { sampleTerminal() });
+    createIfMissing(local, std::vector<UserRecord> { sampleUser() });
+    createIfMissing(local, std::vector<ConfigRecord> { sampleConfig() });
+    // Last: without NETWORK.DAT every start fails, so it marks the installation whole.
+    createWholeFile(local.programPath("NETWORK.DAT"), "\"\"\r\n");
+    std::error_code ec;
+    std::filesystem::remove(marker, ec); // left behind, it only makes a later start look for missing files
     return true;
 }
 

@@ -12,8 +12,10 @@ namespace tolvane::store {
 void Make_DAT_Files(const DataFolder& folder, std::int16_t kind);
 
 // First run: when the program folder holds none of NETWORK.DAT, CONFIG.DAT, USERS.DAT and TERMINAL.DAT,
-// writes a working installation into it and returns true. A folder with any of the four is left alone.
-// Files that already exist are never overwritten. Throws StoreError when the folder cannot be written.
+// writes a working installation into it and returns true. A folder with any of the four is left alone,
+// unless an installation there was cut short: then the files it lacks are written. Each file appears whole
+// or not at all, NETWORK.DAT last, and a file that exists is never overwritten. Throws StoreError when the
+// folder cannot be written.
 bool installIfNew(const DataFolder& folder);
 
 } // namespace tolvane::store

@@ -100,6 +100,21 @@ void removeAbandonedScratchFiles(const std::filesystem::path& folder)
     }
 }
 
+void syncFolder(const std::filesystem::path& folder)
+{
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+std::filesystem::path folderOf(const std::filesystem::path& path)
+{
+    std::filesystem::path folder = path.parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
 bool isLockUnsupported(int err)
 {
     return err == EINVAL || err == ENOLCK || err == EOPNOTSUPP || err == ENOSYS;
@@ -143,6 +158,35 @@ void writeAll(int fd, std::string_view bytes, off_t offset, const std::filesyste
         }
         done += static_cast<std::size_t>(put);
     }
+}
+
+// A new scratch file in `folder` holding `bytes`, synced to disk, with the given mode; returns its path. A
+// failure (the test hook's included) leaves no scratch file behind.
+std::string writeScratchFile(const std::filesystem::path& folder, std::string_view bytes, mode_t mode)
+{
+    removeAbandonedScratchFiles(folder);
+    std::string name = (folder / "TEMP.DAT.XXXXXX").string();
+    int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        fail(folder / "TEMP.DAT", "cannot create");
+    const std::filesystem::path path(name);
+    try {
+        ::fchmod(fd, mode);
+        writeAll(fd, bytes, 0, path);
+        if (::fsync(fd) != 0)
+            fail(path, "cannot write");
+        const int closed = ::close(fd);
+        fd = -1;
+        if (closed != 0)
+            fail(path, "cannot write");
+        callHook("scratch-written");
+    } catch (...) {
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(name.c_str());
+        throw;
+    }
+    return name;
 }
 
 } // namespace
@@ -394,7 +438,7 @@ RecordFile::SoleHold::SoleHold(RecordFile& file)
     if (m_file.m_readOnly)
         m_file.failReadOnly();
     if (!m_file.m_locking) {
-        // Without lock support nobody can be seen holding the file; behave as the system always did.
+        // Without lock support nobody can be seen holding the file: go ahead unlocked.
         m_held = true;
         return;
     }
@@ -428,34 +472,9 @@ RecordFile::Replacement::Replacement(RecordFile& file, SoleHold& hold, std::stri
         throw StoreError(75, "cannot replace " + file.m_path.string() + " without holding it alone");
 
     // The scratch file lives beside the file, so the rename stays within one file system and is atomic.
-    std::filesystem::path folder = file.m_path.parent_path();
-    if (folder.empty())
-        folder = ".";
-    removeAbandonedScratchFiles(folder);
-    std::string scratchName = (folder / "TEMP.DAT.XXXXXX").string();
-    const int scratch = ::mkostemp(scratchName.data(), O_CLOEXEC);
-    if (scratch < 0)
-        fail(folder / "TEMP.DAT", "cannot create");
-    const std::filesystem::path scratchPath(scratchName);
-    try {
-        struct stat st { };
-        if (::fstat(file.m_fd, &st) == 0)
-            ::fchmod(scratch, st.st_mode & 07777);
-        writeAll(scratch, bytes, 0, scratchPath);
-        if (::fsync(scratch) != 0)
-            fail(scratchPath, "cannot write");
-    } catch (...) {
-        ::close(scratch);
-        ::unlink(scratchName.c_str());
-        throw;
-    }
-    if (::close(scratch) != 0) {
-        const int err = errno;
-        ::unlink(scratchName.c_str());
-        failWith(err, scratchPath, "cannot write");
-    }
-    m_scratch = std::move(scratchName);
-    callHook("scratch-written");
+    struct stat st { };
+    const mode_t mode = ::fstat(file.m_fd, &st) == 0 ? st.st_mode & 07777 : 0644;
+    m_scratch = writeScratchFile(folderOf(file.m_path), bytes, mode);
 }
 
 RecordFile::Replacement::~Replacement()
@@ -468,6 +487,7 @@ void RecordFile::Replacement::commit()
 {
     if (m_scratch.empty())
         return;
+    callHook("renaming");
     if (::rename(m_scratch.c_str(), m_file.m_path.c_str()) != 0)
         fail(m_file.m_path, "cannot replace");
     m_scratch.clear();
@@ -479,20 +499,39 @@ void RecordFile::Replacement::commit()
     }
     m_file.m_replaced = true;
     callHook("renamed");
-
-    std::filesystem::path folder = m_file.m_path.parent_path();
-    if (folder.empty())
-        folder = ".";
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    syncFolder(folderOf(m_file.m_path));
 }
 
 void RecordFile::replaceContents(SoleHold& hold, std::string_view bytes)
 {
     Replacement(*this, hold, bytes).commit();
+}
+
+bool createWholeFile(const std::filesystem::path& path, std::string_view bytes)
+{
+    const std::filesystem::path folder = folderOf(path);
+    const std::string scratch = writeScratchFile(folder, bytes, 0644);
+    // A hard link never replaces a file that exists, however it came to be there.
+    int err = ::link(scratch.c_str(), path.c_str()) == 0 ? 0 : errno;
+    if (err == EPERM || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS) {
+        // A file system without hard links: nothing else writes the program folder while the
+        // single-instance lock is held, so looking first is enough.
+        std::error_code ec;
+        if (std::filesystem::exists(path, ec))
+            err = EEXIST;
+        else if (::rename(scratch.c_str(), path.c_str()) == 0) {
+            syncFolder(folder);
+            return true;
+        } else
+            err = errno;
+    }
+    ::unlink(scratch.c_str());
+    if (err == EEXIST)
+        return false;
+    if (err != 0)
+        failWith(err, path, "cannot create");
+    syncFolder(folder);
+    return true;
 }
 
 } // namespace tolvane::store

@@ -12,7 +12,7 @@
 
 namespace tolvane::store {
 
-// One open fixed-length record file. Opening creates a missing file empty, as the system always did.
+// One open fixed-length record file. Opening creates a missing file empty.
 // Records are numbered from 1; the count is taken from the file length at every call.
 //
 // Workstations share the directory files, so every open takes part in a small locking protocol (see
@@ -120,8 +120,14 @@ private:
     int m_writerDepth = 0;
 };
 
-// Test seam: called at named points of replaceContents ("scratch-written" before the rename, "renamed"
-// after it) so a test can stop a process there. Null (the default) calls nothing.
+// Writes a file that does not exist yet in one step: the bytes go to a synced scratch file beside it,
+// which then takes the file's name only if nothing has it. False, and nothing written, when the file
+// exists. Throws StoreError.
+bool createWholeFile(const std::filesystem::path& path, std::string_view bytes);
+
+// Test seam: called at named points of a replacement ("scratch-written" once a scratch file is whole, also
+// for createWholeFile; "renaming" just before the rename, "renamed" after it) so a test can stop the
+// process there, or throw StoreError to stand for that step failing. Null (the default) calls nothing.
 using ReplaceHook = void (*)(const char* point);
 void setReplaceTestHook(ReplaceHook hook);
 

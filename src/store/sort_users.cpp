@@ -41,7 +41,7 @@ void SortUsers(const DataFolder& folder)
             return;
         }
         // Another workstation has the file open and would keep writing into a replaced file, so rewrite it in
-        // place, as the system always did: that workstation may see a partly sorted list for a moment.
+        // place record by record: that workstation may see a partly sorted list for a moment.
         for (std::size_t i = 0; i < n; ++i) {
             if (order[i] != i)
                 file.writeRaw(static_cast<std::int32_t>(i + 1), std::string_view(sorted).substr(i * kLength, kLength));

@@ -18,6 +18,14 @@ bool folderReachable(const std::string& folder)
 
 } // namespace
 
+bool sharedDirectoryAvailable(const DataFolder& folder)
+{
+    if (folder.sharedFolder().empty())
+        return true;
+    std::error_code ec;
+    return folderReachable(folder.sharedFolder()) && std::filesystem::exists(folder.pathOf<UserRecord>(), ec);
+}
+
 StartupData decideDataFolder(const std::filesystem::path& programFolder)
 {
     StartupData data;
@@ -42,7 +50,7 @@ StartupData decideDataFolder(const std::filesystem::path& programFolder)
 
         data.settings = CheckSettings(data.folder);
 
-        if (!data.folder.sharedFolder().empty() && !folderReachable(data.folder.sharedFolder())) {
+        if (!sharedDirectoryAvailable(data.folder)) {
             data.outcome = StartupDataOutcome::NetworkDeviceUnavailable;
             data.errorNumber = 68;
             data.errorDescription = "Device unavailable";

@@ -31,9 +31,15 @@ struct StartupData {
 };
 
 // In the start-up order: NETWORK.DAT and the caption, CONFIG.DAT's port, CheckSettings, then whether the
-// shared folder can be reached (where the user list would be read). The fields filled before a failure stay
-// filled, so the caller can show the window "with whatever was loaded so far". Never throws.
+// shared folder can be used (sharedDirectoryAvailable, where the user list would be read). The fields filled
+// before a failure stay filled, so the caller can show the window "with whatever was loaded so far". Never
+// throws.
 StartupData decideDataFolder(const std::filesystem::path& programFolder);
+
+// Whether the directory files can be used: always without a shared folder; with one, only while it can be
+// reached and holds USERS.DAT (in any letter case). The empty mount point of a share that is not mounted
+// would otherwise take new users and companies that vanish when the share comes back.
+bool sharedDirectoryAvailable(const DataFolder& folder);
 
 // The folder of the running executable (from /proc/self/exe); empty when it cannot be told.
 std::filesystem::path executableFolder();

@@ -5,8 +5,8 @@
 
 namespace tolvane::store {
 
-// A file operation that failed. The number follows the classic run-time error numbers the start-up
-// handler and the editors distinguish (53 file not found, 55 already open, 68 device unavailable,
+// A file operation that failed. The number is one of the run-time error numbers the start-up handler
+// and the editors distinguish (53 file not found, 55 already open, 68 device unavailable,
 // 70 permission denied, 75 path/file access error), so callers can pick their own message.
 class StoreError : public std::runtime_error {
 public:

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -95,23 +94,8 @@ TEST_F(ProgramStart, AProgramFolderThatCannotBeCreatedEndsWithStatus4)
 TEST_F(ProgramStart, ASecondCopyOnTheSameFolderIsRefusedWithStatus3AndTouchesNoDataFile)
 {
     fs::create_directories(m_folder);
-    // A first copy: a child process holding the program folder's lock until told to go.
-    int go[2];
-    int ready[2];
-    ASSERT_EQ(::pipe(go), 0);
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t first = ::fork();
-    if (first == 0) {
-        ::close(go[1]);
-        ::close(ready[0]);
-        const auto held
-            = runProcess(TOLVANE_LOCK_HOLDER, { m_folder.string(), std::to_string(go[0]), std::to_string(ready[1]) });
-        ::_exit(held.status);
-    }
-    ::close(go[0]);
-    ::close(ready[1]);
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    BackgroundProcess first(TOLVANE_LOCK_HOLDER, { m_folder.string() }); // a first copy
+    ASSERT_EQ(first.readLine(10000), "held");
 
     const auto before = std::distance(fs::directory_iterator(m_folder), fs::directory_iterator());
     const auto result = start({ "Dana Whitlow:hello" });
@@ -119,12 +103,29 @@ TEST_F(ProgramStart, ASecondCopyOnTheSameFolderIsRefusedWithStatus3AndTouchesNoD
     EXPECT_NE(result.err.find(" Tolvane already running"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()), before);
 
-    ::close(go[1]);
-    int status = 0;
-    ::waitpid(first, &status, 0);
-
     // Once the first copy has gone, however it went, the folder is free again.
+    first.stop();
     EXPECT_NE(start({}).status, 3);
+}
+
+TEST_F(ProgramStart, AQuietRunRefusedAtADisplayEndsAtOnceWithoutABox)
+{
+    if (!fs::exists("/usr/bin/Xvfb"))
+        GTEST_SKIP() << "no Xvfb to stand for a display";
+    // A real X display, where a box would wait for a click.
+    BackgroundProcess display("/usr/bin/Xvfb", { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24" });
+    const std::string number = display.readLine(20000);
+    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+    fs::create_directories(m_folder);
+    BackgroundProcess first(TOLVANE_LOCK_HOLDER, { m_folder.string() });
+    ASSERT_EQ(first.readLine(10000), "held");
+
+    const std::map<std::string, std::string> atDisplay
+        = { { "DISPLAY", ":" + number }, { "WAYLAND_DISPLAY", "" }, { "QT_QPA_PLATFORM", "xcb" } };
+    const auto result
+        = runProcess(TOLVANE_BINARY, { "--data-dir", m_folder.string(), "Dana Whitlow:hi %" }, atDisplay, 20000);
+    EXPECT_EQ(result.status, 3) << "a status of 137 means it was still waiting after 20 s: " << result.err;
+    EXPECT_NE(result.err.find(" Tolvane already running\n"), std::string::npos) << result.err;
 }
 
 } // namespace

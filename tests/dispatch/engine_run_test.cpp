@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -98,6 +99,10 @@ TEST_F(EngineRun, CompanyThatEndsEarlyLeavesTheNextCompanysPagesWhereTheyWere)
             "Warning.. The Users' Paging company had been deleted.. Please Check Users' Settings" }));
     EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Cal", "Hello") }));
     EXPECT_EQ(line.opens().size(), 1u);
+    // Bluepage's success must not make the run look whole: the status stays, the lamp and the log say otherwise.
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+    EXPECT_EQ(view.lastLamp(), engine::Lamp::Red);
+    EXPECT_EQ(view.logLines.back(), "Failed call to paging company: Amberpage");
 }
 
 TEST_F(EngineRun, EveryQueuedPageForANumericCompanyIsDialled)
@@ -137,6 +142,26 @@ TEST_F(EngineRun, AScheduledPageIsReleasedTheMinuteAfterItsTimeAndSent)
     EXPECT_EQ(desk.scheduledList().count(), 0);
     EXPECT_FALSE(desk.scheduleTimerEnabled());
     EXPECT_EQ(desk.delayCounterText(), "0 Delay Send Pages");
+}
+
+TEST_F(EngineRun, ANumericPageMarkedSentKeepsItsPlaceAndIsNeverSentAgain)
+{
+    // "Clear Que after Successful Page" is off: the queue keeps its pages after the run.
+    queue({ "DIG-Ike", "Cal" }, "4321");
+    desk.sendQueue();
+    const auto& entries = desk.pageQueue().entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].substr(0, 25), pad("DIG-Beeper", 25));
+    EXPECT_EQ(entries[1].substr(175, 20), pad("PAGE SENT", 20));
+    EXPECT_EQ(desk.schedule(1, "09:30 PM", "12/06/2026"), EventsOutcome::AlreadySent)
+        << "scheduling would send it again";
+
+    queue({ "DIG-Ike" }, "99");
+    EXPECT_TRUE(std::is_sorted(entries.begin(), entries.end()));
+    desk.sendQueue();
+    EXPECT_TRUE(view.boxes.empty());
+    EXPECT_EQ(line.countWritesContaining(",,,,4321#\r"), 1);
+    EXPECT_EQ(line.countWritesContaining(",,,,99#\r"), 1);
 }
 
 TEST_F(EngineRun, QueuedPagesKeepTheMessageTheyWereQueuedWith)
@@ -278,12 +303,17 @@ TEST_F(CommandLine, UserInTheSharedDirectoryIsFound)
 {
     const auto shared = data.path() / "shared";
     std::filesystem::create_directory(shared);
+    store::writeNetworkFile(data.folder().programPath("NETWORK.DAT"), shared.string() + "/");
+    // Until the share is mounted its mount point is empty: nobody is looked up, or written, there.
+    EXPECT_EQ(run("Pat:Shared hello").exitStatus, 1);
+    EXPECT_NE(errors.str().find("holds no USERS.DAT"), std::string::npos) << errors.str();
+    EXPECT_FALSE(std::filesystem::exists(shared / "USERS.DAT"));
+
     std::filesystem::copy_file(data.folder().pathOf<store::TerminalRecord>(), shared / "TERMINAL.DAT");
     {
         store::RecordFile users(shared / "USERS.DAT", store::UserRecord::kLength);
         store::writeRecord(users, 1, DataFolderFixture::user("Pat", "7001", "Bluepage"));
     }
-    store::writeNetworkFile(data.folder().programPath("NETWORK.DAT"), shared.string() + "/");
 
     const auto outcome = run("Pat:Shared hello");
     EXPECT_EQ(outcome.exitStatus, 0);
@@ -311,6 +341,18 @@ TEST_F(CommandLine, QuietRunNeverWaitsForAPerson)
     EXPECT_EQ(failed.exitStatus, 1);
     EXPECT_TRUE(view.boxes.empty());
     EXPECT_EQ(errors.str(), "Warning.. The Users' Paging company had been deleted.. Please Check Users' Settings\n");
+
+    // A page log that cannot be written is the one thing a quiet run still reports: the page went out.
+    data.terminals = { DataFolderFixture::alphaCompany("Amberpage") };
+    data.write();
+    std::filesystem::remove(data.path() / "LOG.DAT");
+    std::filesystem::create_directory(data.path() / "LOG.DAT");
+    errors.str("");
+    EXPECT_EQ(run("Ann:Hello %").exitStatus, 0);
+    EXPECT_EQ(errors.str().rfind("LOG.DAT could not be written", 0), 0u) << errors.str();
+    EXPECT_NE(errors.str().find("lacks this line: PAGE SENT: Ann                      09:05 AM     12/06/202Hello\n"),
+        std::string::npos)
+        << errors.str();
 }
 
 TEST_F(CommandLine, HeadlessRunPrintsBoxesAndTheConnectionLog)

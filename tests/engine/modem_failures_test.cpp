@@ -82,6 +82,7 @@ TEST_P(ModemLinkFailures, EndTheCallAsTheFailureTableSays)
     EXPECT_EQ(state.queueCursor, 0);
     EXPECT_EQ(view.callsEnded, 1);
     EXPECT_FALSE(call.callInProgress());
+    EXPECT_TRUE(state.lastCallFailed);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryRow, ModemLinkFailures, ::testing::ValuesIn(modemFailures()),

@@ -36,6 +36,11 @@ TEST(DialString, PrefixIsLeftOutWhenItIs555)
     EXPECT_EQ(dialString(store::ConfigRecord { "COMM1", "*70,      ", 1, 0, 1 }, t), "ATDT*70,5550142");
     EXPECT_EQ(dialString(store::ConfigRecord { "COMM1", "9,", 2, 0, 1 }, t), "ATDP9,5550142");
     EXPECT_EQ(dialString(store::ConfigRecord { "COMM1", "5555", 0, 0, 1 }, t), "ATDP55555550142");
+    // A CR or other control character in a shared file must not end the dial command early.
+    auto withCr = t;
+    withCr.PhoneNumber = "555\r0142\nATH";
+    EXPECT_EQ(dialString(store::ConfigRecord { "COMM1", "9,\rATZ\x1b", 1, 0, 1 }, withCr), "ATDT9, ATZ555 0142 ATH");
+    EXPECT_EQ(dialString(store::ConfigRecord { "COMM1", "555\t", 1, 0, 1 }, t), "ATDT5550142");
 }
 
 TEST(InitialisationString, AdvancedStringForTheCompanysSpeedWinsWhenSet)

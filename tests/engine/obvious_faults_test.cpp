@@ -1,5 +1,7 @@
 #include "call_fixture.h"
 
+#include <filesystem>
+
 using namespace tolvane;
 using namespace tolvane::testing;
 using testkit::addHappyTerminal;
@@ -20,6 +22,19 @@ TEST_F(SoundBehaviour, ControlCharactersInTheMessageAndPagerIdGoOutAsBlanks)
         "\x02"
         "555 0142\rhi there x y\r\x03"
         "5=?\r");
+}
+
+TEST_F(SoundBehaviour, APageLogThatCannotBeWrittenIsSaidAndThePageStaysSent)
+{
+    std::filesystem::create_directory(data.path() / "LOG.DAT"); // nothing can be appended to it
+    callOnePageWithHappyTerminal();
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+    EXPECT_FALSE(state.lastCallFailed);
+    const auto warning = std::find_if(view.logLines.begin(), view.logLines.end(),
+        [](const std::string& text) { return text.starts_with("LOG.DAT could not be written"); });
+    ASSERT_NE(warning, view.logLines.end());
+    EXPECT_TRUE(warning->ends_with("so it lacks this line: PAGE SENT: Dana Whitlow             09:05 AM     12/06/202abc"))
+        << *warning;
 }
 
 TEST_F(SoundBehaviour, EachCallStartsAtTheFirstEntryItIsGiven)

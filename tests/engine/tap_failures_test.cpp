@@ -32,6 +32,8 @@ struct TapFailure {
     int hangUpLines;
     int beeps;
     std::size_t pagesLogged;
+    bool callFailed; // some page of the call was never answered
+    std::string logLine = {}; // a line the connection log must hold
 };
 
 std::vector<TapFailure> tapFailures()
@@ -42,23 +44,34 @@ std::vector<TapFailure> tapFailures()
     const std::string droppedStatus = "Carrier was droped Message was not sent...";
     const std::string id = "ID=";
     const std::string goAhead = wire::kAck + wire::kGoAhead;
+    const std::string droppedLog = "Carrier was droped. Please try again.";
+    // The terminal hung up after answering every page: a normal end, whatever it failed to say.
+    const std::string noSignOff = "The terminal hung up without signing off; every page had its answer";
+    const std::string sent = "( 1) Page(s) Were Sent";
+    const std::vector<Lamp> green { Lamp::Yellow, Lamp::Green };
     return {
-        { "CarrierLostWaitingForId", kNoCarrier, "", "", "", dropped, droppedStatus, yellow, 0, 1, 0 },
-        { "CarrierLostWaitingForGoAhead", id, kNoCarrier, "", "", dropped, droppedStatus, yellow, 0, 1, 0 },
-        { "CarrierLostWaitingForAcknowledgment", id, goAhead, kNoCarrier, "", dropped, droppedStatus, yellow, 0, 1, 0 },
+        { "CarrierLostWaitingForId", kNoCarrier, "", "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
+            droppedLog },
+        { "CarrierLostWaitingForGoAhead", id, kNoCarrier, "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
+            droppedLog },
+        { "CarrierLostWaitingForAcknowledgment", id, goAhead, kNoCarrier, "", dropped, droppedStatus, yellow, 0, 1, 0,
+            true, droppedLog },
         { "NeverGotId", "", "", "", "", { "Never got ID+ PLEASE TRY AGAIN" }, "Error(s) Encounterd... See Log File!",
-            { Lamp::Yellow, Lamp::Red, Lamp::Yellow }, 2, 0, 0 },
+            { Lamp::Yellow, Lamp::Red, Lamp::Yellow }, 2, 0, 0, true },
         { "ThirdNakBeforeGoAhead", id, wire::kNak, "", "", { "<NAK>Checksum or Transmission error" },
-            "Waiting for ok to send data", yellow, 0, 0, 0 },
+            "Waiting for ok to send data", yellow, 0, 0, 0, true },
         { "EscEotBeforeGoAhead", id, wire::kEscEot, "", "", { "<ESC><EOT>Paging company hanging up - ERROR" },
-            "Waiting for ok to send data", yellow, 0, 0, 0 },
+            "Waiting for ok to send data", yellow, 0, 0, 0, true },
         { "NoGoAhead", id, wire::kAck, "", "", { "Paging Company never returned OK to send message. Please resend." },
-            "Modem Initialization Error", red, 1, 0, 0 },
+            "Modem Initialization Error", red, 1, 0, 0, true },
         { "NoAcknowledgment", id, goAhead, "", "", { "Paging Company never returned Acknowledgment for sent message." },
-            "Modem Initialization Error", red, 1, 0, 0 },
+            "Modem Initialization Error", red, 1, 0, 0, true },
         { "NoDisconnectAfterEot", id, goAhead, wire::kAck, "", { "Modem Hang-up" }, "Modem Hangup Error", yellow, 1, 0,
-            1 },
-        { "CarrierLostAfterEot", id, goAhead, wire::kAck, kNoCarrier, {}, droppedStatus, yellow, 0, 1, 1 },
+            1, false },
+        { "CarrierLostAfterEot", id, goAhead, wire::kAck, kNoCarrier, {}, sent, green, 1, 0, 1, false, noSignOff },
+        // Lost in the same read as the last acknowledgment, before the EOT went out.
+        { "CarrierLostBeforeEot", id, goAhead, wire::kAck + kNoCarrier, "", {}, sent, green, 1, 0, 1, false,
+            noSignOff },
     };
 }
 
@@ -89,8 +102,9 @@ TEST_P(TapSessionFailures, EndTheCallAsTheFailureTableSays)
     EXPECT_EQ(data.log().size(), failure.pagesLogged);
     EXPECT_EQ(state.queueCursor, static_cast<std::int16_t>(failure.pagesLogged));
     EXPECT_EQ(view.callsEnded, 1);
-    if (failure.beeps == 1 && !failure.boxes.empty()) {
-        EXPECT_TRUE(logged("Carrier was droped. Please try again."));
+    EXPECT_EQ(state.lastCallFailed, failure.callFailed);
+    if (!failure.logLine.empty()) {
+        EXPECT_TRUE(logged(failure.logLine));
     }
 }
 

@@ -139,6 +139,28 @@ TEST_F(Deleting, AGroupDeleteRewritesEveryUsersFlagsAndCompactsTheGroups)
     EXPECT_EQ(dir.read("USERS.DAT"), "");
 }
 
+TEST_F(Deleting, AGroupDeleteWhoseSecondRenameFailsPutsTheUsersBack)
+{
+    const std::string users = userBytes("Ann", "1", "0110000001") + userBytes("Bob", "1", "0010000000");
+    const std::string groups = padded("G1", 50) + padded("G2", 50) + padded("G3", 50);
+    dir.write("USERS.DAT", users);
+    dir.write("GROUP.DAT", groups);
+    DeleteResult result;
+    {
+        // The share drops between the two renames: the second one fails.
+        const InjectedStoreFailure staleShare("renaming", 2, 68, "cannot replace GROUP.DAT: Stale file handle");
+        result = deleteGroup(folder, 2);
+    }
+
+    EXPECT_EQ(result.status, DeleteStatus::Failed);
+    EXPECT_NE(result.message.find("USERS.DAT and GROUP.DAT are unchanged"), std::string::npos) << result.message;
+    EXPECT_EQ(dir.read("USERS.DAT"), users) << "memberships above group 2 must not point one group lower";
+    EXPECT_EQ(dir.read("GROUP.DAT"), groups);
+    EXPECT_EQ(dir.fileCount(), 2) << "no scratch file is left behind";
+    EXPECT_TRUE(deleteGroup(folder, 2).deleted());
+    EXPECT_EQ(dir.read("USERS.DAT").substr(150, 10), "0100000010");
+}
+
 TEST_F(Deleting, AnOpenFileOfThisProcessDoesNotBlockItsOwnDelete)
 {
     dir.write("GROUP.DAT", std::string(50, 'a') + std::string(50, 'b'));

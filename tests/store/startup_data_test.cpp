@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 using namespace tolvane::store;
@@ -84,12 +85,13 @@ TEST(StartupData, ASharedFolderMovesOnlyTheDirectoryFiles)
     EXPECT_EQ(data.folder.pathOf<UserRecord>(), dir / "USERS.DAT");
 
     ScratchFolder shared;
+    shared.write("Users.dat", ""); // any letter case; empty is still a directory
     writeNetworkFile(dir / "NETWORK.DAT", shared.path().string()); // no trailing slash: one is added
     data = decideDataFolder(dir.path());
     EXPECT_EQ(data.outcome, StartupDataOutcome::Ready);
     EXPECT_EQ(data.caption, "Tolvane Network-Shared");
     EXPECT_EQ(data.folder.sharedFolder(), shared.path().string() + "/");
-    EXPECT_EQ(data.folder.pathOf<UserRecord>(), shared / "USERS.DAT");
+    EXPECT_EQ(data.folder.pathOf<UserRecord>(), shared / "Users.dat");
     EXPECT_EQ(data.folder.pathOf<GroupRecord>(), shared / "GROUP.DAT");
     EXPECT_EQ(data.folder.pathOf<TerminalRecord>(), shared / "TERMINAL.DAT");
     EXPECT_EQ(data.folder.pathOf<ConfigRecord>(), dir / "CONFIG.DAT");
@@ -119,18 +121,22 @@ TEST(StartupData, EachMissingPieceGivesItsOwnOutcome)
         dir.write("CONFIG.DAT", "     " + std::string(16, ' ')); // an empty CommPort
         EXPECT_EQ(decideDataFolder(dir.path()).outcome, StartupDataOutcome::MissingInstallationFile);
     }
-    {
+    // A share that cannot be reached, and the empty mount point of one that is not mounted: lists shown
+    // from there, and users added there, would vanish when the share comes back.
+    for (const char* share : { "unplugged/share/", "mount-point/" }) {
         ScratchFolder dir;
-        writeNetworkFile(dir / "NETWORK.DAT", (dir / "unplugged/share/").string());
+        std::filesystem::create_directory(dir / "mount-point");
+        writeNetworkFile(dir / "NETWORK.DAT", (dir / share).string());
         dir.write("CONFIG.DAT", kConfigComm2);
         dir.write("SETTINGS.DAT", "\xFF\xFF"s + std::string(48, '\0'));
         const StartupData data = decideDataFolder(dir.path());
-        EXPECT_EQ(data.outcome, StartupDataOutcome::NetworkDeviceUnavailable);
+        EXPECT_EQ(data.outcome, StartupDataOutcome::NetworkDeviceUnavailable) << share;
         EXPECT_EQ(data.errorNumber, 68);
         // What was loaded before the failure stays loaded: the window opens with it.
         EXPECT_EQ(data.caption, "Tolvane Network-Shared");
         EXPECT_EQ(data.portNumber, 2);
         EXPECT_TRUE(data.settings.ClearSendList);
+        EXPECT_FALSE(dir.exists("mount-point/USERS.DAT"));
     }
 }
 
@@ -217,6 +223,25 @@ TEST(Defaults, AFolderWithAnyOfTheFourFilesIsNotNewAndKeepsItsFiles)
     dir.write("QUICK.DAT", std::string(80, 'k')); // kept, not overwritten by the installation
     EXPECT_TRUE(installIfNew(DataFolder(dir.path())));
     EXPECT_EQ(dir.read("QUICK.DAT"), std::string(80, 'k'));
+}
+
+TEST(Defaults, AnInterruptedInstallationIsCompletedAtTheNextStartWithoutOverwritingAFile)
+{
+    ScratchFolder dir;
+    {
+        const InjectedStoreFailure diskFull("scratch-written", 3, 61, "Disk full");
+        EXPECT_THROW(installIfNew(DataFolder(dir.path())), StoreError);
+    }
+    EXPECT_EQ(decideDataFolder(dir.path()).errorNumber, 53) << "NETWORK.DAT is written last";
+
+    // A file the first attempt wrote is whole, and one the operator changed since is kept as it is.
+    const std::string modems = dir.read("MODEM.DAT");
+    EXPECT_EQ(modems.size() % 102, 0u);
+    dir.write("MODEM.DAT", modems.substr(0, 102));
+    EXPECT_TRUE(installIfNew(DataFolder(dir.path())));
+    EXPECT_EQ(dir.read("MODEM.DAT"), modems.substr(0, 102));
+    EXPECT_EQ(decideDataFolder(dir.path()).outcome, StartupDataOutcome::Ready);
+    EXPECT_EQ(dir.fileCount(), 8) << "the seven installed files and NETWORK.DAT, no scratch or marker file";
 }
 
 TEST(DataFolderPaths, AFileNamedInAnotherLetterCaseIsTheOneUsedAndANewFileGetsTheUpperCaseName)

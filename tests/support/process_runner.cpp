@@ -1,5 +1,8 @@
 #include "process_runner.h"
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -8,8 +11,8 @@
 
 extern char** environ;
 
-ProcessResult runProcess(
-    const std::string& program, const std::vector<std::string>& args, const std::map<std::string, std::string>& env)
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
+    const std::map<std::string, std::string>& env, int timeoutMs)
 {
     int outPipe[2];
     int errPipe[2];
@@ -52,9 +55,24 @@ ProcessResult runProcess(
     ProcessResult result;
     pollfd fds[2] = { { outPipe[0], POLLIN, 0 }, { errPipe[0], POLLIN, 0 } };
     int open = 2;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool killed = false;
     while (open > 0) {
-        if (::poll(fds, 2, -1) < 0)
+        int wait = -1;
+        if (timeoutMs >= 0 && !killed) {
+            const auto left
+                = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            wait = static_cast<int>(std::max<long long>(left.count(), 0));
+        }
+        const int ready = ::poll(fds, 2, wait);
+        if (ready < 0)
             break;
+        if (ready == 0) {
+            // Out of time: the pipes close once the program has gone.
+            ::kill(pid, SIGKILL);
+            killed = true;
+            continue;
+        }
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0)
                 continue;
@@ -74,9 +92,6 @@ ProcessResult runProcess(
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
     return result;
 }
-
-#include <chrono>
-#include <csignal>
 
 BackgroundProcess::BackgroundProcess(const std::string& program, const std::vector<std::string>& args)
 {

@@ -12,9 +12,10 @@ struct ProcessResult {
     std::string err;
 };
 
-// `env` entries replace or (with an empty value) remove variables of this process's environment.
+// `env` entries replace or (with an empty value) remove variables of this process's environment. A program
+// still running after `timeoutMs` (when not negative) is killed: its status is then 128 + SIGKILL.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
-    const std::map<std::string, std::string>& env = {});
+    const std::map<std::string, std::string>& env = {}, int timeoutMs = -1);
 
 // A program left running in the background, its standard output readable line by line; it is sent
 // SIGTERM and reaped when the object goes.
