@@ -102,6 +102,9 @@ TEST_P(EitherLineEndToEnd, TheSampleUserIsPagedAndTheTerminalRecordsAGoodChecksu
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "Page was sent to: " + kPaddedDana + "\n");
     EXPECT_NE(result.err.find("Got [p"), std::string::npos) << "the connection log goes to standard error";
+    if (GetParam()) {
+        EXPECT_NE(result.err.find("reaches 127.0.0.1:"), std::string::npos) << "the network line reports to the log";
+    }
 
     EXPECT_NE(pages().find(R"("kind":"tap")"), std::string::npos) << pages();
     EXPECT_NE(pages().find(R"("pager_id":"5550142")"), std::string::npos) << pages();
