@@ -44,7 +44,7 @@ void printTo(std::FILE* stream, const std::string& text)
 // Sends the one page the command line asks for and reports it: a message box at a display, standard
 // output without one, nothing at all in a quiet run.
 int pageFromCommandLine(const app::CommandOptions& options, const std::filesystem::path& programFolder,
-    engine::SerialLine& line, platform::DialogService& dialogs, bool nobodyToAnswer)
+    platform::PosixSerialLine& line, platform::DialogService& dialogs, bool nobodyToAnswer)
 {
     const bool quiet = dispatch::splitCommandLine(options.commandLine).quiet;
     platform::QtPacer pacer;
@@ -55,7 +55,10 @@ int pageFromCommandLine(const app::CommandOptions& options, const std::filesyste
     engine::CallView& view = nobodyToAnswer ? static_cast<engine::CallView&>(unattended) : dialogView;
 
     const dispatch::CommandLineHost host { programFolder, line, pacer, view, clock, std::cerr };
+    // A network line explains a failed dial in the connection log.
+    line.setReport([&view](const std::string& text) { view.appendLog(text); });
     const auto outcome = dispatch::runCommandLinePaging(host, options.commandLine);
+    line.setReport(nullptr);
     if (outcome.showReport) {
         const std::string report = outcome.report + (options.practice ? app::kPracticeMark : "");
         if (nobodyToAnswer)
@@ -173,6 +176,7 @@ int main(int argc, char* argv[])
     }
     platform::QtPacer pacer;
     ui::MainWindow window(programFolder, line, pacer, *dialogs, options.practice);
+    line.setReport([&window](const std::string& text) { window.appendLog(text); });
     if (auto* boxes = dynamic_cast<platform::WidgetDialogService*>(dialogs.get()))
         boxes->setParent(&window);
     if (!window.startUp())

@@ -41,7 +41,9 @@ void LineSimulator::receive(std::string_view bytesFromClient, Millis now)
         const char byte = bytesFromClient[i];
         switch (m_state) {
         case State::Command:
-            onCommandByte(byte);
+            // Without a modem nobody listens once the terminal has ended the call.
+            if (m_options.modemInFront)
+                onCommandByte(byte);
             break;
         case State::Dialling:
             // As on a real modem, any character while it waits for the call to be answered abandons the dial.
@@ -50,7 +52,7 @@ void LineSimulator::receive(std::string_view bytesFromClient, Millis now)
             break;
         case State::Online:
         case State::NumericCall:
-            if (isEscape(byte, i == 0 && afterSilence)) {
+            if (m_options.modemInFront && isEscape(byte, i == 0 && afterSilence)) {
                 endCall("the client hung up with +++");
                 result("OK", m_options.replyDelay);
             } else if (m_state == State::Online) {
@@ -88,13 +90,22 @@ std::optional<Millis> LineSimulator::nextDue() const
 void LineSimulator::dtrDropped(Millis now)
 {
     advance(now);
-    note("DTR dropped: the client closed the line");
+    note(m_options.modemInFront ? "DTR dropped: the client closed the line" : "the client closed the connection");
     endCall("the call ends with DTR");
     m_scheduled.clear();
     m_lastScheduled = m_now;
     m_ready.clear();
     m_commandLine.clear();
     m_lastReceived.reset();
+}
+
+void LineSimulator::connectDirect(Millis now)
+{
+    advance(now);
+    note("a client connected");
+    m_state = State::Online;
+    m_terminal.startCall();
+    armIdleTimer();
 }
 
 void LineSimulator::sendToCaller(std::string bytes, Millis delay)
@@ -107,8 +118,9 @@ void LineSimulator::dropCarrier(Millis delay)
     schedule(delay, [this] {
         if (m_state != State::Online)
             return;
-        endCall("the terminal dropped the carrier");
-        emit("\r\nNO CARRIER\r\n");
+        endCall(m_options.modemInFront ? "the terminal dropped the carrier" : "the terminal closed the connection");
+        if (m_options.modemInFront)
+            emit("\r\nNO CARRIER\r\n");
     });
 }
 

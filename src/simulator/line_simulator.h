@@ -35,6 +35,8 @@ public:
     std::optional<Millis> nextDue() const;
     // The client closed the line (DTR dropped, as with AT&D2): any call ends and pending output is lost.
     void dtrDropped(Millis now);
+    // Without a modem in front: a client connected, and the terminal is on the line at once.
+    void connectDirect(Millis now);
 
     bool carrierUp() const { return m_state == State::Online; }
     // Calls that ended (carrier lost, the client hung up, or DTR dropped) since the simulator started.

@@ -1,8 +1,9 @@
-// tolvane-linesim: a modem and TAP paging terminal on a pseudo-terminal, for trying the program without a modem and
-// for end-to-end tests.
+// tolvane-linesim: a modem and TAP paging terminal on a pseudo-terminal, or the terminal alone on a TCP port, for
+// trying the program without a modem and for end-to-end tests.
 #include "simulator/linesim_options.h"
 #include "simulator/page_json.h"
 #include "simulator/pty_server.h"
+#include "simulator/tcp_server.h"
 
 #include <chrono>
 #include <csignal>
@@ -21,12 +22,40 @@ extern "C" void onStopSignal(int)
     g_stop = 1;
 }
 
+using namespace tolvane::simulator;
+
+// Serves until a signal or the time limit; `start` starts the server and returns the first line to print.
+template <class Server, class Start>
+int serve(Server& server, const LinesimConfig& config, std::ofstream& pages, std::ofstream& transcript, Start start)
+{
+    if (pages.is_open())
+        server.setPageListener([&pages](const PageRecord& page) { pages << pageJsonLine(page) << '\n' << std::flush; });
+    if (transcript.is_open()) {
+        server.setTranscriptListener([&transcript](const TranscriptEntry& entry) {
+            transcript << transcriptLine(entry) << '\n' << std::flush;
+        });
+    }
+    try {
+        std::cout << start() << std::endl;
+    } catch (const std::system_error& failure) {
+        std::cerr << "tolvane-linesim: cannot serve: " << failure.what() << "\n";
+        return 1;
+    }
+
+    const auto started = std::chrono::steady_clock::now();
+    while (!g_stop) {
+        if (config.maxSeconds && std::chrono::steady_clock::now() - started >= std::chrono::seconds(*config.maxSeconds))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    server.stop();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    using namespace tolvane::simulator;
-
     std::string error;
     const auto config = parseLinesimArguments(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!config) {
@@ -63,29 +92,16 @@ int main(int argc, char** argv)
         }
     }
 
-    PtyServer server(config->simulator);
-    if (pages.is_open())
-        server.setPageListener([&pages](const PageRecord& page) { pages << pageJsonLine(page) << '\n' << std::flush; });
-    if (transcript.is_open()) {
-        server.setTranscriptListener([&transcript](const TranscriptEntry& entry) {
-            transcript << transcriptLine(entry) << '\n' << std::flush;
+    if (config->tcpPort) {
+        TcpServer server(config->simulator);
+        return serve(server, *config, pages, transcript, [&] {
+            server.start(*config->tcpPort);
+            return "TCP 127.0.0.1:" + std::to_string(server.port());
         });
     }
-    try {
+    PtyServer server(config->simulator);
+    return serve(server, *config, pages, transcript, [&] {
         server.start();
-    } catch (const std::system_error& failure) {
-        std::cerr << "tolvane-linesim: no pseudo-terminal: " << failure.what() << "\n";
-        return 1;
-    }
-    std::cout << "PTY " << server.slavePath() << std::endl;
-
-    const auto started = std::chrono::steady_clock::now();
-    while (!g_stop) {
-        if (config->maxSeconds
-            && std::chrono::steady_clock::now() - started >= std::chrono::seconds(*config->maxSeconds))
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    server.stop();
-    return 0;
+        return "PTY " + server.slavePath();
+    });
 }

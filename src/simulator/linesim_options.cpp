@@ -45,6 +45,9 @@ constexpr OptionSpec kOptions[] = {
     { "--bad-logon-limit", "N", "invalid log-ons before the terminal disconnects (3)" },
     { "--checksum-error-limit", "N", "checksum errors in a row before the terminal disconnects (3)" },
     { "--idle-timeout-ms", "N", "silence after which the terminal says 501 and disconnects (0: never)" },
+    { "--tcp", "PORT",
+        "serve the TAP terminal with no modem in front on 127.0.0.1:PORT (0: any free port), one call per "
+        "connection; the modem options do not apply" },
     { "--pages", "FILE", "append one JSON line per page received" },
     { "--transcript", "FILE", "write both directions of the line traffic, with times" },
     { "--max-seconds", "N", "exit after N seconds" },
@@ -58,8 +61,9 @@ constexpr int kMaxMillis = 3'600'000;
 std::string linesimUsage()
 {
     std::string text = "Usage: tolvane-linesim [options]\n"
-                       "Serves a simulated modem and TAP paging terminal on a pseudo-terminal.\n"
-                       "The first line of output is \"PTY <device>\".\n\nOptions:\n";
+                       "Serves a simulated modem and TAP paging terminal on a pseudo-terminal, or with --tcp the\n"
+                       "terminal alone on a TCP port. The first line of output is \"PTY <device>\" or\n"
+                       "\"TCP 127.0.0.1:<port>\".\n\nOptions:\n";
     for (const auto& option : kOptions) {
         std::string left
             = std::string("  ") + option.name + (option.argument ? std::string(" ") + option.argument : "");
@@ -175,6 +179,12 @@ std::optional<LinesimConfig> parseLinesimArguments(const std::vector<std::string
             ok = count(sim.checksumErrorLimit, 1);
         } else if (name == "--idle-timeout-ms") {
             ok = millis(sim.idleTimeout);
+        } else if (name == "--tcp") {
+            const auto port = wholeNumber(value, 65535);
+            if (!port)
+                error = "--tcp needs a port number from 0 to 65535, not \"" + value + "\"";
+            ok = port.has_value();
+            config.tcpPort = port;
         } else if (name == "--pages") {
             config.pagesFile = value;
         } else if (name == "--transcript") {

@@ -14,6 +14,7 @@ struct LinesimConfig {
     std::string pagesFile; // one JSON line appended per page; empty: none
     std::string transcriptFile; // empty: none
     std::optional<int> maxSeconds;
+    std::optional<int> tcpPort; // serve the terminal on 127.0.0.1:port instead of a modem on a pseudo-terminal
     bool help = false;
 };
 

@@ -29,6 +29,9 @@ enum class ScriptedReply {
 };
 
 struct SimulatorOptions {
+    // False for a paging service reached over TCP: no Hayes modem, the terminal answers from the first byte,
+    // and it ends a call by closing the connection instead of dropping a carrier.
+    bool modemInFront = true;
     // A real modem answers some tens of milliseconds after a command; some clients discard input right after
     // writing, so an instant answer would be unrealistically kind.
     Millis replyDelay { 40 };

@@ -62,16 +62,20 @@ protected:
         fs::remove_all(m_folder);
     }
 
-    // Starts tolvane-linesim with its options and points COMM1 at its pseudo-terminal.
-    void startLine(std::vector<std::string> options)
+    // Starts tolvane-linesim with its options and points COMM1 at its pseudo-terminal, or, over TCP, makes
+    // COMM1 a network line whose DIAL line leads to it.
+    void startLine(std::vector<std::string> options, bool overTcp = false)
     {
+        if (overTcp)
+            options.insert(options.end(), { "--tcp", "0" });
         options.insert(options.end(),
             { "--pages", (m_folder / "pages.jsonl").string(), "--transcript", (m_folder / "transcript.txt").string(),
                 "--max-seconds", "120" });
         m_line = std::make_unique<BackgroundProcess>(LINESIM_BINARY, options);
         const std::string first = m_line->readLine(5000);
-        ASSERT_EQ(first.rfind("PTY /dev/", 0), 0u) << first;
-        std::ofstream(m_folder / "PORTS.DAT") << "COMM1=" << first.substr(4) << "\n";
+        ASSERT_EQ(first.rfind(overTcp ? "TCP 127.0.0.1:" : "PTY /dev/", 0), 0u) << first;
+        std::ofstream(m_folder / "PORTS.DAT")
+            << (overTcp ? "COMM1=network\nDIAL 555-0142=" : "COMM1=") << first.substr(4) << "\n";
     }
 
     ProcessResult page(const std::string& commandLine)
@@ -86,13 +90,21 @@ protected:
     std::unique_ptr<BackgroundProcess> m_line;
 };
 
-TEST_F(PracticeLineEndToEnd, TheSampleUserIsPagedAndTheTerminalRecordsAGoodChecksum)
+// The same calls through a modem on a pseudo-terminal and through a network line to a TAP service over TCP.
+class EitherLineEndToEnd : public PracticeLineEndToEnd, public ::testing::WithParamInterface<bool> { };
+INSTANTIATE_TEST_SUITE_P(ModemAndNetwork, EitherLineEndToEnd, ::testing::Bool(),
+    [](const ::testing::TestParamInfo<bool>& line) { return line.param ? "Network" : "Modem"; });
+
+TEST_P(EitherLineEndToEnd, TheSampleUserIsPagedAndTheTerminalRecordsAGoodChecksum)
 {
-    startLine({});
+    startLine({}, GetParam());
     const auto result = page("Dana Whitlow:Meet at the loading dock 10:30");
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "Page was sent to: " + kPaddedDana + "\n");
     EXPECT_NE(result.err.find("Got [p"), std::string::npos) << "the connection log goes to standard error";
+    if (GetParam()) {
+        EXPECT_NE(result.err.find("reaches 127.0.0.1:"), std::string::npos) << "the network line reports to the log";
+    }
 
     EXPECT_NE(pages().find(R"("kind":"tap")"), std::string::npos) << pages();
     EXPECT_NE(pages().find(R"("pager_id":"5550142")"), std::string::npos) << pages();
@@ -104,9 +116,9 @@ TEST_F(PracticeLineEndToEnd, TheSampleUserIsPagedAndTheTerminalRecordsAGoodCheck
     EXPECT_EQ(lines[0].rfind("PAGE SENT: Dana Whitlow            ", 0), 0u) << lines[0];
 }
 
-TEST_F(PracticeLineEndToEnd, ARefusedPagerIdIsLoggedAsAnErrorAndEndsWithStatus1)
+TEST_P(EitherLineEndToEnd, ARefusedPagerIdIsLoggedAsAnErrorAndEndsWithStatus1)
 {
-    startLine({ "--refuse-ids", "5550142" });
+    startLine({ "--refuse-ids", "5550142" }, GetParam());
     const auto result = page("Dana Whitlow:hello");
     EXPECT_EQ(result.status, 1) << result.err;
     EXPECT_NE(result.out.find("Page was not! sent"), std::string::npos) << result.out;

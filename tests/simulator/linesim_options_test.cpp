@@ -21,7 +21,7 @@ TEST(LinesimOptions, EveryOptionReachesTheSimulator)
             "--echo", "--password", "caf\xc3\xa9", "--refuse-ids", "5559999, 5558888", "--logon-replies", "NAK,AUTO",
             "--block-replies", "nak,ack,RS", "--drop-after-blocks", "0", "--max-block-chars", "100",
             "--bad-logon-limit", "2", "--checksum-error-limit", "5", "--idle-timeout-ms", "9000", "--pages", "p.jsonl",
-            "--transcript", "t.txt", "--max-seconds", "30" },
+            "--transcript", "t.txt", "--max-seconds", "30", "--tcp", "10001" },
         error);
     ASSERT_TRUE(config) << error;
     const auto& sim = config->simulator;
@@ -46,6 +46,7 @@ TEST(LinesimOptions, EveryOptionReachesTheSimulator)
     EXPECT_EQ(config->pagesFile, "p.jsonl");
     EXPECT_EQ(config->transcriptFile, "t.txt");
     EXPECT_EQ(config->maxSeconds, 30);
+    EXPECT_EQ(config->tcpPort, 10001);
     EXPECT_FALSE(config->help);
 }
 
@@ -74,6 +75,7 @@ TEST(LinesimOptions, BadArgumentsAreRefusedWithAReason)
         { "--max-block-chars", "0" },
         { "--pages", "" },
         { "--echo=yes" },
+        { "--tcp", "65536" },
     };
     for (const auto& arguments : bad) {
         std::string error;
@@ -86,7 +88,7 @@ TEST(LinesimOptions, UsageListsEveryOption)
 {
     const auto usage = linesimUsage();
     for (const char* name : { "--reply-delay-ms", "--dial-results", "--modem-answers", "--password", "--refuse-ids",
-             "--block-replies", "--drop-after-blocks", "--pages", "--transcript", "--max-seconds", "--help" })
+             "--block-replies", "--drop-after-blocks", "--pages", "--transcript", "--max-seconds", "--tcp", "--help" })
         EXPECT_NE(usage.find(name), std::string::npos) << name;
 }
 

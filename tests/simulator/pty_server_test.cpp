@@ -1,13 +1,16 @@
 #include "simulator/pty_server.h"
+#include "simulator/tcp_server.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <regex>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
@@ -152,6 +155,50 @@ TEST(PtyServer, StartedAgainAfterAStopItAnswersPromptlyInCommandState)
     expectNewClientFindsCommandState(server, 500ms);
     server.stop();
     EXPECT_EQ(server.hangUps(), 1);
+}
+
+int connectTo(int port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+TEST(TcpServer, EachConnectionIsACallWithTheTerminalAtOnceAndTheTerminalEndsItByClosing)
+{
+    SimulatorOptions options;
+    options.replyDelay = 0ms;
+    options.logonScript = { ScriptedReply::Eot };
+    TcpServer server(options);
+    server.start(0);
+
+    int fd = connectTo(server.port());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "\r", 1), 1);
+    EXPECT_EQ(readUntil(fd, "ID=", 2s), "ID=");
+    ASSERT_EQ(write(fd, "\x1bPG1\r", 5), 5);
+    // Refused: the goodbye, then the connection closes with no modem's "NO CARRIER".
+    EXPECT_EQ(readUntil(fd, "\x1b\x04\r", 2s), "\x1b\x04\r");
+    char rest[16];
+    EXPECT_EQ(read(fd, rest, sizeof rest), 0);
+    close(fd);
+
+    // The next connection is a call of its own, and "+++" is only data to a terminal.
+    fd = connectTo(server.port());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "+++\r", 4), 4);
+    EXPECT_NE(readUntil(fd, "ID=", 2s).find("ID="), std::string::npos);
+    close(fd);
+    std::this_thread::sleep_for(100ms);
+    server.stop();
+    EXPECT_EQ(server.hangUps(), 2);
 }
 
 TEST(LinesimProgram, FirstLineNamesThePseudoTerminalAndSigtermEndsItCleanly)

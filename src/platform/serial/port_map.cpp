@@ -39,10 +39,7 @@ struct PortLine {
 
 std::optional<PortLine> parseLine(std::string_view line)
 {
-    if (line.ends_with('\n'))
-        line.remove_suffix(1);
-    if (line.ends_with('\r'))
-        line.remove_suffix(1);
+    line = withoutLineEnd(line);
     const auto equals = line.find('=');
     if (equals == std::string_view::npos)
         return std::nullopt;
@@ -51,19 +48,6 @@ std::optional<PortLine> parseLine(std::string_view line)
     if (port == 0 || device.empty())
         return std::nullopt;
     return PortLine { port, std::string(device) };
-}
-
-// The lines of a text, each with its own line end, so a rewrite can give every line back unchanged.
-std::vector<std::string> splitKeepingEnds(std::string_view text)
-{
-    std::vector<std::string> lines;
-    while (!text.empty()) {
-        const auto newline = text.find('\n');
-        const auto length = newline == std::string_view::npos ? text.size() : newline + 1;
-        lines.emplace_back(text.substr(0, length));
-        text.remove_prefix(length);
-    }
-    return lines;
 }
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& file)
@@ -173,6 +157,25 @@ void PortMap::storeDevice(int port, std::string_view device) const
         std::filesystem::remove(scratch, error);
         throw store::StoreError(kPathAccessError, "Cannot replace " + m_portsFile.string());
     }
+}
+
+DialPlan PortMap::dialPlan() const
+{
+    if (m_portsFile.empty())
+        return {};
+    return DialPlan::parse(readWholeFile(m_portsFile).value_or(std::string()));
+}
+
+bool PortMap::isNetworkDevice(std::string_view device)
+{
+    device = trimBlanks(device);
+    if (device.size() != kNetworkDevice.size())
+        return false;
+    for (std::size_t i = 0; i < device.size(); ++i) {
+        if ((device[i] | 0x20) != kNetworkDevice[i])
+            return false;
+    }
+    return true;
 }
 
 std::string PortMap::standardDevice(int port)

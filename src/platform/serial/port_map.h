@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/serial/dial_plan.h"
+
 #include <array>
 #include <filesystem>
 #include <optional>
@@ -14,13 +16,16 @@ namespace tolvane::platform {
 
 // Which device each of the ports 1 to 4 stands for on this workstation. The text file PORTS.DAT in the
 // program folder holds lines like "COMM1=/dev/ttyUSB0"; a port it does not name uses /dev/ttyS0 to
-// /dev/ttyS3. The file is read at every look-up, so an edit takes effect with the next open. Overrides
-// set in memory (the practice line points the ports at pseudo-terminals) come before the file.
+// /dev/ttyS3. The device "network" makes the port a network line, and "DIAL number=host:port" lines
+// say where its dialled numbers lead. The file is read at every look-up, so an edit takes effect with
+// the next open or dial. Overrides set in memory (the practice line points the ports at
+// pseudo-terminals) come before the file.
 class PortMap {
 public:
     static constexpr std::string_view kFileName = "PORTS.DAT";
     static constexpr int kFirstPort = 1;
     static constexpr int kLastPort = 4;
+    static constexpr std::string_view kNetworkDevice = "network";
 
     using Devices = std::array<std::optional<std::string>, kLastPort>;
 
@@ -41,7 +46,12 @@ public:
     // and std::invalid_argument for an empty device or one holding a line break.
     void storeDevice(int port, std::string_view device) const;
 
+    // The DIAL lines of the file as it stands now; none without a file.
+    DialPlan dialPlan() const;
+
     static std::string standardDevice(int port);
+    // Whether a device names a network line rather than a terminal device (any letter case).
+    static bool isNetworkDevice(std::string_view device);
     // The devices a PORTS.DAT text names; the last line for a port wins, lines of any other form are ignored.
     static Devices parse(std::string_view text);
 

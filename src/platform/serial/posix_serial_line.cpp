@@ -123,9 +123,11 @@ bool closeEnough(int applied, int wanted)
 } // namespace
 
 PosixSerialLine::PosixSerialLine(PortMap ports, std::filesystem::path lockFolder)
-    : PosixSerialLine(
-        DeviceLookup([map = std::move(ports)](int port) { return map.devicePath(port); }), std::move(lockFolder))
+    : PosixSerialLine(DeviceLookup(), std::move(lockFolder))
 {
+    auto map = std::make_shared<const PortMap>(std::move(ports));
+    m_devices = [map](int port) { return map->devicePath(port); };
+    m_dialPlans = [map] { return map->dialPlan(); };
 }
 
 PosixSerialLine::PosixSerialLine(DeviceLookup devices, std::filesystem::path lockFolder)
@@ -137,6 +139,13 @@ PosixSerialLine::PosixSerialLine(DeviceLookup devices, std::filesystem::path loc
 PosixSerialLine::~PosixSerialLine()
 {
     close();
+}
+
+void PosixSerialLine::setReport(NetworkLine::Report report)
+{
+    m_report = std::move(report);
+    if (m_network)
+        m_network->setReport(m_report);
 }
 
 void PosixSerialLine::setPortNumber(int port)
@@ -162,6 +171,16 @@ void PosixSerialLine::open()
     const std::string device = m_devices(m_port);
     if (device.empty())
         fail(engine::kInvalidPortNumber, "COMM" + std::to_string(m_port) + " has no device");
+    if (PortMap::isNetworkDevice(device)) {
+        auto network = std::make_unique<NetworkLine>(m_dialPlans);
+        network->setReport(m_report);
+        network->setPortNumber(m_port);
+        network->setSettings(m_settings);
+        network->open();
+        m_network = std::move(network);
+        m_devicePath = std::string(PortMap::kNetworkDevice);
+        return;
+    }
 
     // The lock comes before the open: opening a terminal raises its modem lines, which would disturb a
     // call another program is making.
@@ -299,6 +318,10 @@ void PosixSerialLine::configure(int fd, const std::string& device, const LineSet
 
 void PosixSerialLine::close()
 {
+    if (m_network) {
+        m_network.reset();
+        m_devicePath.clear();
+    }
     if (!isOpen())
         return;
     // Dropping DTR is what makes the modem end its call; HUPCL drops it again at the last close.
@@ -327,6 +350,8 @@ void PosixSerialLine::failAfterOpen(int number, std::string_view operation, int 
 
 void PosixSerialLine::setDtr(bool on)
 {
+    if (m_network)
+        return m_network->setDtr(on);
     requireOpen("DTR");
     int lines = TIOCM_DTR;
     if (::ioctl(m_fd, on ? TIOCMBIS : TIOCMBIC, &lines) != 0 && !isUnsupportedByDevice(errno))
@@ -335,6 +360,8 @@ void PosixSerialLine::setDtr(bool on)
 
 void PosixSerialLine::write(std::string_view bytes)
 {
+    if (m_network)
+        return m_network->write(bytes);
     requireOpen("write");
     using Clock = std::chrono::steady_clock;
     auto lastProgress = Clock::now();
@@ -386,6 +413,8 @@ void PosixSerialLine::waitUntilSent()
 
 std::string PosixSerialLine::readAll()
 {
+    if (m_network)
+        return m_network->readAll();
     requireOpen("read");
     std::string received;
     char buffer[4096];
@@ -406,6 +435,8 @@ std::string PosixSerialLine::readAll()
 
 int PosixSerialLine::waitingCount()
 {
+    if (m_network)
+        return m_network->waitingCount();
     requireOpen("waiting count");
     int count = 0;
     if (::ioctl(m_fd, FIONREAD, &count) != 0)
@@ -415,6 +446,8 @@ int PosixSerialLine::waitingCount()
 
 void PosixSerialLine::discardInput()
 {
+    if (m_network)
+        return m_network->discardInput();
     requireOpen("discard");
     ::tcflush(m_fd, TCIFLUSH);
 }

@@ -2,6 +2,7 @@
 
 #include "engine/serial_line.h"
 #include "platform/serial/line_settings.h"
+#include "platform/serial/network_line.h"
 #include "platform/serial/port_map.h"
 
 #include <filesystem>
@@ -17,6 +18,9 @@ class UucpLock;
 // The modem's serial line on a POSIX terminal device, driven through termios directly: writes are
 // synchronous (the engine writes and then sleeps without reading, so the bytes must be on the line when
 // write() returns), reads never block.
+//
+// A port whose device is "network" (see PortMap) is served by a NetworkLine instead: no device, no
+// lock, and its dials lead where the DIAL lines of the port map say.
 //
 // Open failures: no device or no serial port behind the path -> 8002; another program holds the port
 // (its lock file, or the device refuses a second opener) -> 8005; no permission -> 8010; a speed the
@@ -36,6 +40,8 @@ public:
     explicit PosixSerialLine(PortMap ports, std::filesystem::path lockFolder = kSystemLockFolder);
     explicit PosixSerialLine(DeviceLookup devices, std::filesystem::path lockFolder = kSystemLockFolder);
     ~PosixSerialLine() override;
+    // Where a network line explains a failed dial; for the connection log of whoever runs the call.
+    void setReport(NetworkLine::Report report);
     PosixSerialLine(const PosixSerialLine&) = delete;
     PosixSerialLine& operator=(const PosixSerialLine&) = delete;
 
@@ -46,7 +52,7 @@ public:
 
     void open() override;
     void close() override;
-    bool isOpen() const override { return m_fd >= 0; }
+    bool isOpen() const override { return m_fd >= 0 || m_network != nullptr; }
 
     void setDtr(bool on) override;
     void write(std::string_view bytes) override;
@@ -54,7 +60,7 @@ public:
     int waitingCount() override;
     void discardInput() override;
 
-    // The device of the open port; empty while closed.
+    // The device of the open port ("network" for a network line); empty while closed.
     const std::string& devicePath() const { return m_devicePath; }
     void setWriteStallLimit(int milliseconds) { m_writeStallMs = milliseconds; }
 
@@ -68,6 +74,9 @@ private:
     [[noreturn]] void failAfterOpen(int number, std::string_view operation, int error) const;
 
     DeviceLookup m_devices;
+    NetworkLine::DialPlans m_dialPlans;
+    NetworkLine::Report m_report;
+    std::unique_ptr<NetworkLine> m_network; // the open port is a network line
     std::filesystem::path m_lockFolder;
     int m_port = 1;
     std::string m_settings = "9600,N,8,1";
