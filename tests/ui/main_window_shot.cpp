@@ -61,7 +61,7 @@ int main(int argc, char** argv)
         ->setPlainText(QStringLiteral("Server room temperature alarm - please check the cooling unit"));
     window.desk().QueMessage();
     window.desk().selectUser(3);
-    window.setStatus("Ready");
+    window.callView().setStatus("Ready");
     QTest::qWait(300);
 
     if (!window.grab().save(output)) {
