@@ -58,7 +58,7 @@ const CommandRow kCommands[] = {
         S::SP_DialogResetButton },
     { "MCLEAR", "MMESSAGE", "&Message Text", "", Enabling::Always, &M::MMESSAGE_Click, false, 5, "ClearMessage",
         "Clear Message Text", "Clear Message Text", "Clear Message Text", "Clear Message Text", "edit-clear",
-        S::SP_LineEditClearButton },
+        S::SP_DialogCancelButton },
     { "MCLEAR", "MCLEARQUE", "&Clear the Que", "F9", Enabling::ClearQueue, &M::MCLEARQUE_Click, false, 6,
         "ClearQueued", "Clear The Que", "Clear The Que", "Clear Queued Messages", "Clear Queued Messages",
         "edit-delete", S::SP_TrashIcon },

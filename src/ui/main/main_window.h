@@ -30,6 +30,7 @@ class DialogService;
 namespace tolvane::ui {
 
 class AboutDialog;
+struct CommandRow;
 class ConnectionWindow;
 class HelpWindow;
 class MainToolbars;
@@ -172,6 +173,7 @@ private:
 
     void buildWidgets();
     void buildMenus();
+    QIcon commandIcon(const CommandRow& row) const;
     void showCommandState();
     void syncFromDesk();
     void showWindowOf(const QString& command);

@@ -23,6 +23,18 @@
 
 namespace tolvane::ui {
 
+QIcon MainWindow::commandIcon(const CommandRow& row) const
+{
+    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(row.themeIcon));
+    if (!themed.isNull())
+        return themed;
+    // The style's own pictures always exist; where one has no large size, Toolbar2 gets it scaled up.
+    QIcon icon = style()->standardIcon(row.fallbackIcon);
+    if (icon.actualSize(QSize(32, 32)).width() < 32)
+        icon.addPixmap(icon.pixmap(16).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    return icon;
+}
+
 void MainWindow::buildMenus()
 {
     QHash<QString, QMenu*> menus;
@@ -43,7 +55,7 @@ void MainWindow::buildMenus()
         item->setObjectName(QString::fromLatin1(row.name));
         item->setShortcut(QKeySequence(QString::fromLatin1(row.shortcut)));
         if (row.position > 0)
-            item->setIcon(QIcon::fromTheme(QString::fromLatin1(row.themeIcon), style()->standardIcon(row.fallbackIcon)));
+            item->setIcon(commandIcon(row));
         if (row.run)
             connect(item, &QAction::triggered, this, row.run);
         else

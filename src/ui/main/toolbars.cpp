@@ -6,9 +6,11 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QMainWindow>
+#include <QScreen>
 #include <QSettings>
 #include <QToolBar>
 
+#include <algorithm>
 #include <memory>
 
 namespace tolvane::ui {
@@ -66,6 +68,12 @@ void MainToolbars::showLarge(bool large)
     m_largeShown = large;
     m_small->setVisible(!large);
     m_large->setVisible(large);
+    // Widen the window, as far as the screen allows, so that every button of the shown toolbar is seen.
+    const int wanted = toolbar(large)->sizeHint().width();
+    if (m_window.width() < wanted) {
+        const QScreen* screen = m_window.screen();
+        m_window.resize(screen ? std::min(wanted, screen->availableGeometry().width()) : wanted, m_window.height());
+    }
     for (const CommandRow& row : commandTable()) {
         if (row.position > 0)
             m_actionNamed(QString::fromLatin1(row.name))
