@@ -1,7 +1,7 @@
 // Opens the main window on a small sample directory and the practice line, with recipients chosen and a
 // message queued, and saves a picture: of the window with its small or large toolbar, of the toolbar's
 // customise dialog, or of the connection window during a practice call. Run it under a display (Xvfb is
-// enough): tolvane-main-window-shot OUT.png [small|large|customize|connection]
+// enough): tolvane-main-window-shot OUT.png [small|large|customize|search|connection]
 #include "app/practice_line.h"
 #include "platform/dialog_service.h"
 #include "platform/qt_pacer.h"
@@ -18,7 +18,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QScreen>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -77,6 +80,16 @@ int main(int argc, char** argv)
     QTest::qWait(300);
 
     QWidget* shown = &window;
+    if (what == QLatin1String("search")) {
+        // The dialog over the list it searches: the screen, cut to both.
+        window.action(QStringLiteral("MSEARCH"))->trigger();
+        auto* search = window.findChild<QDialog*>(QStringLiteral("TSearch"));
+        search->move(window.geometry().right() - search->width(), window.geometry().top() + 190);
+        QTest::keyClicks(search->findChild<QLineEdit*>(QStringLiteral("Text1")), QStringLiteral("le"));
+        QTest::qWait(300);
+        const QRect both = window.frameGeometry().united(search->frameGeometry());
+        return window.screen()->grabWindow(0, both.x(), both.y(), both.width(), both.height()).save(output) ? 0 : 1;
+    }
     if (what == QLatin1String("customize")) {
         window.action(QStringLiteral("MSETUP"))->trigger();
         shown = window.findChild<ui::ToolbarCustomizeDialog*>();

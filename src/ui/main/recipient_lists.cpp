@@ -70,30 +70,23 @@ RecipientLists::RecipientLists(dispatch::PagingDesk& desk, QWidget* parent)
     layout->addLayout(buildRecipients(findChild<QPushButton*>(QStringLiteral("Command1"))->sizeHint().height()), 1);
 
     // A click selects (the desk's selection handling), a double-click or Enter adds.
-    connect(m_users, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_syncing && row >= 0)
-            m_desk.selectUser(row);
-    });
-    connect(m_users, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        if (!m_syncing)
-            m_desk.selectUser(m_users->row(item));
-    });
-    connect(m_users, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        if (!m_syncing)
-            m_desk.addUser(m_users->row(item));
-    });
-    connect(m_groups, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_syncing && row >= 0)
-            m_desk.selectGroup(row);
-    });
-    connect(m_groups, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        if (!m_syncing)
-            m_desk.selectGroup(m_groups->row(item));
-    });
-    connect(m_groups, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        if (!m_syncing)
-            m_desk.addGroup(m_groups->row(item));
-    });
+    using Desk = dispatch::PagingDesk;
+    auto forward = [this](QListWidget* list, void (Desk::*select)(int), void (Desk::*addItem)(int)) {
+        connect(list, &QListWidget::currentRowChanged, this, [this, select](int row) {
+            if (!m_syncing && row >= 0)
+                (m_desk.*select)(row);
+        });
+        connect(list, &QListWidget::itemClicked, this, [this, list, select](QListWidgetItem* item) {
+            if (!m_syncing)
+                (m_desk.*select)(list->row(item));
+        });
+        connect(list, &QListWidget::itemActivated, this, [this, list, addItem](QListWidgetItem* item) {
+            if (!m_syncing)
+                (m_desk.*addItem)(list->row(item));
+        });
+    };
+    forward(m_users, &Desk::selectUser, &Desk::addUser);
+    forward(m_groups, &Desk::selectGroup, &Desk::addGroup);
     connect(m_recipients, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         if (!m_syncing)
             m_desk.removeRecipient(m_recipients->row(item));
