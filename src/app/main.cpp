@@ -19,6 +19,7 @@
 #include "store/startup_data.h"
 #include "store/store_error.h"
 #include "ui/main/main_window.h"
+#include "ui/main/program_icon.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -175,6 +176,8 @@ int main(int argc, char* argv[])
         return app::kExitCannotStart;
     }
     platform::QtPacer pacer;
+    QGuiApplication::setWindowIcon(ui::programIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
     ui::MainWindow window(programFolder, line, pacer, *dialogs, options.practice);
     line.setReport([&window](const std::string& text) { window.appendLog(text); });
     if (auto* boxes = dynamic_cast<platform::WidgetDialogService*>(dialogs.get()))

@@ -80,6 +80,29 @@ void PagingDesk::loadGroups()
     loadNames(m_groups, m_selectedGroup, &store::GroupRecord::GroupName);
 }
 
+void PagingDesk::loadDirectory()
+{
+    clearDirectory();
+    std::vector<std::string> users;
+    std::vector<std::string> groups;
+    for (const auto& record : store::readAllRecords<store::UserRecord>(m_folder))
+        users.push_back(record.UserName);
+    for (const auto& record : store::readAllRecords<store::GroupRecord>(m_folder))
+        groups.push_back(record.GroupName);
+    m_users = std::move(users);
+    m_groups = std::move(groups);
+    changed();
+}
+
+void PagingDesk::clearDirectory()
+{
+    m_users.clear();
+    m_groups.clear();
+    m_selectedUser = -1;
+    m_selectedGroup = -1;
+    changed();
+}
+
 void PagingDesk::showUsers()
 {
     m_visible = ActiveList::Users;

@@ -94,6 +94,11 @@ public:
     // cannot be read is reported with the "Error # " box and leaves the list empty.
     void loadUsers();
     void loadGroups();
+    // Start-up's own reading of both lists: a file that cannot be read leaves both lists empty and is
+    // thrown to the caller (the start-up error handler reports it) instead of the "Error # " box.
+    void loadDirectory();
+    // Both lists empty, without reading: the folder in use cannot be reached.
+    void clearDirectory();
     const std::vector<std::string>& userList() const { return m_users; }
     const std::vector<std::string>& groupList() const { return m_groups; }
 
@@ -179,6 +184,9 @@ public:
     // Sends one page to the one user in the recipient list, on its own: the page queue is not touched.
     bool SendPageNow();
     bool runInProgress() const { return m_running; }
+    // Asks the run in progress to end after its present call: no further company is called. The next
+    // run starts without it.
+    void stopRun() { m_stopRequested = true; }
     // A run is reading the page queue by index: entries must not be removed or inserted meanwhile (the
     // Events window's delete commands ask this too). New pages queued meanwhile wait for the run's end.
     bool pageQueueInUse() const { return m_walking; }
@@ -264,6 +272,7 @@ private:
     engine::RunState m_state;
     bool m_running = false;
     bool m_walking = false;
+    bool m_stopRequested = false;
 
     std::string m_timeCaption;
     std::string m_dateCaption;

@@ -183,6 +183,7 @@ bool PagingDesk::PageProcess()
     if (m_running)
         return false;
     m_state.sentCount = 0;
+    m_stopRequested = false;
     bool called = false;
     {
         RunGuard guard(m_running);
@@ -219,8 +220,9 @@ bool PagingDesk::PageProcess()
                     && std::find(failedCompanies.begin(), failedCompanies.end(), company) == failedCompanies.end())
                     failedCompanies.push_back(company);
             }
-            // A cancel answered Yes (or the clear command) emptied the queue under the walk.
-            if (m_pageQueue.clearCount() != clears)
+            // A cancel answered Yes (or the clear command) emptied the queue under the walk, or the run was
+            // asked to stop.
+            if (m_pageQueue.clearCount() != clears || m_stopRequested)
                 break;
             start += length;
         }
@@ -250,6 +252,7 @@ bool PagingDesk::SendPageNow()
     if (m_running)
         return false;
     m_state.sentCount = 0;
+    m_stopRequested = false;
     if (m_active == ActiveList::Groups) {
         m_view.messageBox(std::string(kNoGroupsForSinglePage));
         UpdateToolbarButtons();
@@ -283,6 +286,8 @@ bool PagingDesk::SendPageNow()
         for (const auto& user : users) {
             if (user.UserName != name)
                 continue;
+            if (m_stopRequested)
+                break;
             m_singlePage.clear();
             m_singlePage.insert(engine::buildQueueEntry(user, m_timeCaption, m_dateCaption, m_message, m_messageLimit));
             m_state.queueCursor = 0;

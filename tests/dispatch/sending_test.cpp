@@ -110,6 +110,21 @@ TEST_F(Sending, AnEarlyEndNeverShiftsTheNextCompanysPages)
     EXPECT_EQ(f.desk.runState().runPageCounter, 0);
 }
 
+TEST_F(Sending, AStoppedRunCallsNoFurtherCompanyAndTheNextRunCallsThemAll)
+{
+    queue({ "Cal", "Ann", "Dee" });
+    f.sender.during = [&](int call) {
+        if (call == 0)
+            f.desk.stopRun();
+    };
+    f.desk.sendQueue();
+    EXPECT_EQ(f.sender.calls.size(), 1u);
+    f.sender.during = nullptr;
+    f.desk.stopRun(); // no run to stop
+    f.desk.sendQueue();
+    EXPECT_EQ(f.sender.calls.size(), 4u);
+}
+
 TEST_F(Sending, SettingsDecideWhatIsClearedAfterTheRun)
 {
     queue({ "Cal", "Ann" });

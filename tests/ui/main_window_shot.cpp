@@ -1,21 +1,30 @@
-// Opens the main window on a small sample directory, with recipients chosen and a message typed, and saves
-// a picture of it. For the README; run it under a display (Xvfb is enough).
+// Opens the main window on a small sample directory and the practice line, with recipients chosen and a
+// message queued, and saves a picture: of the window with its small or large toolbar, of the toolbar's
+// customise dialog, or of the connection window during a practice call. Run it under a display (Xvfb is
+// enough): tolvane-main-window-shot OUT.png [small|large|customize|search|connection]
+#include "app/practice_line.h"
 #include "platform/dialog_service.h"
+#include "platform/qt_pacer.h"
+#include "platform/serial/port_map.h"
+#include "platform/serial/posix_serial_line.h"
 #include "store/network_file.h"
 #include "store/record_file.h"
 #include "store/records.h"
 #include "testkit/data_folder_fixture.h"
-#include "testkit/scripted_line.h"
-#include "testkit/virtual_pacer.h"
+#include "ui/main/connection_window.h"
 #include "ui/main/main_window.h"
 #include "ui/main/message_edit.h"
+#include "ui/main/toolbar_customize_dialog.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QListWidget>
+#include <QDialog>
+#include <QLineEdit>
 #include <QPixmap>
-#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSettings>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -25,8 +34,10 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("main-window.png");
+    const QString what = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("small");
 
     testkit::DataFolderFixture data;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(data.path().string()));
     auto person = [](const char* name, const char* company, const char* flags) {
         store::UserRecord user = testkit::DataFolderFixture::user(name, "5550100", company);
         user.GroupFlags = flags;
@@ -37,6 +48,7 @@ int main(int argc, char** argv)
         person("Kim Osei", "Northwind Paging", "0100000000"), person("Priya Natarajan", "Ravenpage", "1000000000"),
         person("Tom Becker", "Northwind Paging", "0010000000"), person("Lena Fischer", "Ravenpage", "0010000000"),
         person("Marcus Hale", "Northwind Paging", "0000000000") };
+    data.settings.LargeIcons = what == QLatin1String("large") ? store::kYes : store::kNo;
     data.write();
     const char* groups[] = { "Night Shift", "Managers", "Facilities" };
     for (int i = 0; i < 3; ++i) {
@@ -46,9 +58,12 @@ int main(int argc, char** argv)
     }
     store::writeNetworkFile(data.folder().programPath("NETWORK.DAT"), "");
 
-    testkit::VirtualClock clock;
-    testkit::ScriptedLine line(clock);
-    testkit::VirtualPacer pacer(clock);
+    platform::PortMap ports = platform::PortMap::inProgramFolder(data.folder());
+    app::PracticeLine practice;
+    practice.start(ports);
+    std::filesystem::create_directories(data.path() / "locks");
+    platform::PosixSerialLine line(ports, data.path() / "locks");
+    platform::QtPacer pacer;
     platform::ScriptedDialogService dialogs;
     ui::MainWindow window(data.path(), line, pacer, dialogs, true);
     if (!window.startUp()) {
@@ -61,10 +76,37 @@ int main(int argc, char** argv)
         ->setPlainText(QStringLiteral("Server room temperature alarm - please check the cooling unit"));
     window.desk().QueMessage();
     window.desk().selectUser(3);
-    window.setStatus("Ready");
+    window.callView().setStatus("Ready");
     QTest::qWait(300);
 
-    if (!window.grab().save(output)) {
+    QWidget* shown = &window;
+    if (what == QLatin1String("search")) {
+        // The dialog over the list it searches: the screen, cut to both.
+        window.action(QStringLiteral("MSEARCH"))->trigger();
+        auto* search = window.findChild<QDialog*>(QStringLiteral("TSearch"));
+        search->move(window.geometry().right() - search->width(), window.geometry().top() + 190);
+        QTest::keyClicks(search->findChild<QLineEdit*>(QStringLiteral("Text1")), QStringLiteral("le"));
+        QTest::qWait(300);
+        const QRect both = window.frameGeometry().united(search->frameGeometry());
+        return window.screen()->grabWindow(0, both.x(), both.y(), both.width(), both.height()).save(output) ? 0 : 1;
+    }
+    if (what == QLatin1String("customize")) {
+        window.action(QStringLiteral("MSETUP"))->trigger();
+        shown = window.findChild<ui::ToolbarCustomizeDialog*>();
+    } else if (what == QLatin1String("connection")) {
+        // Pictured while the call is talking to the practice terminal.
+        shown = window.connectionWindow();
+        window.action(QStringLiteral("MCONNECT"))->trigger();
+        QPixmap during;
+        QTimer::singleShot(9000, shown, [&] {
+            QCoreApplication::processEvents();
+            during = shown->grab();
+        });
+        window.action(QStringLiteral("MSENDQUE"))->trigger();
+        return during.save(output) ? 0 : 1;
+    }
+    QTest::qWait(300);
+    if (!shown || !shown->grab().save(output)) {
         std::fprintf(stderr, "could not save %s\n", qPrintable(output));
         return 1;
     }

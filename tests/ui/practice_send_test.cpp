@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
+#include <QSettings>
 #include <QTest>
 
 #include <filesystem>
@@ -35,6 +36,7 @@ TEST(PracticeSend, QueuedPageReachesThePracticeTerminalFromTheWindow)
     platform::PosixSerialLine line(ports, data.path() / "locks");
     platform::QtPacer pacer;
     platform::ScriptedDialogService dialogs;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(data.path().string()));
 
     ui::MainWindow window(data.path(), line, pacer, dialogs, true);
     ASSERT_TRUE(window.startUp());

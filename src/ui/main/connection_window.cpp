@@ -1,11 +1,27 @@
 #include "ui/main/connection_window.h"
 
+#include <QEvent>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tolvane::ui {
+namespace {
+
+// The window's measures are given in twips, 1/1440 inch.
+int pixels(int twips, const QScreen* screen)
+{
+    return qRound(twips * screen->logicalDotsPerInchY() / 1440.0);
+}
+
+constexpr int kStripWidth = 6255;
+constexpr int kStripHeightShort = 500; // the strip: the screen's height less this
+constexpr int kBelowCentre = 250;
+
+} // namespace
 
 ConnectionWindow::ConnectionWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -43,6 +59,47 @@ void ConnectionWindow::clear()
 QString ConnectionWindow::text() const
 {
     return m_text->toPlainText();
+}
+
+void ConnectionWindow::showEvent(QShowEvent* event)
+{
+    if (!m_placed) {
+        m_placed = true;
+        placeFirstTime();
+    }
+    QWidget::showEvent(event);
+}
+
+void ConnectionWindow::placeFirstTime()
+{
+    const QScreen* target = screen();
+    if (!target)
+        return;
+    const QRect area = target->availableGeometry();
+    QRect frame = frameGeometry();
+    frame.moveLeft(area.left() + (area.width() - frame.width()) / 2);
+    frame.moveTop(area.top() + (area.height() - frame.height()) / 2 + pixels(kBelowCentre, target));
+    move(frame.topLeft());
+}
+
+void ConnectionWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+        QTimer::singleShot(0, this, &ConnectionWindow::placeAsStrip);
+}
+
+void ConnectionWindow::placeAsStrip()
+{
+    setWindowState(windowState() & ~Qt::WindowMaximized);
+    const QScreen* target = screen();
+    if (!target)
+        return;
+    const QRect area = target->availableGeometry();
+    const QSize frameExtra = frameGeometry().size() - size();
+    move(area.topLeft());
+    resize(pixels(kStripWidth, target) - frameExtra.width(),
+        area.height() - pixels(kStripHeightShort, target) - frameExtra.height());
 }
 
 } // namespace tolvane::ui
