@@ -179,7 +179,7 @@ int main(int argc, char* argv[])
     QGuiApplication::setWindowIcon(ui::programIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
     ui::MainWindow window(programFolder, line, pacer, *dialogs, options.practice);
-    line.setReport([&window](const std::string& text) { window.appendLog(text); });
+    line.setReport([&window](const std::string& text) { window.callView().appendLog(text); });
     if (auto* boxes = dynamic_cast<platform::WidgetDialogService*>(dialogs.get()))
         boxes->setParent(&window);
     if (!window.startUp())
