@@ -1,4 +1,5 @@
 #include "app/command_options.h"
+#include "app/companion_windows.h"
 #include "app/exit_status.h"
 #include "app/practice_line.h"
 #include "app/program_folder.h"
@@ -180,6 +181,7 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
     ui::MainWindow window(programFolder, line, pacer, *dialogs, options.practice);
     line.setReport([&window](const std::string& text) { window.callView().appendLog(text); });
+    app::registerCompanionWindows(window, *dialogs, ports, line, options.practice);
     if (auto* boxes = dynamic_cast<platform::WidgetDialogService*>(dialogs.get()))
         boxes->setParent(&window);
     if (!window.startUp())

@@ -996,6 +996,14 @@ TEST_F(MainWindowTest, ScheduleTimerSendsDuePagesAndStopsWhenNoneAreLeft)
     EXPECT_EQ(window->timer2().interval(), 65535);
     EXPECT_EQ(label("Label9"), QStringLiteral("2 Delay Send Pages"));
 
+    // The configuration window's modem test holds the port: the tick leaves the pages for a later one.
+    bool testHoldsPort = true;
+    window->setPortHeldElsewhere([&] { return testHoldsPort; });
+    window->Timer2_Timer();
+    EXPECT_TRUE(data.log().empty());
+    EXPECT_TRUE(line.opens().empty());
+    testHoldsPort = false;
+
     window->Timer2_Timer();
     EXPECT_EQ(data.log().size(), 1u);
     EXPECT_EQ(label("Label9"), QStringLiteral("1 Delay Send Pages"));

@@ -75,6 +75,10 @@ MainWindow::MainWindow(std::filesystem::path programFolder, engine::SerialLine& 
 
 MainWindow::~MainWindow()
 {
+    // The registered windows are children, which Qt would delete after the desk; those that listen to the
+    // desk must go while it is still there.
+    for (auto& registered : m_windows)
+        delete registered.window;
     m_desk.removeChangeListener(m_deskListener);
 }
 
@@ -184,7 +188,7 @@ void MainWindow::Timer1_Timer()
 
 void MainWindow::Timer2_Timer()
 {
-    if (runInProgress())
+    if (portBusy())
         return;
     runSend([this] { m_desk.Timer2_Timer(); });
 }

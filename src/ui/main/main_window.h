@@ -74,6 +74,10 @@ public:
     // changes only when the window saves (desk().setSettings() then takes the new running settings).
     void showLargeToolbar(bool large);
 
+    // Another window holds the modem port for a while (the configuration window's modem test): sending
+    // and the forced hang-up wait until it lets go, and the scheduled pages try again at a later tick.
+    void setPortHeldElsewhere(std::function<bool()> held) { m_portHeldElsewhere = std::move(held); }
+
     // Computes the desk's command state once and enables every command, and with it its buttons, from it.
     void UpdateToolbarButtons();
 
@@ -185,6 +189,8 @@ private:
     void endProgram(int status);
     void leaveWhenIdle();
     bool runInProgress() const;
+    // A run is in progress, or another window holds the port.
+    bool portBusy() const;
     void runSend(const std::function<void()>& send);
 
     store::DataFolder m_folder;
@@ -210,6 +216,7 @@ private:
 
     QHash<QString, QAction*> m_actions;
     QHash<QString, RegisteredWindow> m_windows;
+    std::function<bool()> m_portHeldElsewhere;
     MainToolbars* m_toolbars = nullptr;
     QMenu* m_trayMenu = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;

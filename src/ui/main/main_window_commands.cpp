@@ -78,6 +78,11 @@ bool MainWindow::runInProgress() const
     return m_sending || m_desk.runInProgress() || m_call.callInProgress();
 }
 
+bool MainWindow::portBusy() const
+{
+    return runInProgress() || (m_portHeldElsewhere && m_portHeldElsewhere());
+}
+
 void MainWindow::UpdateToolbarButtons()
 {
     m_desk.UpdateToolbarButtons();
@@ -302,13 +307,13 @@ void MainWindow::runSend(const std::function<void()>& send)
 
 void MainWindow::MSEND_Click()
 {
-    if (!runInProgress())
+    if (!portBusy())
         runSend([this] { m_desk.sendSingle(); });
 }
 
 void MainWindow::MSENDQUE_Click()
 {
-    if (!runInProgress())
+    if (!portBusy())
         runSend([this] { m_desk.sendQueue(); });
 }
 
@@ -319,6 +324,8 @@ void MainWindow::MCANCEL_Click()
 
 void MainWindow::MFORCE_Click()
 {
+    if (m_portHeldElsewhere && m_portHeldElsewhere())
+        return;
     m_call.forceHangUp();
     UpdateToolbarButtons();
 }

@@ -1,0 +1,50 @@
+#include "app/companion_windows.h"
+
+#include "ui/config/config_window.h"
+#include "ui/directory/setup_window.h"
+#include "ui/events/events_window.h"
+#include "ui/main/main_window.h"
+#include "ui/quickpage/quick_page.h"
+
+#include <QPointer>
+
+namespace tolvane::app {
+
+void registerCompanionWindows(ui::MainWindow& window, platform::DialogService& dialogs, platform::PortMap& ports,
+    engine::SerialLine& line, bool practice)
+{
+    window.registerWindow("MUSERS", [&window, &dialogs] {
+        // The folder by reference: the editor follows a change of the shared folder.
+        auto* setup = new ui::SetupWindow(window.dataFolder(), dialogs, &window);
+        QObject::connect(setup, &ui::SetupWindow::directoryChanged, &window, [&window] {
+            window.desk().loadUsers();
+            window.desk().loadGroups();
+        });
+        return setup;
+    });
+
+    // The modem test refuses to start while a paging call holds the port, and the other way round.
+    auto config = std::make_shared<QPointer<ui::ConfigWindow>>();
+    window.setPortHeldElsewhere([config] { return *config && (*config)->testRunning(); });
+    window.registerWindow("MMODEMS", [&window, &dialogs, &ports, &line, practice, config] {
+        const auto callHoldsPort = [&window, &line] {
+            return window.desk().runInProgress() || window.pagingCall().callInProgress() || line.isOpen();
+        };
+        auto* configs = new ui::ConfigWindow(window.dataFolder(), dialogs, ports, practice, callHoldsPort, &window);
+        QObject::connect(configs, &ui::ConfigWindow::runningSettingsChanged, &window,
+            [&window](const store::RunningSettings& settings) { window.desk().setSettings(settings); });
+        QObject::connect(configs, &ui::ConfigWindow::largeIconsToggled, &window,
+            [&window](bool large) { window.showLargeToolbar(large); });
+        *config = configs;
+        return configs;
+    });
+
+    window.registerWindow("MQUED", [&window, &dialogs] {
+        return new ui::EventsWindow(window.desk(), window.dataFolder(), dialogs, &window);
+    });
+    window.registerWindow("MCANNED", [&window, &dialogs] {
+        return new ui::QuickPage(window.desk(), window.dataFolder(), dialogs, &window);
+    });
+}
+
+} // namespace tolvane::app
