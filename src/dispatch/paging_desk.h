@@ -235,6 +235,8 @@ private:
     void setQueueCounter(bool leadingBlank);
     void setLimit(int limit);
     void reloadSettings();
+    // "Clear Send List after Sending or Queueing" and "Clear Message after Sending or Queueing".
+    void clearAfterSending();
     void SetTmaxForGroup(const std::string& groupName);
     void changed();
 

@@ -120,12 +120,7 @@ void PagingDesk::QueMessage()
         if (numericRecipient && !dialsAsDigits(m_message))
             m_view.messageBox(std::string(kDigitalPagerWarning));
 
-        if (m_settings.ClearSendList) {
-            m_recipients.clear();
-            m_messageBoxVisible = false;
-        }
-        if (m_settings.ClearMessage)
-            m_message.clear();
+        clearAfterSending();
         UpdateToolbarButtons();
     } catch (const std::exception& error) {
         reportError(error);
@@ -164,12 +159,7 @@ bool PagingDesk::sendQueue()
         return false;
     m_view.setStatus(std::string(kPreparingPage));
     PageProcess();
-    if (m_settings.ClearSendList) {
-        m_recipients.clear();
-        m_messageBoxVisible = false;
-    }
-    if (m_settings.ClearMessage)
-        m_message.clear();
+    clearAfterSending();
     m_state.runPageCounter = 0;
     m_state.queueCursor = 0;
     UpdateToolbarButtons();
@@ -303,14 +293,19 @@ bool PagingDesk::SendPageNow()
     }
     mergeHeldEntries();
 
+    clearAfterSending();
+    UpdateToolbarButtons();
+    return true;
+}
+
+void PagingDesk::clearAfterSending()
+{
     if (m_settings.ClearSendList) {
         m_recipients.clear();
         m_messageBoxVisible = false;
     }
     if (m_settings.ClearMessage)
         m_message.clear();
-    UpdateToolbarButtons();
-    return true;
 }
 
 bool PagingDesk::sendSingle()
