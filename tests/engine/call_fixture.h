@@ -11,8 +11,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
+
+namespace tolvane::engine {
+// Failing tests name the pacing they ran under.
+inline void PrintTo(Pacing pacing, std::ostream* out)
+{
+    *out << pacingName(pacing);
+}
+} // namespace tolvane::engine
 
 namespace tolvane::testing {
 
@@ -84,6 +94,47 @@ protected:
         std::string column = message;
         column.resize(limit, ' ');
         return start + "Dana Whitlow             " + "09:05 AM     12/06/202" + column;
+    }
+};
+
+inline constexpr engine::Pacing kBothPacings[] = { engine::Pacing::Standard, engine::Pacing::Prompt };
+
+inline std::string pacingTestName(engine::Pacing pacing)
+{
+    return pacing == engine::Pacing::Prompt ? "Prompt" : "Standard";
+}
+
+// A call fixture run once under each pacing: whatever a test checks must hold under both.
+class PacedCallFixture : public CallFixture, public ::testing::WithParamInterface<engine::Pacing> {
+protected:
+    void SetUp() override { call.setPacing(GetParam()); }
+    bool prompt() const { return GetParam() == engine::Pacing::Prompt; }
+};
+
+struct PacingName {
+    std::string operator()(const ::testing::TestParamInfo<engine::Pacing>& info) const
+    {
+        return pacingTestName(info.param);
+    }
+};
+
+// A table of rows, each run under both pacings: one table, the same outcomes.
+template <class Row>
+class PacedTable : public CallFixture, public ::testing::WithParamInterface<std::tuple<Row, engine::Pacing>> {
+protected:
+    void SetUp() override { call.setPacing(std::get<1>(this->GetParam())); }
+    const Row& row() const { return std::get<0>(this->GetParam()); }
+};
+
+template <class Row> auto underBothPacings(const std::vector<Row>& rows)
+{
+    return ::testing::Combine(::testing::ValuesIn(rows), ::testing::ValuesIn(kBothPacings));
+}
+
+struct PacedRowName {
+    template <class Info> std::string operator()(const Info& info) const
+    {
+        return std::string(std::get<0>(info.param).name) + "_" + pacingTestName(std::get<1>(info.param));
     }
 };
 
