@@ -12,6 +12,7 @@
 #include "platform/serial/port_map.h"
 #include "platform/serial/posix_serial_line.h"
 #include "platform/single_instance.h"
+#include "platform/workstation_settings.h"
 #include "platform/text_bridge.h"
 #include "store/codepage.h"
 #include "store/data_folder.h"
@@ -44,7 +45,7 @@ void printTo(std::FILE* stream, const std::string& text)
 // Sends the one page the command line asks for and reports it: a message box at a display, standard
 // output without one, nothing at all in a quiet run.
 int pageFromCommandLine(const app::CommandOptions& options, const std::filesystem::path& programFolder,
-    engine::SerialLine& line, platform::DialogService& dialogs, bool nobodyToAnswer)
+    engine::SerialLine& line, platform::DialogService& dialogs, bool nobodyToAnswer, engine::Pacing pacing)
 {
     const bool quiet = dispatch::splitCommandLine(options.commandLine).quiet;
     platform::QtPacer pacer;
@@ -54,7 +55,7 @@ int pageFromCommandLine(const app::CommandOptions& options, const std::filesyste
     platform::DialogCallView dialogView(dialogs);
     engine::CallView& view = nobodyToAnswer ? static_cast<engine::CallView&>(unattended) : dialogView;
 
-    const dispatch::CommandLineHost host { programFolder, line, pacer, view, clock, std::cerr };
+    const dispatch::CommandLineHost host { programFolder, line, pacer, view, clock, std::cerr, pacing };
     const auto outcome = dispatch::runCommandLinePaging(host, options.commandLine);
     if (outcome.showReport) {
         const std::string report = outcome.report + (options.practice ? app::kPracticeMark : "");
@@ -155,9 +156,11 @@ int main(int argc, char* argv[])
         }
     }
     platform::PosixSerialLine line(ports);
+    // The command line's pacing, for this run only, before the one stored on this workstation.
+    const engine::Pacing pacing = options.pacing.value_or(platform::storedPacing());
 
     if (!options.commandLine.empty())
-        return pageFromCommandLine(options, programFolder, line, *dialogs, nobodyToAnswer);
+        return pageFromCommandLine(options, programFolder, line, *dialogs, nobodyToAnswer, pacing);
 
     if (headless) {
         printTo(stderr,
@@ -173,6 +176,7 @@ int main(int argc, char* argv[])
     }
     platform::QtPacer pacer;
     ui::MainWindow window(programFolder, line, pacer, *dialogs, options.practice);
+    window.pagingCall().setPacing(pacing);
     if (auto* boxes = dynamic_cast<platform::WidgetDialogService*>(dialogs.get()))
         boxes->setParent(&window);
     if (!window.startUp())
