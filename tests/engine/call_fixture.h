@@ -11,18 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
-
-namespace tolvane::engine {
-// Failing tests name the pacing they ran under.
-inline void PrintTo(Pacing pacing, std::ostream* out)
-{
-    *out << pacingName(pacing);
-}
-} // namespace tolvane::engine
 
 namespace tolvane::testing {
 
@@ -98,44 +89,28 @@ protected:
 };
 
 inline constexpr engine::Pacing kBothPacings[] = { engine::Pacing::Standard, engine::Pacing::Prompt };
+inline constexpr auto pacingTestName = [](const auto& info) { return std::string(engine::pacingName(info.param)); };
 
-inline std::string pacingTestName(engine::Pacing pacing)
-{
-    return pacing == engine::Pacing::Prompt ? "Prompt" : "Standard";
-}
-
-// A call fixture run once under each pacing: whatever a test checks must hold under both.
+// A call fixture run under each pacing: whatever a test checks must hold under both.
 class PacedCallFixture : public CallFixture, public ::testing::WithParamInterface<engine::Pacing> {
 protected:
-    void SetUp() override { call.setPacing(GetParam()); }
+    PacedCallFixture() { call.setPacing(GetParam()); }
     bool prompt() const { return GetParam() == engine::Pacing::Prompt; }
 };
 
-struct PacingName {
-    std::string operator()(const ::testing::TestParamInfo<engine::Pacing>& info) const
-    {
-        return pacingTestName(info.param);
-    }
-};
-
-// A table of rows, each run under both pacings: one table, the same outcomes.
+// A table whose rows each run under both pacings: one table, the same outcomes.
 template <class Row>
 class PacedTable : public CallFixture, public ::testing::WithParamInterface<std::tuple<Row, engine::Pacing>> {
 protected:
-    void SetUp() override { call.setPacing(std::get<1>(this->GetParam())); }
+    PacedTable() { call.setPacing(std::get<1>(this->GetParam())); }
     const Row& row() const { return std::get<0>(this->GetParam()); }
 };
-
 template <class Row> auto underBothPacings(const std::vector<Row>& rows)
 {
     return ::testing::Combine(::testing::ValuesIn(rows), ::testing::ValuesIn(kBothPacings));
 }
-
-struct PacedRowName {
-    template <class Info> std::string operator()(const Info& info) const
-    {
-        return std::string(std::get<0>(info.param).name) + "_" + pacingTestName(std::get<1>(info.param));
-    }
+inline constexpr auto pacedRowName = [](const auto& info) {
+    return std::string(std::get<0>(info.param).name) + "_" + std::string(engine::pacingName(std::get<1>(info.param)));
 };
 
 } // namespace tolvane::testing

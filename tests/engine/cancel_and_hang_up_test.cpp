@@ -110,13 +110,12 @@ TEST_P(CancellingACall, AForcedHangUpDuringTheCallEndsItQuietly)
     EXPECT_FALSE(call.callInProgress());
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPacings, CancellingACall, ::testing::ValuesIn(kBothPacings), PacingName());
+INSTANTIATE_TEST_SUITE_P(BothPacings, CancellingACall, ::testing::ValuesIn(kBothPacings), pacingTestName);
 
 class ForcingAHangUp : public PacedCallFixture {
 protected:
     void SetUp() override
     {
-        PacedCallFixture::SetUp();
         data.config.CommPort = "COMM2";
         data.write();
     }
@@ -218,4 +217,4 @@ TEST_P(ForcingAHangUp, ADeviceThatSaysItIsNotOpenStartsTheHangUpAgain)
     EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPacings, ForcingAHangUp, ::testing::ValuesIn(kBothPacings), PacingName());
+INSTANTIATE_TEST_SUITE_P(BothPacings, ForcingAHangUp, ::testing::ValuesIn(kBothPacings), pacingTestName);

@@ -85,7 +85,7 @@ TEST_P(ModemLinkFailures, EndTheCallAsTheFailureTableSays)
     EXPECT_TRUE(state.lastCallFailed);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryRow, ModemLinkFailures, underBothPacings(modemFailures()), PacedRowName());
+INSTANTIATE_TEST_SUITE_P(EveryRow, ModemLinkFailures, underBothPacings(modemFailures()), pacedRowName);
 
 using ModemLinkWaits = PacedCallFixture;
 
@@ -153,4 +153,4 @@ TEST_P(ModemLinkWaits, ASettingsTextTheLineRejectsIsReportedAsPortNotAvailable)
     EXPECT_EQ(view.callsEnded, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPacings, ModemLinkWaits, ::testing::ValuesIn(kBothPacings), PacingName());
+INSTANTIATE_TEST_SUITE_P(BothPacings, ModemLinkWaits, ::testing::ValuesIn(kBothPacings), pacingTestName);

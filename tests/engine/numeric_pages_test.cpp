@@ -12,7 +12,6 @@ protected:
 
     void SetUp() override
     {
-        PacedCallFixture::SetUp();
         data.terminals.push_back(DataFolderFixture::numericCompany("Beeper"));
         sam = DataFolderFixture::user("DIG-Sam Ortiz", "0", "DIG-Beeper");
         data.users.push_back(sam);
@@ -95,4 +94,4 @@ TEST_P(NumericPages, ADialLineTheModemNeverGotIsNeitherLoggedNorCounted)
     EXPECT_FALSE(line.isOpen());
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPacings, NumericPages, ::testing::ValuesIn(kBothPacings), PacingName());
+INSTANTIATE_TEST_SUITE_P(BothPacings, NumericPages, ::testing::ValuesIn(kBothPacings), pacingTestName);

@@ -73,4 +73,4 @@ TEST_P(SoundBehaviour, AMissingConfigurationFileIsReportedNotCrashedOn)
     EXPECT_EQ(view.boxes.back(), "     : not available. Change the CommPort property to another port.");
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPacings, SoundBehaviour, ::testing::ValuesIn(kBothPacings), PacingName());
+INSTANTIATE_TEST_SUITE_P(BothPacings, SoundBehaviour, ::testing::ValuesIn(kBothPacings), pacingTestName);

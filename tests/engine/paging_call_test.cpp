@@ -200,4 +200,4 @@ TEST_P(DeliveringPages, ASecondSendWhileACallRunsIsRefusedAndThePortShowsOpen)
     EXPECT_FALSE(call.portOpen());
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPacings, DeliveringPages, ::testing::ValuesIn(kBothPacings), PacingName());
+INSTANTIATE_TEST_SUITE_P(BothPacings, DeliveringPages, ::testing::ValuesIn(kBothPacings), pacingTestName);

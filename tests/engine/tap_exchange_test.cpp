@@ -20,7 +20,6 @@ class TapExchanges : public PacedCallFixture {
 protected:
     void SetUp() override
     {
-        PacedCallFixture::SetUp();
         data.users = { DataFolderFixture::user("Dana Whitlow", "1234567890", "Ravenpage") };
         data.terminals[0].MaxChars = 300;
         data.write();
@@ -137,4 +136,4 @@ TEST_P(TapExchanges, ALongPageCountsOnlyWhenEveryPieceIsAcknowledged)
     EXPECT_EQ(view.lamps, (std::vector<Lamp> { Lamp::Yellow, Lamp::Yellow }));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPacings, TapExchanges, ::testing::ValuesIn(kBothPacings), PacingName());
+INSTANTIATE_TEST_SUITE_P(BothPacings, TapExchanges, ::testing::ValuesIn(kBothPacings), pacingTestName);

@@ -108,15 +108,11 @@ TEST_P(TapSessionFailures, EndTheCallAsTheFailureTableSays)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryRow, TapSessionFailures, underBothPacings(tapFailures()), PacedRowName());
+INSTANTIATE_TEST_SUITE_P(EveryRow, TapSessionFailures, underBothPacings(tapFailures()), pacedRowName);
 
 class TapSessionWaits : public PacedCallFixture {
 protected:
-    void SetUp() override
-    {
-        PacedCallFixture::SetUp();
-        modemConnects(line);
-    }
+    void SetUp() override { modemConnects(line); }
     void usePassword()
     {
         data.terminals[0].Password = "OWL7";
@@ -188,4 +184,4 @@ TEST_P(TapSessionWaits, TheTerminalsGoodbyeIsAwaited50RoundsOf250Ms)
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("PAGE SENT: ", "abc") });
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPacings, TapSessionWaits, ::testing::ValuesIn(kBothPacings), PacingName());
+INSTANTIATE_TEST_SUITE_P(BothPacings, TapSessionWaits, ::testing::ValuesIn(kBothPacings), pacingTestName);
