@@ -31,6 +31,14 @@ ParsedOptions parseCommandOptions(const std::vector<std::string>& arguments)
             options.dataDir = arguments[++i];
         } else if (arg.rfind("--data-dir=", 0) == 0 && arg.size() > 11) {
             options.dataDir = arg.substr(11);
+        } else if (arg == "--pacing" || arg.rfind("--pacing=", 0) == 0) {
+            const bool joined = arg != "--pacing";
+            if (!joined && i + 1 >= arguments.size())
+                return { std::nullopt, "option --pacing needs prompt or standard" };
+            const std::string value = joined ? arg.substr(9) : arguments[++i];
+            options.pacing = engine::pacingNamed(value);
+            if (!options.pacing)
+                return { std::nullopt, "option --pacing takes prompt or standard, not \"" + value + "\"" };
         } else {
             return { std::nullopt, "unknown option " + arg };
         }
@@ -56,6 +64,10 @@ std::string usageText(const std::string& programName)
           "Options:\n"
           "  --data-dir DIR  use DIR as the program folder (created if missing)\n"
           "  --practice      page through the built-in practice line instead of a modem\n"
+          "  --pacing prompt|standard\n"
+          "                  wait for the modem's and the terminal's replies (prompt) or keep\n"
+          "                  the fixed pauses (standard), for this run only; without it, the\n"
+          "                  choice stored on this workstation\n"
           "  --help          show this text and exit\n"
           "  --version       show the version and exit\n"
           "  --              end of options\n"

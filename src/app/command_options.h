@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/pacing.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,6 +14,8 @@ struct CommandOptions {
     bool practice = false;
     bool help = false;
     bool version = false;
+    // --pacing: for this run, instead of the workstation's stored choice.
+    std::optional<engine::Pacing> pacing;
     // The operands joined by single blanks, in Windows-1252: "name:message" for command-line paging.
     std::string commandLine;
 };

@@ -1,5 +1,6 @@
 #include "app/companion_windows.h"
 
+#include "ui/config/advanced_modem_tab.h"
 #include "ui/config/config_window.h"
 #include "ui/directory/setup_window.h"
 #include "ui/events/events_window.h"
@@ -35,6 +36,9 @@ void registerCompanionWindows(ui::MainWindow& window, platform::DialogService& d
             [&window](const store::RunningSettings& settings) { window.desk().setSettings(settings); });
         QObject::connect(configs, &ui::ConfigWindow::largeIconsToggled, &window,
             [&window](bool large) { window.showLargeToolbar(large); });
+        // The next call takes the new pacing; a call in progress keeps the one it started with.
+        QObject::connect(configs->advancedModem(), &ui::AdvancedModemTab::pacingChanged, &window,
+            [&window](engine::Pacing pacing) { window.pagingCall().setPacing(pacing); });
         *config = configs;
         return configs;
     });

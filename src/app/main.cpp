@@ -13,6 +13,7 @@
 #include "platform/serial/port_map.h"
 #include "platform/serial/posix_serial_line.h"
 #include "platform/single_instance.h"
+#include "platform/workstation_settings.h"
 #include "platform/text_bridge.h"
 #include "store/codepage.h"
 #include "store/data_folder.h"
@@ -46,7 +47,7 @@ void printTo(std::FILE* stream, const std::string& text)
 // Sends the one page the command line asks for and reports it: a message box at a display, standard
 // output without one, nothing at all in a quiet run.
 int pageFromCommandLine(const app::CommandOptions& options, const std::filesystem::path& programFolder,
-    platform::PosixSerialLine& line, platform::DialogService& dialogs, bool nobodyToAnswer)
+    platform::PosixSerialLine& line, platform::DialogService& dialogs, bool nobodyToAnswer, engine::Pacing pacing)
 {
     const bool quiet = dispatch::splitCommandLine(options.commandLine).quiet;
     platform::QtPacer pacer;
@@ -56,7 +57,7 @@ int pageFromCommandLine(const app::CommandOptions& options, const std::filesyste
     platform::DialogCallView dialogView(dialogs);
     engine::CallView& view = nobodyToAnswer ? static_cast<engine::CallView&>(unattended) : dialogView;
 
-    const dispatch::CommandLineHost host { programFolder, line, pacer, view, clock, std::cerr };
+    const dispatch::CommandLineHost host { programFolder, line, pacer, view, clock, std::cerr, pacing };
     // A network line explains a failed dial in the connection log.
     line.setReport([&view](const std::string& text) { view.appendLog(text); });
     const auto outcome = dispatch::runCommandLinePaging(host, options.commandLine);
@@ -160,9 +161,11 @@ int main(int argc, char* argv[])
         }
     }
     platform::PosixSerialLine line(ports);
+    // The command line's pacing, for this run only, before the one stored on this workstation.
+    const engine::Pacing pacing = options.pacing.value_or(platform::storedPacing());
 
     if (!options.commandLine.empty())
-        return pageFromCommandLine(options, programFolder, line, *dialogs, nobodyToAnswer);
+        return pageFromCommandLine(options, programFolder, line, *dialogs, nobodyToAnswer, pacing);
 
     if (headless) {
         printTo(stderr,
@@ -180,6 +183,7 @@ int main(int argc, char* argv[])
     QGuiApplication::setWindowIcon(ui::programIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
     ui::MainWindow window(programFolder, line, pacer, *dialogs, options.practice);
+    window.pagingCall().setPacing(pacing);
     line.setReport([&window](const std::string& text) { window.callView().appendLog(text); });
     app::registerCompanionWindows(window, *dialogs, ports, line, options.practice);
     if (auto* boxes = dynamic_cast<platform::WidgetDialogService*>(dialogs.get()))

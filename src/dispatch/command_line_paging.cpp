@@ -79,7 +79,7 @@ CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string
     engine::CallView& view = page.quiet ? static_cast<engine::CallView&>(quietView) : host.view;
 
     PagingDesk desk(folder, view, host.clock);
-    engine::PagingCall call(host.line, host.pacer, view, desk.callQueue(), folder, desk.runState());
+    engine::PagingCall call(host.line, host.pacer, view, desk.callQueue(), folder, desk.runState(), host.pacing);
     PagingCallSender sender(call);
     desk.setPageSender(&sender);
     return CMDline(desk, commandLine);

@@ -4,6 +4,7 @@
 #include "dispatch/paging_desk.h"
 #include "engine/call_view.h"
 #include "engine/pacer.h"
+#include "engine/pacing.h"
 #include "engine/serial_line.h"
 
 #include <cstdint>
@@ -54,6 +55,7 @@ struct CommandLineHost {
     engine::CallView& view;
     Clock& clock;
     std::ostream& errors;
+    engine::Pacing pacing = engine::Pacing::Standard;
 };
 
 // The whole command-line start: the shared folder is taken from NETWORK.DAT first (so a shared

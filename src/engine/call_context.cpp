@@ -62,9 +62,11 @@ void CallContext::closePort()
     }
 }
 
-void CallContext::pull()
+bool CallContext::pull()
 {
-    receiveBuffer += readAll();
+    const std::string arrived = readAll();
+    receiveBuffer += arrived;
+    return !arrived.empty();
 }
 
 void CallContext::writePageLog(const std::string& text)

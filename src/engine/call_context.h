@@ -2,6 +2,7 @@
 
 #include "engine/call_view.h"
 #include "engine/pacer.h"
+#include "engine/pacing.h"
 #include "engine/page_queue.h"
 #include "engine/paging_call.h"
 #include "engine/serial_line.h"
@@ -41,6 +42,7 @@ public:
     PageQueue& queue;
     const store::DataFolder& folder;
     RunState& state;
+    Pacing pacing = Pacing::Standard;
     std::string receiveBuffer;
 
     // Line operations once the port is open: a failing one is skipped and the call goes on, as the
@@ -51,8 +53,15 @@ public:
     void discardInput();
     void setDtr(bool on);
     void closePort();
-    // Reads whatever waits and appends it to the receive buffer.
-    void pull();
+    // Reads whatever waits and appends it to the receive buffer; true when something arrived.
+    bool pull();
+    // A pause that waits for nothing in particular: kept under standard pacing, skipped under prompt
+    // pacing, where the next wait returns as soon as its reply is in.
+    void standardPause(int ms)
+    {
+        if (pacing == Pacing::Standard)
+            pacer.sleepMs(ms);
+    }
 
     void log(std::string_view text) { view.appendLog(std::string(text)); }
     void logBuffer() { view.appendLog(receiveBuffer); }

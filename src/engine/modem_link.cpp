@@ -4,6 +4,7 @@
 #include "engine/file_limits.h"
 #include "engine/serial_messages.h"
 #include "engine/tap_block.h"
+#include "engine/wait_rounds.h"
 #include "store/record_file.h"
 #include "store/text.h"
 
@@ -98,6 +99,7 @@ ModemLink::Step ModemLink::openPort(const store::TerminalRecord& terminal, store
             failed = true;
         }
     }
+    // The modem's moment to settle after the port opens and DTR rises; kept under every pacing.
     m_call.pacer.sleepMs(250);
     m_call.view.refreshCommands();
     if (failed) {
@@ -107,7 +109,7 @@ ModemLink::Step ModemLink::openPort(const store::TerminalRecord& terminal, store
     }
     m_call.discardInput();
     m_call.receiveBuffer.clear();
-    m_call.pacer.sleepMs(4000);
+    m_call.standardPause(4000);
     return Step::Go;
 }
 
@@ -127,11 +129,10 @@ ModemLink::Result ModemLink::initialise(
     m_call.discardInput();
     m_call.receiveBuffer.clear();
 
-    int round = 0;
+    WaitRounds wait(m_call, 250);
     for (;;) {
         m_call.pacer.yield();
-        m_call.pull();
-        m_call.logBuffer();
+        wait.pullAndLog();
         for (std::size_t pos = 0; pos < m_call.scanPositions(); ++pos) {
             if (m_call.bufferHas(pos, "OK")) {
                 m_call.log("Got OK");
@@ -159,9 +160,9 @@ ModemLink::Result ModemLink::initialise(
                 return Result::Ended;
             }
         }
-        ++round;
-        m_call.pacer.sleepMs(250);
-        if (round > 50) {
+        // 51 rounds of 250 ms.
+        wait.pause();
+        if (wait.reached(51 * 250)) {
             m_call.view.messageBox("Modem Did not Initialize properly. Check Phone Line, Modem Setup and make sure "
                                    "the comm port is not being used.");
             m_call.write(kHangUpLine);
@@ -185,7 +186,7 @@ ModemLink::Step ModemLink::dial(
     m_call.discardInput();
     m_call.log("Waiting for CONNECT");
 
-    int round = 1;
+    WaitRounds wait(m_call, 250);
     for (;;) {
         m_call.pacer.yield();
         m_call.pull();
@@ -227,9 +228,9 @@ ModemLink::Step ModemLink::dial(
                 return Step::Ended;
             }
         }
-        ++round;
-        m_call.pacer.sleepMs(250);
-        if (round > 150) {
+        // 150 rounds of 250 ms.
+        wait.pause();
+        if (wait.reached(150 * 250)) {
             m_call.view.messageBox("THE PHONE WAS UN-ANSWERED AT PAGEING COMPANY... PLEASE TRY AGAIN");
             m_call.write(kHangUpLine);
             m_call.status("Dissconnected");
@@ -246,13 +247,49 @@ ModemLink::Step ModemLink::dial(
 
 void ModemLink::hangUp()
 {
-    m_call.write("+++");
-    m_call.pacer.sleepMs(1000);
-    m_call.write(kHangUpLine);
-    m_call.pacer.sleepMs(1000);
+    if (m_call.pacing == Pacing::Standard) {
+        m_call.write("+++");
+        m_call.pacer.sleepMs(1000);
+        m_call.write(kHangUpLine);
+        m_call.pacer.sleepMs(1000);
+    } else {
+        promptHangUp();
+    }
     m_call.discardInput();
     m_call.receiveBuffer.clear();
     m_call.view.hideConnectionWindow();
+}
+
+void ModemLink::promptHangUp()
+{
+    // The terminal drops the line after its goodbye, and a modem that says NO CARRIER is back in command
+    // state: "+++" is then no escape and needs no guard. Otherwise the wait is the silence a Hayes modem
+    // needs before "+++", and after it the modem's OK (or the guard time with a margin) before the
+    // hang-up line, which would otherwise reach the terminal as data.
+    const bool commandState = awaitModem({ "NO CARRIER" }, kEscapeGuardMs);
+    m_call.receiveBuffer.clear();
+    m_call.write("+++");
+    if (!commandState) {
+        awaitModem({ "OK", "NO CARRIER", "ERROR" }, kEscapeGuardMs + 250);
+        m_call.receiveBuffer.clear();
+    }
+    m_call.write(kHangUpLine);
+    awaitModem({ "OK", "NO CARRIER", "ERROR" }, 1000);
+}
+
+bool ModemLink::awaitModem(std::initializer_list<std::string_view> replies, int limitMs)
+{
+    WaitRounds wait(m_call, WaitRounds::kPromptPollMs);
+    for (;;) {
+        m_call.pull();
+        for (const std::string_view reply : replies)
+            if (m_call.receiveBuffer.find(reply) != std::string::npos)
+                return true;
+        if (wait.reached(limitMs))
+            return false;
+        m_call.pacer.yield();
+        wait.pause();
+    }
 }
 
 } // namespace tolvane::engine

@@ -3,7 +3,9 @@
 #include "store/records.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace tolvane::engine {
 
@@ -36,7 +38,8 @@ public:
     }
 
     Result connect(const store::TerminalRecord& terminal, const std::string& dialLine, bool numeric);
-    // After the session: +++, the hang-up line, discard, hide the connection window.
+    // After the session: +++, the hang-up line, discard, hide the connection window. Under prompt pacing
+    // the pauses between them wait for the modem instead, keeping the escape's guard time where it counts.
     void hangUp();
 
 private:
@@ -45,6 +48,12 @@ private:
     Step openPort(const store::TerminalRecord& terminal, store::ConfigRecord& config);
     Result initialise(const store::TerminalRecord& terminal, const store::ConfigRecord& config, bool numeric);
     Step dial(const store::TerminalRecord& terminal, const store::ConfigRecord& config, const std::string& dialLine);
+    void promptHangUp();
+    // Polls until one of the replies is in the receive buffer (true) or `limitMs` has passed (false).
+    bool awaitModem(std::initializer_list<std::string_view> replies, int limitMs);
+
+    // The silence a Hayes modem needs on each side of "+++" (register S12's usual 1 s).
+    static constexpr int kEscapeGuardMs = 1000;
 
     CallContext& m_call;
     std::int16_t m_busyCount = 0;

@@ -24,14 +24,15 @@ constexpr int kInternalError = 51;
 
 } // namespace
 
-PagingCall::PagingCall(
-    SerialLine& line, Pacer& pacer, CallView& view, PageQueue& queue, const store::DataFolder& folder, RunState& state)
+PagingCall::PagingCall(SerialLine& line, Pacer& pacer, CallView& view, PageQueue& queue,
+    const store::DataFolder& folder, RunState& state, Pacing pacing)
     : m_line(line)
     , m_pacer(pacer)
     , m_view(view)
     , m_queue(queue)
     , m_folder(folder)
     , m_state(state)
+    , m_pacing(pacing)
 {
 }
 
@@ -43,6 +44,7 @@ void PagingCall::PageThePeople(std::int16_t count, std::int16_t first)
     // Every early end leaves it set; only the ends that reached each page clear it.
     m_state.lastCallFailed = true;
     CallContext call(m_line, m_pacer, m_view, m_queue, m_folder, m_state);
+    call.pacing = m_pacing;
     const auto fail = [&](int number, const char* description) {
         m_view.messageBox(generalErrorMessage(number, kSource, description), "Error");
         m_view.setLamp(Lamp::Red);
@@ -75,12 +77,17 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
     m_state.cancelRequest = false;
     m_view.setLamp(Lamp::Yellow);
     m_view.clearLog();
+    call.log(call.pacing == Pacing::Prompt ? "Pacing: prompt (waits for replies)" : "Pacing: standard (fixed pauses)");
     call.status("Preparing Page...");
     call.log("Preparing Page...");
     const store::RunningSettings settings = store::CheckSettings(m_folder);
     if (settings.ShowConnectionWindow)
         m_view.showConnectionWindow();
-    m_pacer.pauseYielding(500);
+    // The half-second start-up pause only lets the window catch up; under prompt pacing one yield does that.
+    if (call.pacing == Pacing::Standard)
+        m_pacer.pauseYielding(500);
+    else
+        m_pacer.yield();
     call.log("Page Ready...");
 
     const std::string entry = m_queue.entry(m_state.queueCursor);

@@ -2,6 +2,7 @@
 
 #include "engine/call_view.h"
 #include "engine/pacer.h"
+#include "engine/pacing.h"
 #include "engine/page_queue.h"
 #include "engine/serial_line.h"
 #include "store/data_folder.h"
@@ -28,7 +29,7 @@ struct RunState {
 class PagingCall {
 public:
     PagingCall(SerialLine& line, Pacer& pacer, CallView& view, PageQueue& queue, const store::DataFolder& folder,
-               RunState& state);
+               RunState& state, Pacing pacing = Pacing::Standard);
     PagingCall(const PagingCall&) = delete;
     PagingCall& operator=(const PagingCall&) = delete;
 
@@ -39,6 +40,10 @@ public:
     void cancel();
     // Forced hang-up: talks to the modem until it confirms, and leaves the port closed.
     void forceHangUp();
+
+    // The pacing of the calls to come; a call in progress keeps the one it began with.
+    void setPacing(Pacing pacing) { m_pacing = pacing; }
+    Pacing pacing() const { return m_pacing; }
 
     bool callInProgress() const { return m_inProgress; }
     // Whether the serial port is open (the cancel command is offered only then).
@@ -53,6 +58,7 @@ private:
     PageQueue& m_queue;
     const store::DataFolder& m_folder;
     RunState& m_state;
+    Pacing m_pacing;
     bool m_inProgress = false;
 };
 

@@ -4,6 +4,7 @@
 #include "engine/check_codes.h"
 #include "engine/queue_entry.h"
 #include "engine/tap_block.h"
+#include "engine/wait_rounds.h"
 #include "store/text.h"
 
 #include <algorithm>
@@ -65,14 +66,21 @@ TapSession::Step TapSession::logOn()
 {
     // The receive buffer still holds what arrived while dialling ("CONNECT ...").
     m_call.log("Waiting for ID=");
-    int round = 1;
+    // A CR every 1.5 s, the first at once, for 75 rounds.
+    constexpr int kCrEveryMs = 1500;
+    WaitRounds wait(m_call, kCrEveryMs);
+    long long nextCrMs = 0;
     for (;;) {
         m_call.pacer.yield();
-        m_call.write("\r");
-        m_call.pacer.sleepMs(1500);
-        ++round;
-        m_call.pull();
-        m_call.logBuffer();
+        if (wait.reached(nextCrMs)) {
+            m_call.write("\r");
+            // A round missed while the window had the thread is skipped, not made up for in a burst.
+            while (wait.reached(nextCrMs))
+                nextCrMs += kCrEveryMs;
+        }
+        wait.pause();
+        wait.pullAndLog();
+        const bool timedOut = wait.reached(75 * kCrEveryMs);
         for (std::size_t pos = 0; pos < m_call.scanPositions(); ++pos) {
             if (m_call.bufferHas(pos, "ID=")) {
                 m_call.log("Got ID=");
@@ -89,7 +97,7 @@ TapSession::Step TapSession::logOn()
                 carrierLost();
                 return Step::Ended;
             }
-            if (round > 75) {
+            if (timedOut) {
                 m_call.view.messageBox("Never got ID+ PLEASE TRY AGAIN");
                 m_call.write(kHangUpLine);
                 m_call.status("Dissconnected");
@@ -108,13 +116,15 @@ TapSession::Step TapSession::goAhead()
 {
     m_call.status("Waiting for ok to send data");
     m_call.log("Waiting for Ok to send message [p");
-    int round = 1;
+    // 50 rounds of 250 ms, the log-on repeated after the 14th and the 29th.
+    constexpr long long kRepeatsAtMs[] = { 14 * 250, 29 * 250 };
+    WaitRounds wait(m_call, 250);
+    std::size_t repeats = 0;
     int naks = 0;
     for (;;) {
-        m_call.pacer.sleepMs(250);
+        wait.pause();
         m_call.pacer.yield();
-        m_call.pull();
-        m_call.logBuffer();
+        wait.pullAndLog();
         for (std::size_t pos = 0; pos < m_call.scanPositions(); ++pos) {
             if (m_call.bufferHas(pos, "[p")) {
                 m_call.log("Got [p ");
@@ -146,12 +156,12 @@ TapSession::Step TapSession::goAhead()
                 return Step::Ended;
             }
         }
-        ++round;
-        if (round == 15 || round == 30) {
+        if (repeats < std::size(kRepeatsAtMs) && wait.reached(kRepeatsAtMs[repeats])) {
+            ++repeats;
             m_call.log("Sending Auto Code <ESC>PG1 AGAIN!");
             writeLogOn(false);
         }
-        if (round > 50) {
+        if (wait.reached(50 * 250)) {
             m_call.view.messageBox("Paging Company never returned OK to send message. Please resend.");
             m_call.write(kHangUpLine);
             m_call.status("Modem Initialization Error");
@@ -233,7 +243,7 @@ TapSession::Step TapSession::sendPages()
 
 TapSession::Reply TapSession::awaitReply(PageTally& tally)
 {
-    int round = 1;
+    WaitRounds wait(m_call, 100);
     for (;;) {
         m_call.pacer.yield();
         if (m_call.waitingCount() > 0) {
@@ -279,8 +289,9 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
             m_call.cancelCall();
             return Reply::Ended;
         }
-        m_call.pacer.sleepMs(100);
-        if (round > 1000) {
+        // 1001 rounds of 100 ms.
+        wait.pause();
+        if (wait.reached(1001 * 100)) {
             m_call.view.messageBox("Paging Company never returned Acknowledgment for sent message.");
             m_call.write(kHangUpLine);
             m_call.status("Modem Initialization Error");
@@ -288,7 +299,6 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
             m_call.closePort();
             return Reply::Ended;
         }
-        ++round;
     }
 }
 
@@ -312,7 +322,7 @@ TapSession::Result TapSession::signOff()
     m_call.receiveBuffer.clear();
     m_call.log("Sending EOT and Checking for Errors");
     // How long to wait for the terminal's goodbye is ours to choose: 50 rounds of 250 ms.
-    int round = 1;
+    WaitRounds wait(m_call, 250);
     for (;;) {
         m_call.pacer.yield();
         if (m_call.waitingCount() > 0) {
@@ -337,8 +347,8 @@ TapSession::Result TapSession::signOff()
             m_call.cancelCall();
             return Result::Ended;
         }
-        m_call.pacer.sleepMs(250);
-        if (++round > 50) {
+        wait.pause();
+        if (wait.reached(50 * 250)) {
             m_call.view.messageBox("Modem Hang-up");
             m_call.write(kHangUpLine);
             m_call.status("Modem Hangup Error");

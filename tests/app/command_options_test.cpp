@@ -42,6 +42,15 @@ TEST(CommandOptions, UnknownOptionsAndAMissingFolderAreUsageErrors)
     EXPECT_TRUE(parseCommandOptions({ "--data-dir=/tmp/y" }).options);
 }
 
+TEST(CommandOptions, PacingIsPromptOrStandardAndAnythingElseIsAUsageError)
+{
+    EXPECT_FALSE(parseCommandOptions({}).options->pacing);
+    EXPECT_EQ(parseCommandOptions({ "--pacing", "prompt", "Dana:hi" }).options->pacing, tolvane::engine::Pacing::Prompt);
+    EXPECT_EQ(parseCommandOptions({ "--pacing=standard" }).options->pacing, tolvane::engine::Pacing::Standard);
+    for (const auto& bad : { std::vector<std::string> { "--pacing" }, { "--pacing", "fast" }, { "--pacing=" } })
+        EXPECT_NE(parseCommandOptions(bad).error.find("--pacing"), std::string::npos) << bad.back();
+}
+
 TEST(CommandOptions, HelpVersionAndNoOperandsLeaveAnEmptyCommandLine)
 {
     const auto parsed = parseCommandOptions({ "--help", "--version" });

@@ -244,9 +244,10 @@ TEST_F(EngineRun, NumericSinglePageMarksItsOwnEntryAndLeavesTheQueue)
 
 class CommandLine : public EngineRun {
 protected:
-    CommandLineOutcome run(std::string_view commandLine, engine::CallView* hostView = nullptr)
+    CommandLineOutcome run(std::string_view commandLine, engine::CallView* hostView = nullptr,
+        engine::Pacing pacing = engine::Pacing::Standard)
     {
-        const CommandLineHost host { data.path(), line, pacer, hostView ? *hostView : view, clock, errors };
+        const CommandLineHost host { data.path(), line, pacer, hostView ? *hostView : view, clock, errors, pacing };
         return runCommandLinePaging(host, commandLine);
     }
 
@@ -298,6 +299,12 @@ INSTANTIATE_TEST_SUITE_P(Pages, CommandLineCases,
             "Page was sent to: Bartholomew Fitzgeraldson", { { "Bartholomew Fitzgeraldson", std::string(80, 'm') } } },
         // Two pages for one name are not the one page asked for.
         CommandLineCase { "Fay:Hello", 1, true, "", { { "Fay", "Hello" }, { "Fay", "Hello" } } }));
+
+TEST_F(CommandLine, TheCallTakesTheHostsPacing)
+{
+    EXPECT_EQ(run("Ann:Hello", nullptr, engine::Pacing::Prompt).exitStatus, 0);
+    EXPECT_EQ(view.logLines.front(), "Pacing: prompt (waits for replies)");
+}
 
 TEST_F(CommandLine, UserInTheSharedDirectoryIsFound)
 {

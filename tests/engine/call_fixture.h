@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tolvane::testing {
@@ -85,6 +86,31 @@ protected:
         column.resize(limit, ' ');
         return start + "Dana Whitlow             " + "09:05 AM     12/06/202" + column;
     }
+};
+
+inline constexpr engine::Pacing kBothPacings[] = { engine::Pacing::Standard, engine::Pacing::Prompt };
+inline constexpr auto pacingTestName = [](const auto& info) { return std::string(engine::pacingName(info.param)); };
+
+// A call fixture run under each pacing: whatever a test checks must hold under both.
+class PacedCallFixture : public CallFixture, public ::testing::WithParamInterface<engine::Pacing> {
+protected:
+    PacedCallFixture() { call.setPacing(GetParam()); }
+    bool prompt() const { return GetParam() == engine::Pacing::Prompt; }
+};
+
+// A table whose rows each run under both pacings: one table, the same outcomes.
+template <class Row>
+class PacedTable : public CallFixture, public ::testing::WithParamInterface<std::tuple<Row, engine::Pacing>> {
+protected:
+    PacedTable() { call.setPacing(std::get<1>(this->GetParam())); }
+    const Row& row() const { return std::get<0>(this->GetParam()); }
+};
+template <class Row> auto underBothPacings(const std::vector<Row>& rows)
+{
+    return ::testing::Combine(::testing::ValuesIn(rows), ::testing::ValuesIn(kBothPacings));
+}
+inline constexpr auto pacedRowName = [](const auto& info) {
+    return std::string(std::get<0>(info.param).name) + "_" + std::string(engine::pacingName(std::get<1>(info.param)));
 };
 
 } // namespace tolvane::testing

@@ -5,7 +5,7 @@ using namespace tolvane::testing;
 using engine::Lamp;
 using testkit::addHappyTerminal;
 
-class CancellingACall : public CallFixture {
+class CancellingACall : public PacedCallFixture {
 protected:
     void pressCancelWhenTheFirstBlockGoesOut()
     {
@@ -16,7 +16,7 @@ protected:
     }
 };
 
-TEST_F(CancellingACall, WithPagesLeftAndYesDropsTheRestOfTheQueue)
+TEST_P(CancellingACall, WithPagesLeftAndYesDropsTheRestOfTheQueue)
 {
     addHappyTerminal(line);
     queueThree();
@@ -41,7 +41,7 @@ TEST_F(CancellingACall, WithPagesLeftAndYesDropsTheRestOfTheQueue)
     EXPECT_EQ(blocksWritten(), 1);
 }
 
-TEST_F(CancellingACall, WithPagesLeftAndNoKeepsThemAfterTheSkippedPage)
+TEST_P(CancellingACall, WithPagesLeftAndNoKeepsThemAfterTheSkippedPage)
 {
     addHappyTerminal(line);
     queueThree();
@@ -54,7 +54,7 @@ TEST_F(CancellingACall, WithPagesLeftAndNoKeepsThemAfterTheSkippedPage)
     EXPECT_EQ(view.hides, 1); // the cancel command unloads the connection window
 }
 
-TEST_F(CancellingACall, OnTheLastPageAsksNothing)
+TEST_P(CancellingACall, OnTheLastPageAsksNothing)
 {
     addHappyTerminal(line);
     queuePage("abc");
@@ -65,7 +65,7 @@ TEST_F(CancellingACall, OnTheLastPageAsksNothing)
     EXPECT_EQ(view.callsEnded, 1);
 }
 
-TEST_F(CancellingACall, WhileTheModemInitialisesIsActedOnAtOnce)
+TEST_P(CancellingACall, WhileTheModemInitialisesIsActedOnAtOnce)
 {
     view.onStatus = [this](const std::string& text) {
         if (text == "Initializing Modem...")
@@ -77,7 +77,7 @@ TEST_F(CancellingACall, WhileTheModemInitialisesIsActedOnAtOnce)
     EXPECT_FALSE(line.isOpen());
 }
 
-TEST_F(CancellingACall, AnEarlierCancelDoesNotStopTheNextCall)
+TEST_P(CancellingACall, AnEarlierCancelDoesNotStopTheNextCall)
 {
     addHappyTerminal(line);
     queuePage("abc");
@@ -86,7 +86,7 @@ TEST_F(CancellingACall, AnEarlierCancelDoesNotStopTheNextCall)
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 
-TEST_F(CancellingACall, AForcedHangUpDuringTheCallEndsItQuietly)
+TEST_P(CancellingACall, AForcedHangUpDuringTheCallEndsItQuietly)
 {
     addHappyTerminal(line);
     line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100);
@@ -110,7 +110,9 @@ TEST_F(CancellingACall, AForcedHangUpDuringTheCallEndsItQuietly)
     EXPECT_FALSE(call.callInProgress());
 }
 
-class ForcingAHangUp : public CallFixture {
+INSTANTIATE_TEST_SUITE_P(BothPacings, CancellingACall, ::testing::ValuesIn(kBothPacings), pacingTestName);
+
+class ForcingAHangUp : public PacedCallFixture {
 protected:
     void SetUp() override
     {
@@ -119,7 +121,7 @@ protected:
     }
 };
 
-TEST_F(ForcingAHangUp, AModemThatSaysOkEndsItInTwoSecondsWithABlackLamp)
+TEST_P(ForcingAHangUp, AModemThatSaysOkEndsItInTwoSecondsWithABlackLamp)
 {
     line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100);
     call.forceHangUp();
@@ -141,7 +143,7 @@ TEST_F(ForcingAHangUp, AModemThatSaysOkEndsItInTwoSecondsWithABlackLamp)
     EXPECT_FALSE(line.dtrChanges()[3].on);
 }
 
-TEST_F(ForcingAHangUp, NoCarrierEndsItTheSameWayAfterABeep)
+TEST_P(ForcingAHangUp, NoCarrierEndsItTheSameWayAfterABeep)
 {
     line.whenWriteIs("AT&D2\r", "\r\nNO CARRIER\r\n", 100);
     call.forceHangUp();
@@ -152,7 +154,7 @@ TEST_F(ForcingAHangUp, NoCarrierEndsItTheSameWayAfterABeep)
     EXPECT_FALSE(line.isOpen());
 }
 
-TEST_F(ForcingAHangUp, ErrorIsReportedAndStillEndsAsAHangUp)
+TEST_P(ForcingAHangUp, ErrorIsReportedAndStillEndsAsAHangUp)
 {
     line.whenWriteIs("AT&D2\r", "\r\nERROR\r\n", 100);
     call.forceHangUp();
@@ -163,7 +165,7 @@ TEST_F(ForcingAHangUp, ErrorIsReportedAndStillEndsAsAHangUp)
     EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
 }
 
-TEST_F(ForcingAHangUp, AModemThatNeverAnswersIsTriedThreeTimes)
+TEST_P(ForcingAHangUp, AModemThatNeverAnswersIsTriedThreeTimes)
 {
     call.forceHangUp();
     EXPECT_EQ(line.countWritesEqualTo("+++\r"), 3);
@@ -178,7 +180,7 @@ TEST_F(ForcingAHangUp, AModemThatNeverAnswersIsTriedThreeTimes)
     EXPECT_EQ(clock.now(), 9000);
 }
 
-TEST_F(ForcingAHangUp, ALateAnswerIsFoundOnTheNextAttempt)
+TEST_P(ForcingAHangUp, ALateAnswerIsFoundOnTheNextAttempt)
 {
     line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 1500, 1);
     call.forceHangUp();
@@ -187,7 +189,7 @@ TEST_F(ForcingAHangUp, ALateAnswerIsFoundOnTheNextAttempt)
     EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
 }
 
-TEST_F(ForcingAHangUp, APortHeldByAnotherProgramIsRefused)
+TEST_P(ForcingAHangUp, APortHeldByAnotherProgramIsRefused)
 {
     line.failNext(ScriptedLine::Op::Open, 8005);
     call.forceHangUp();
@@ -196,7 +198,7 @@ TEST_F(ForcingAHangUp, APortHeldByAnotherProgramIsRefused)
     EXPECT_TRUE(view.lamps.empty());
 }
 
-TEST_F(ForcingAHangUp, AnUnexpectedLineErrorIsReportedAndThePortLeftClosed)
+TEST_P(ForcingAHangUp, AnUnexpectedLineErrorIsReportedAndThePortLeftClosed)
 {
     line.failNext(ScriptedLine::Op::Write, 8003);
     call.forceHangUp();
@@ -206,7 +208,7 @@ TEST_F(ForcingAHangUp, AnUnexpectedLineErrorIsReportedAndThePortLeftClosed)
     EXPECT_FALSE(line.isOpen());
 }
 
-TEST_F(ForcingAHangUp, ADeviceThatSaysItIsNotOpenStartsTheHangUpAgain)
+TEST_P(ForcingAHangUp, ADeviceThatSaysItIsNotOpenStartsTheHangUpAgain)
 {
     line.failNext(ScriptedLine::Op::Discard, 8012);
     line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100);
@@ -214,3 +216,5 @@ TEST_F(ForcingAHangUp, ADeviceThatSaysItIsNotOpenStartsTheHangUpAgain)
     EXPECT_EQ(std::count(view.statuses.begin(), view.statuses.end(), "Trying to Hangup Modem"), 3);
     EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
 }
+
+INSTANTIATE_TEST_SUITE_P(BothPacings, ForcingAHangUp, ::testing::ValuesIn(kBothPacings), pacingTestName);

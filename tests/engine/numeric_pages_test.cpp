@@ -5,7 +5,8 @@ using namespace tolvane::testing;
 using engine::Lamp;
 using testkit::addHappyTerminal;
 
-class NumericPages : public CallFixture {
+// Under either pacing: the tones give the modem nothing to answer, so its 15 s stay fixed.
+class NumericPages : public PacedCallFixture {
 protected:
     store::UserRecord sam;
 
@@ -20,7 +21,7 @@ protected:
     }
 };
 
-TEST_F(NumericPages, DialTheCompanyKeyTheDigitsAndLogThePageAsSent)
+TEST_P(NumericPages, DialTheCompanyKeyTheDigitsAndLogThePageAsSent)
 {
     queuePage("  4321  ", sam);
     run();
@@ -52,7 +53,7 @@ TEST_F(NumericPages, DialTheCompanyKeyTheDigitsAndLogThePageAsSent)
     EXPECT_FALSE(state.lastCallFailed);
 }
 
-TEST_F(NumericPages, OnlyTheFirstPageOfARunIsSent)
+TEST_P(NumericPages, OnlyTheFirstPageOfARunIsSent)
 {
     queuePage("111", sam);
     queuePage("222", sam);
@@ -62,7 +63,7 @@ TEST_F(NumericPages, OnlyTheFirstPageOfARunIsSent)
     EXPECT_EQ(state.queueCursor, 1);
 }
 
-TEST_F(NumericPages, TheEntryMarkedIsTheOneSentNotTheOneTheRunCounterNames)
+TEST_P(NumericPages, TheEntryMarkedIsTheOneSentNotTheOneTheRunCounterNames)
 {
     queuePage("abc"); // Dana, alphanumeric, at index 0
     queuePage("555", sam);
@@ -73,7 +74,7 @@ TEST_F(NumericPages, TheEntryMarkedIsTheOneSentNotTheOneTheRunCounterNames)
     EXPECT_EQ(queue.entry(1).substr(175, 20), "PAGE SENT           ");
 }
 
-TEST_F(NumericPages, ADialLineTheModemNeverGotIsNeitherLoggedNorCounted)
+TEST_P(NumericPages, ADialLineTheModemNeverGotIsNeitherLoggedNorCounted)
 {
     // The USB modem is unplugged right after its OK.
     line.setWriteHook([&](std::string_view bytes) {
@@ -92,3 +93,5 @@ TEST_F(NumericPages, ADialLineTheModemNeverGotIsNeitherLoggedNorCounted)
     EXPECT_TRUE(state.lastCallFailed);
     EXPECT_FALSE(line.isOpen());
 }
+
+INSTANTIATE_TEST_SUITE_P(BothPacings, NumericPages, ::testing::ValuesIn(kBothPacings), pacingTestName);

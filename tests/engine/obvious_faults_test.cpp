@@ -6,9 +6,9 @@ using namespace tolvane;
 using namespace tolvane::testing;
 using testkit::addHappyTerminal;
 
-using SoundBehaviour = CallFixture;
+using SoundBehaviour = PacedCallFixture;
 
-TEST_F(SoundBehaviour, ControlCharactersInTheMessageAndPagerIdGoOutAsBlanks)
+TEST_P(SoundBehaviour, ControlCharactersInTheMessageAndPagerIdGoOutAsBlanks)
 {
     addHappyTerminal(line);
     queuePage("hi\rthere\x02x\x03y\x1b",
@@ -24,7 +24,7 @@ TEST_F(SoundBehaviour, ControlCharactersInTheMessageAndPagerIdGoOutAsBlanks)
         "5=?\r");
 }
 
-TEST_F(SoundBehaviour, APageLogThatCannotBeWrittenIsSaidAndThePageStaysSent)
+TEST_P(SoundBehaviour, APageLogThatCannotBeWrittenIsSaidAndThePageStaysSent)
 {
     std::filesystem::create_directory(data.path() / "LOG.DAT"); // nothing can be appended to it
     callOnePageWithHappyTerminal();
@@ -37,7 +37,7 @@ TEST_F(SoundBehaviour, APageLogThatCannotBeWrittenIsSaidAndThePageStaysSent)
         << *warning;
 }
 
-TEST_F(SoundBehaviour, EachCallStartsAtTheFirstEntryItIsGiven)
+TEST_P(SoundBehaviour, EachCallStartsAtTheFirstEntryItIsGiven)
 {
     addHappyTerminal(line);
     queuePage("first");
@@ -61,7 +61,7 @@ TEST_P(MaxCharsOutOfRange, IsTakenAsOne)
 
 INSTANTIATE_TEST_SUITE_P(ZeroOrNegative, MaxCharsOutOfRange, ::testing::Values(0, -5));
 
-TEST_F(SoundBehaviour, AMissingConfigurationFileIsReportedNotCrashedOn)
+TEST_P(SoundBehaviour, AMissingConfigurationFileIsReportedNotCrashedOn)
 {
     data.remove("CONFIG.DAT");
     data.remove("MODEM.DAT");
@@ -72,3 +72,5 @@ TEST_F(SoundBehaviour, AMissingConfigurationFileIsReportedNotCrashedOn)
     EXPECT_EQ(view.callsEnded, 2);
     EXPECT_EQ(view.boxes.back(), "     : not available. Change the CommPort property to another port.");
 }
+
+INSTANTIATE_TEST_SUITE_P(BothPacings, SoundBehaviour, ::testing::ValuesIn(kBothPacings), pacingTestName);

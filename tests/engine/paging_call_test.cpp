@@ -22,9 +22,9 @@ const std::vector<std::string> kHappyWrites {
 
 } // namespace
 
-using DeliveringPages = CallFixture;
+using StandardPacing = CallFixture;
 
-TEST_F(DeliveringPages, OnePageGoesOutExactlyAsOnTheWireWithThePrescribedPauses)
+TEST_F(StandardPacing, OnePageGoesOutExactlyAsOnTheWireWithThePrescribedPauses)
 {
     callOnePageWithHappyTerminal();
 
@@ -42,7 +42,7 @@ TEST_F(DeliveringPages, OnePageGoesOutExactlyAsOnTheWireWithThePrescribedPauses)
             "( 1) Page(s) Were Sent" }));
     EXPECT_EQ(view.lamps, (std::vector<Lamp> { Lamp::Yellow, Lamp::Green }));
     EXPECT_EQ(view.logLines,
-        (std::vector<std::string> { "Preparing Page...", "Page Ready...", "Opening Comm Port:  1", "9600,N,7,1",
+        (std::vector<std::string> { "Pacing: standard (fixed pauses)", "Preparing Page...", "Page Ready...", "Opening Comm Port:  1", "9600,N,7,1",
             "Initializing Modem...", "ATZ", "", "\r\nOK\r\n", "Got OK", "Dialing Number...", "ATDT5550142",
             "Waiting for CONNECT", "Got Connect",
             "Waiting for ID=", "\r\nCONNECT 9600\r\nID=", "Got ID=", "Sending Auto Code <ESC>PG1",
@@ -68,7 +68,9 @@ TEST_F(DeliveringPages, OnePageGoesOutExactlyAsOnTheWireWithThePrescribedPauses)
     EXPECT_EQ(timeOfWrite("+++ATH\r") - timeOfWrite("+++"), 1000);
 }
 
-TEST_F(DeliveringPages, ARunOfThreeMakesOneCallAndThreeLogLinesInQueueOrder)
+using DeliveringPages = PacedCallFixture;
+
+TEST_P(DeliveringPages, ARunOfThreeMakesOneCallAndThreeLogLinesInQueueOrder)
 {
     addHappyTerminal(line);
     queueThree();
@@ -86,7 +88,7 @@ TEST_F(DeliveringPages, ARunOfThreeMakesOneCallAndThreeLogLinesInQueueOrder)
     EXPECT_EQ(state.queueCursor, 3);
 }
 
-TEST_F(DeliveringPages, TheSentCountIsRunWideAcrossCalls)
+TEST_P(DeliveringPages, TheSentCountIsRunWideAcrossCalls)
 {
     addHappyTerminal(line);
     data.terminals.push_back(DataFolderFixture::alphaCompany("Owlcall", "5550300"));
@@ -100,7 +102,7 @@ TEST_F(DeliveringPages, TheSentCountIsRunWideAcrossCalls)
     EXPECT_EQ(view.callsEnded, 2);
 }
 
-TEST_F(DeliveringPages, DataFileFieldsShapeWhatGoesOnTheLine)
+TEST_P(DeliveringPages, DataFileFieldsShapeWhatGoesOnTheLine)
 {
     addHappyTerminal(line);
     // Of two companies with one name the later is used, with its trimmed password.
@@ -132,7 +134,7 @@ TEST_F(DeliveringPages, DataFileFieldsShapeWhatGoesOnTheLine)
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("PAGE SENT: ", "call me") });
 }
 
-TEST_F(DeliveringPages, IdSplitOverTwoReadsIsStillFound)
+TEST_P(DeliveringPages, IdSplitOverTwoReadsIsStillFound)
 {
     line.whenWriteIs("\r", "I", 50, 1).whenWriteIs("\r", "D=", 50, 1);
     callOnePageWithHappyTerminal();
@@ -140,7 +142,7 @@ TEST_F(DeliveringPages, IdSplitOverTwoReadsIsStillFound)
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 
-TEST_F(DeliveringPages, AMessageOverTheCompanysLimitIsWarnedAndCut)
+TEST_P(DeliveringPages, AMessageOverTheCompanysLimitIsWarnedAndCut)
 {
     addHappyTerminal(line);
     data.terminals[0].MaxChars = 20;
@@ -154,7 +156,7 @@ TEST_F(DeliveringPages, AMessageOverTheCompanysLimitIsWarnedAndCut)
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 
-TEST_F(DeliveringPages, AMissingCompanyIsReportedWithoutDialling)
+TEST_P(DeliveringPages, AMissingCompanyIsReportedWithoutDialling)
 {
     queuePage("abc", DataFolderFixture::user("Ezra Quill", "5550177", "Gone Paging"));
     run();
@@ -166,7 +168,7 @@ TEST_F(DeliveringPages, AMissingCompanyIsReportedWithoutDialling)
     EXPECT_EQ(view.callsEnded, 1);
 }
 
-TEST_F(DeliveringPages, APortAlreadyOpenIsForcedDownFirstAndTheCallStillRuns)
+TEST_P(DeliveringPages, APortAlreadyOpenIsForcedDownFirstAndTheCallStillRuns)
 {
     line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100, 1);
     addHappyTerminal(line);
@@ -178,7 +180,7 @@ TEST_F(DeliveringPages, APortAlreadyOpenIsForcedDownFirstAndTheCallStillRuns)
     EXPECT_FALSE(state.cancelRequest);
 }
 
-TEST_F(DeliveringPages, ASecondSendWhileACallRunsIsRefusedAndThePortShowsOpen)
+TEST_P(DeliveringPages, ASecondSendWhileACallRunsIsRefusedAndThePortShowsOpen)
 {
     addHappyTerminal(line);
     queuePage("abc");
@@ -197,3 +199,5 @@ TEST_F(DeliveringPages, ASecondSendWhileACallRunsIsRefusedAndThePortShowsOpen)
     EXPECT_EQ(view.callsEnded, 1);
     EXPECT_FALSE(call.portOpen());
 }
+
+INSTANTIATE_TEST_SUITE_P(BothPacings, DeliveringPages, ::testing::ValuesIn(kBothPacings), pacingTestName);

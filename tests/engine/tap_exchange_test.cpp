@@ -16,7 +16,7 @@ std::string block(const std::string& pagerId, const std::string& message, const 
 
 } // namespace
 
-class TapExchanges : public CallFixture {
+class TapExchanges : public PacedCallFixture {
 protected:
     void SetUp() override
     {
@@ -27,7 +27,7 @@ protected:
     }
 };
 
-TEST_F(TapExchanges, ALongMessageGoesInPiecesOf250MinusThePagerIdAndCountsOnce)
+TEST_P(TapExchanges, ALongMessageGoesInPiecesOf250MinusThePagerIdAndCountsOnce)
 {
     addHappyTerminal(line);
     const std::string message = std::string(240, 'a') + std::string(60, 'b');
@@ -44,7 +44,7 @@ TEST_F(TapExchanges, ALongMessageGoesInPiecesOf250MinusThePagerIdAndCountsOnce)
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 
-TEST_F(TapExchanges, OneNakLogsThePageAsAnErrorAndTheNextPageFollows)
+TEST_P(TapExchanges, OneNakLogsThePageAsAnErrorAndTheNextPageFollows)
 {
     // Second block of the call refused with NAK; it is not sent again.
     line.whenWriteContains("\x02", wire::kAck, 50, 1).whenWriteContains("\x02", wire::kNak, 50, 1);
@@ -63,7 +63,7 @@ TEST_F(TapExchanges, OneNakLogsThePageAsAnErrorAndTheNextPageFollows)
     EXPECT_EQ(view.lastStatus(), "( 2) Page(s) Were Sent");
 }
 
-TEST_F(TapExchanges, RsThenAckIsLoggedAsAnErrorButCounted)
+TEST_P(TapExchanges, RsThenAckIsLoggedAsAnErrorButCounted)
 {
     line.whenWriteContains("\x02", wire::kRs, 50, 1);
     callOnePageWithHappyTerminal();
@@ -74,7 +74,7 @@ TEST_F(TapExchanges, RsThenAckIsLoggedAsAnErrorButCounted)
     EXPECT_EQ(state.runPageCounter, 1);
 }
 
-TEST_F(TapExchanges, TwoRsRepliesSendThePageThreeTimesAndAThirdGivesUp)
+TEST_P(TapExchanges, TwoRsRepliesSendThePageThreeTimesAndAThirdGivesUp)
 {
     line.whenWriteContains("\x02", wire::kRs, 50, 3);
     callOnePageWithHappyTerminal();
@@ -88,7 +88,7 @@ TEST_F(TapExchanges, TwoRsRepliesSendThePageThreeTimesAndAThirdGivesUp)
     EXPECT_EQ(view.lamps, (std::vector<Lamp> { Lamp::Yellow, Lamp::Yellow }));
 }
 
-TEST_F(TapExchanges, EscEotToABlockCountsAsAnErrorForThatPage)
+TEST_P(TapExchanges, EscEotToABlockCountsAsAnErrorForThatPage)
 {
     line.whenWriteContains("\x02", wire::kEscEot, 50, 1);
     callOnePageWithHappyTerminal();
@@ -96,7 +96,7 @@ TEST_F(TapExchanges, EscEotToABlockCountsAsAnErrorForThatPage)
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
 }
 
-TEST_F(TapExchanges, AReplyCodeAloneAfterEotIsExplainedThreeTimes)
+TEST_P(TapExchanges, AReplyCodeAloneAfterEotIsExplainedThreeTimes)
 {
     line.whenWriteIs("\x04\r", "211", 50);
     callOnePageWithHappyTerminal();
@@ -105,7 +105,7 @@ TEST_F(TapExchanges, AReplyCodeAloneAfterEotIsExplainedThreeTimes)
     EXPECT_EQ(view.boxes, std::vector<std::string> { "Modem Hang-up" });
 }
 
-TEST_F(TapExchanges, AReplyCodeWithMoreTextIsNotExplained)
+TEST_P(TapExchanges, AReplyCodeWithMoreTextIsNotExplained)
 {
     line.whenWriteIs("\x04\r", "211 OK\r\x1b\x04\r", 50);
     callOnePageWithHappyTerminal();
@@ -113,7 +113,7 @@ TEST_F(TapExchanges, AReplyCodeWithMoreTextIsNotExplained)
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 
-TEST_F(TapExchanges, TwoRefusedPiecesNeverLowerTheSentCount)
+TEST_P(TapExchanges, TwoRefusedPiecesNeverLowerTheSentCount)
 {
     state.sentCount = 3; // acknowledged earlier in the run
     line.whenWriteContains("\x02", wire::kNak, 50);
@@ -125,7 +125,7 @@ TEST_F(TapExchanges, TwoRefusedPiecesNeverLowerTheSentCount)
     EXPECT_EQ(view.lastStatus(), "( 3) Page(s) Were Sent");
 }
 
-TEST_F(TapExchanges, ALongPageCountsOnlyWhenEveryPieceIsAcknowledged)
+TEST_P(TapExchanges, ALongPageCountsOnlyWhenEveryPieceIsAcknowledged)
 {
     line.whenWriteContains("\x02", wire::kAck, 50, 1).whenWriteContains("\x02", wire::kNak, 50, 1);
     addHappyTerminal(line);
@@ -135,3 +135,5 @@ TEST_F(TapExchanges, ALongPageCountsOnlyWhenEveryPieceIsAcknowledged)
     EXPECT_EQ(view.lastStatus(), "Error(s) Encounterd... See Log File!");
     EXPECT_EQ(view.lamps, (std::vector<Lamp> { Lamp::Yellow, Lamp::Yellow }));
 }
+
+INSTANTIATE_TEST_SUITE_P(BothPacings, TapExchanges, ::testing::ValuesIn(kBothPacings), pacingTestName);

@@ -75,13 +75,13 @@ std::vector<TapFailure> tapFailures()
     };
 }
 
-class TapSessionFailures : public CallFixture, public ::testing::WithParamInterface<TapFailure> { };
+using TapSessionFailures = PacedTable<TapFailure>;
 
 } // namespace
 
 TEST_P(TapSessionFailures, EndTheCallAsTheFailureTableSays)
 {
-    const TapFailure& failure = GetParam();
+    const TapFailure& failure = row();
     modemConnects(line);
     if (!failure.toCr.empty())
         line.whenWriteIs("\r", failure.toCr, 50);
@@ -108,10 +108,9 @@ TEST_P(TapSessionFailures, EndTheCallAsTheFailureTableSays)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryRow, TapSessionFailures, ::testing::ValuesIn(tapFailures()),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryRow, TapSessionFailures, underBothPacings(tapFailures()), pacedRowName);
 
-class TapSessionWaits : public CallFixture {
+class TapSessionWaits : public PacedCallFixture {
 protected:
     void SetUp() override { modemConnects(line); }
     void usePassword()
@@ -121,7 +120,7 @@ protected:
     }
 };
 
-TEST_F(TapSessionWaits, IdIsAwaited75RoundsOfOneAndAHalfSecondsWithACrEachRound)
+TEST_P(TapSessionWaits, IdIsAwaited75RoundsOfOneAndAHalfSecondsWithACrEachRound)
 {
     callOnePage();
     EXPECT_EQ(line.countWritesEqualTo("\r"), 75);
@@ -132,7 +131,7 @@ TEST_F(TapSessionWaits, IdIsAwaited75RoundsOfOneAndAHalfSecondsWithACrEachRound)
     EXPECT_TRUE(logged("Waiting for ID="));
 }
 
-TEST_F(TapSessionWaits, GoAheadIsAwaited50RoundsWithAutomaticLogOnsThatNeverCarryThePassword)
+TEST_P(TapSessionWaits, GoAheadIsAwaited50RoundsWithAutomaticLogOnsThatNeverCarryThePassword)
 {
     usePassword();
     line.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kAck, 50);
@@ -147,7 +146,7 @@ TEST_F(TapSessionWaits, GoAheadIsAwaited50RoundsWithAutomaticLogOnsThatNeverCarr
     EXPECT_EQ(timeOfWrite("+++ATH\r") - logOn, 50 * 250);
 }
 
-TEST_F(TapSessionWaits, TwoNaksToTheLogOnAreAnsweredWithoutThePasswordAndTheThirdEndsTheCall)
+TEST_P(TapSessionWaits, TwoNaksToTheLogOnAreAnsweredWithoutThePasswordAndTheThirdEndsTheCall)
 {
     usePassword();
     line.whenWriteIs("\r", "ID=", 50).whenWriteContains("\x1bPG1", wire::kNak, 50);
@@ -157,7 +156,7 @@ TEST_F(TapSessionWaits, TwoNaksToTheLogOnAreAnsweredWithoutThePasswordAndTheThir
     EXPECT_EQ(view.countLogLines("Retransmitting..."), 2);
 }
 
-TEST_F(TapSessionWaits, ANakToTheLogOnThenTheGoAheadCarriesOn)
+TEST_P(TapSessionWaits, ANakToTheLogOnThenTheGoAheadCarriesOn)
 {
     line.whenWriteIs("\r", "ID=", 50)
         .whenWriteContains("\x1bPG1", wire::kNak, 50, 1)
@@ -169,14 +168,14 @@ TEST_F(TapSessionWaits, ANakToTheLogOnThenTheGoAheadCarriesOn)
     EXPECT_EQ(view.countLogLines("Retransmitting..."), 1);
 }
 
-TEST_F(TapSessionWaits, AnAcknowledgmentIsAwaited1001RoundsOf100Ms)
+TEST_P(TapSessionWaits, AnAcknowledgmentIsAwaited1001RoundsOf100Ms)
 {
     terminalLogsOn(line);
     callOnePage();
     EXPECT_EQ(timeOfWrite("+++ATH\r") - timeOfWrite(kBlock), 1001 * 100);
 }
 
-TEST_F(TapSessionWaits, TheTerminalsGoodbyeIsAwaited50RoundsOf250Ms)
+TEST_P(TapSessionWaits, TheTerminalsGoodbyeIsAwaited50RoundsOf250Ms)
 {
     terminalLogsOn(line);
     line.whenWriteContains("\x02", wire::kAck, 50);
@@ -184,3 +183,5 @@ TEST_F(TapSessionWaits, TheTerminalsGoodbyeIsAwaited50RoundsOf250Ms)
     EXPECT_EQ(timeOfWrite("+++ATH\r") - timeOfWrite("\x04\r"), 50 * 250);
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("PAGE SENT: ", "abc") });
 }
+
+INSTANTIATE_TEST_SUITE_P(BothPacings, TapSessionWaits, ::testing::ValuesIn(kBothPacings), pacingTestName);

@@ -29,6 +29,7 @@ public:
     void sleepMs(int ms) override;
     void yield() override;
     void pauseYielding(int ms) override;
+    long long nowMs() override { return m_clock.now(); }
 
     // Called on every yield (pauseYielding counts as one) with the number of yields so far.
     void setYieldHook(std::function<void(int)> hook) { m_hook = std::move(hook); }

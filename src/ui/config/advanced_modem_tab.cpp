@@ -2,9 +2,11 @@
 
 #include "platform/dialog_service.h"
 #include "platform/text_bridge.h"
+#include "platform/workstation_settings.h"
 #include "store/record_file.h"
 #include "ui/config/config_support.h"
 
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -52,6 +54,12 @@ AdvancedModemTab::AdvancedModemTab(const store::DataFolder& folder, platform::Di
         strings->addRow(QString::fromLatin1(kStrings[i].label), m_strings[i]);
     }
     frameLayout->addLayout(strings);
+    m_promptPacing = new QCheckBox(QStringLiteral("Wait for replies instead of fixed pauses"), frame);
+    m_promptPacing->setObjectName(QStringLiteral("PromptPacing"));
+    m_promptPacing->setToolTip(QStringLiteral("For a modem or network line that answers promptly: each step of a "
+                                              "call goes on as soon as the reply is in, and a silent line still "
+                                              "gives up after as long. Kept on this workstation only."));
+    frameLayout->addWidget(m_promptPacing);
 
     auto* save = tabButton(QStringLiteral("&Save"), "Command2", this);
     connect(save, &QPushButton::clicked, this, &AdvancedModemTab::Command2_Click);
@@ -88,6 +96,7 @@ void AdvancedModemTab::closeFiles()
 
 void AdvancedModemTab::AdvancedView()
 {
+    m_promptPacing->setChecked(platform::storedPacing() == engine::Pacing::Prompt);
     closeFiles();
     if (!openFile())
         return;
@@ -102,6 +111,13 @@ void AdvancedModemTab::AdvancedView()
 
 void AdvancedModemTab::Command2_Click()
 {
+    // Saved whatever becomes of the strings: it lives outside ADVANCE.DAT. Announced only when it changed,
+    // so saving the strings never undoes a pacing the command line chose for this run.
+    const engine::Pacing pacing = m_promptPacing->isChecked() ? engine::Pacing::Prompt : engine::Pacing::Standard;
+    if (pacing != platform::storedPacing()) {
+        platform::storePacing(pacing);
+        Q_EMIT pacingChanged(pacing);
+    }
     if (!openFile())
         return;
     store::AdvancedRecord record;

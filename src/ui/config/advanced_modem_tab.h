@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/pacing.h"
 #include "store/data_folder.h"
 
 #include <QWidget>
@@ -7,6 +8,7 @@
 #include <array>
 #include <memory>
 
+class QCheckBox;
 class QLineEdit;
 
 namespace tolvane::platform {
@@ -20,7 +22,8 @@ class RecordFile;
 namespace tolvane::ui {
 
 // "Advanced Modem Setup": the modem strings a paging call uses instead of the modem type's commands for a
-// company of one line speed (ADVANCE.DAT, kept open while the tab is shown), and the window's "&Done".
+// company of one line speed (ADVANCE.DAT, kept open while the tab is shown), this workstation's pacing
+// (kept apart from the data files, see platform/workstation_settings.h), and the window's "&Done".
 class AdvancedModemTab : public QWidget {
     Q_OBJECT
 
@@ -33,10 +36,12 @@ public:
     void closeFiles();
     bool filesOpen() const { return m_file != nullptr; }
 
-    // Saves the strings and closes the file; a later save opens it again.
+    // Saves the pacing and the strings and closes the file; a later save opens it again.
     void Command2_Click();
 
 Q_SIGNALS:
+    // A save changed this workstation's pacing; the paging call takes it for its next call.
+    void pacingChanged(tolvane::engine::Pacing pacing);
     // "&Done" (Command1): the window closes its files and goes.
     void doneClicked();
 
@@ -47,6 +52,7 @@ private:
     platform::DialogService& m_dialogs;
     std::unique_ptr<store::RecordFile> m_file;
     std::array<QLineEdit*, 6> m_strings {};
+    QCheckBox* m_promptPacing;
 };
 
 } // namespace tolvane::ui

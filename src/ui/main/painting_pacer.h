@@ -18,6 +18,7 @@ public:
     void sleepMs(int ms) override;
     void yield() override { m_inner.yield(); }
     void pauseYielding(int ms) override { m_inner.pauseYielding(ms); }
+    long long nowMs() override { return m_inner.nowMs(); }
 
 private:
     engine::Pacer& m_inner;

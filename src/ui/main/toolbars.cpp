@@ -1,5 +1,6 @@
 #include "ui/main/toolbars.h"
 
+#include "platform/workstation_settings.h"
 #include "ui/main/command_table.h"
 #include "ui/main/toolbar_customize_dialog.h"
 
@@ -7,7 +8,6 @@
 #include <QAction>
 #include <QMainWindow>
 #include <QScreen>
-#include <QSettings>
 #include <QToolBar>
 
 #include <algorithm>
@@ -17,22 +17,9 @@ namespace tolvane::ui {
 namespace {
 
 // Where each toolbar's layout is kept: key, layout name, value name.
-const QString kLayoutKey = QStringLiteral("1");
-const QString kLayoutValue = QStringLiteral("True");
 QString layoutName(bool large)
 {
     return large ? QStringLiteral("MyToolbar2") : QStringLiteral("MyToolbar1");
-}
-QString settingsPath(bool large)
-{
-    return kLayoutKey + QLatin1Char('/') + layoutName(large) + QLatin1Char('/') + kLayoutValue;
-}
-
-// Per workstation and user, beside the desktop's other program settings.
-std::unique_ptr<QSettings> layoutSettings()
-{
-    return std::make_unique<QSettings>(
-        QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tolvane"), QStringLiteral("Tolvane"));
 }
 
 QToolBar* makeToolbar(QMainWindow& window, const char* name, int iconSize)
@@ -115,19 +102,16 @@ void MainToolbars::setLayout(bool large, const QStringList& keys)
 
 bool MainToolbars::restoreLayout(bool large)
 {
-    const QVariant saved = layoutSettings()->value(settingsPath(large));
-    if (!saved.isValid() || saved.typeId() != QMetaType::QString)
+    const std::optional<QString> saved = platform::storedToolbarLayout(layoutName(large));
+    if (!saved)
         return false;
-    const QString text = saved.toString();
-    setLayout(large, text.isEmpty() ? QStringList() : text.split(QLatin1Char(',')));
+    setLayout(large, saved->isEmpty() ? QStringList() : saved->split(QLatin1Char(',')));
     return true;
 }
 
 void MainToolbars::saveLayout(bool large) const
 {
-    auto settings = layoutSettings();
-    settings->setValue(settingsPath(large), layout(large).join(QLatin1Char(',')));
-    settings->sync();
+    platform::storeToolbarLayout(layoutName(large), layout(large).join(QLatin1Char(',')));
 }
 
 void MainToolbars::LoadToolbar()

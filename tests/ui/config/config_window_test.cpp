@@ -2,20 +2,25 @@
 #include "platform/dialog_service.h"
 #include "platform/serial/port_map.h"
 #include "platform/serial/posix_serial_line.h"
+#include "platform/workstation_settings.h"
 #include "simulator/pty_server.h"
 #include "store/record_file.h"
 #include "store/text.h"
 #include "testkit/data_folder_fixture.h"
+#include "ui/config/advanced_modem_tab.h"
 #include "ui/config/config_window.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <fstream>
@@ -50,6 +55,8 @@ class ConfigWindowTest : public ::testing::Test {
 protected:
     ConfigWindowTest()
     {
+        // The workstation's own settings go to a throwaway folder, never the user's.
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsFolder.path());
         m_data.modems = { { "User Defined", "ATM0 E0", store::kNo }, { "Hayes", "AT&F M0", store::kYes } };
         m_data.write();
     }
@@ -75,6 +82,7 @@ protected:
         return store::readRecordAt<Record>(m_data.folder().pathOf<Record>(), n);
     }
 
+    QTemporaryDir m_settingsFolder;
     testkit::DataFolderFixture m_data;
     platform::PortMap m_ports = platform::PortMap::inProgramFolder(m_data.folder());
     platform::ScriptedDialogService m_dialogs;
@@ -198,6 +206,23 @@ TEST_F(ConfigWindowTest, AdvancedStringsRoundTripAndEverySaveIsWritten)
     click("Command2");
     EXPECT_EQ(stored<store::AdvancedRecord>().ModemString300, std::string(100, ' '));
     EXPECT_TRUE(m_dialogs.messages().isEmpty());
+}
+
+TEST_F(ConfigWindowTest, ThePacingBoxIsKeptOnThisWorkstationAndAnnouncedOnlyWhenItChanges)
+{
+    open();
+    int announced = 0;
+    QObject::connect(m_window->advancedModem(), &ui::AdvancedModemTab::pacingChanged, [&] { ++announced; });
+    showTab(2);
+    child<QCheckBox>("PromptPacing")->setChecked(true);
+    click("Command2");
+    click("Command2"); // saving the strings again changes no pacing
+    EXPECT_EQ(announced, 1);
+    EXPECT_EQ(platform::storedPacing(), engine::Pacing::Prompt);
+    child<QCheckBox>("PromptPacing")->setChecked(false); // not saved
+    showTab(0);
+    showTab(2);
+    EXPECT_TRUE(child<QCheckBox>("PromptPacing")->isChecked());
 }
 
 TEST_F(ConfigWindowTest, EachTabHoldsItsFilesOnlyWhileItIsShown)
