@@ -128,7 +128,8 @@ TapSession::Step TapSession::goAhead()
         for (std::size_t pos = 0; pos < m_call.scanPositions(); ++pos) {
             if (m_call.bufferHas(pos, "[p")) {
                 m_call.log("Got [p ");
-                m_call.receiveBuffer.clear();
+                // Keep what came after it: a lost carrier in the same read must stop the first block.
+                m_call.receiveBuffer.erase(0, pos + 2);
                 return Step::Go;
             }
             if (m_call.bufferHas(pos, std::string(1, kNak))) {

@@ -56,6 +56,9 @@ std::vector<TapFailure> tapFailures()
             droppedLog },
         { "CarrierLostWaitingForAcknowledgment", id, goAhead, kNoCarrier, "", dropped, droppedStatus, yellow, 0, 1, 0,
             true, droppedLog },
+        // Lost in the same read as the go-ahead: no block is sent into a dead line.
+        { "CarrierLostWithTheGoAhead", id, goAhead + kNoCarrier, "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
+            droppedLog },
         { "NeverGotId", "", "", "", "", { "Never got ID+ PLEASE TRY AGAIN" }, "Error(s) Encounterd... See Log File!",
             { Lamp::Yellow, Lamp::Red, Lamp::Yellow }, 2, 0, 0, true },
         { "ThirdNakBeforeGoAhead", id, wire::kNak, "", "", { "<NAK>Checksum or Transmission error" },
