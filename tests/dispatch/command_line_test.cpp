@@ -23,13 +23,17 @@ TEST(CommandLineSplit, NameMessageAndQuietAsTheCommandLineMeansThem)
         { ":Hello", "", "Hello", false },
         { "Dana:", "Dana", "", false },
         { "Dana Whitlow:50% off", "Dana Whitlow", "50% off", false },
+        { "Bartholomew Fitzgeraldsonxxxxx:hi", "Bartholomew Fitzgeraldsonxxxxx", "hi", false },
     };
     for (const auto& c : cases) {
         const auto page = splitCommandLine(c.commandLine);
         EXPECT_EQ(page.name, c.name) << c.commandLine;
         EXPECT_EQ(page.message, c.message) << c.commandLine;
         EXPECT_EQ(page.quiet, c.quiet) << c.commandLine;
-        EXPECT_EQ(page.paddedName.size(), 25u) << c.commandLine;
+        // What is matched against UserName: the name cut or blank-padded to 25 characters.
+        std::string padded = std::string(c.name).substr(0, 25);
+        padded.resize(25, ' ');
+        EXPECT_EQ(page.paddedName, padded) << c.commandLine;
     }
 }
 

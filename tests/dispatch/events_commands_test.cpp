@@ -123,7 +123,7 @@ TEST_F(EventsCommands, QueueCommandsAreRefusedWhileARunReadsTheQueue)
     const auto refused = EventsOutcome::QueueInUse;
     EXPECT_EQ(during, (std::vector<EventsOutcome> { refused, refused, refused, EventsOutcome::Done }));
     EXPECT_EQ(f.desk.pageQueue().count(), 1);
-    EXPECT_FALSE(eventsMessage(refused).empty());
+    EXPECT_EQ(eventsMessage(refused), "The page queue is being sent. Try again when the call has ended.");
 }
 
 TEST(CannedMessages, DeletesKeepTheOtherRecordsInOrderAndNeverTheLastOne)

@@ -225,11 +225,11 @@ TEST_F(Recipients, ClearSettingsAfterQueueing)
     store::RunningSettings settings;
     settings.ClearSendList = true;
     f.desk.setSettings(settings);
-    queueFor("Cal", "Lunch");
+    queueFor("Ann", "Lunch");
     EXPECT_TRUE(f.desk.recipients().empty());
     EXPECT_FALSE(f.desk.messageBoxVisible());
-    // The list was emptied by the setting, not by the operator: the limit stays.
-    EXPECT_EQ(f.desk.messageLimit(), 80);
+    // The list was emptied by the setting, not by the operator: Longpage's limit stays.
+    EXPECT_EQ(f.desk.messageLimit(), 240);
 
     settings = {};
     settings.ClearMessage = true;

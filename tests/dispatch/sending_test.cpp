@@ -206,6 +206,28 @@ TEST_F(Sending, SinglePageHasAListOfItsOwnSoTheQueueMayChangeMeanwhile)
     EXPECT_EQ(f.desk.pageQueue().entry(0).substr(196, 6), "Single");
 }
 
+TEST_F(Sending, AfterASinglePageTheSettingsClearTheRecipientOrMessageAndTheCursorsAreReset)
+{
+    for (const auto& [clearList, clearMessage] : { std::pair { false, false }, { false, true }, { true, false } }) {
+        SCOPED_TRACE(std::to_string(clearList) + std::to_string(clearMessage));
+        f.data.settings.ClearSendList = clearList ? store::kYes : store::kNo;
+        f.data.settings.ClearMessage = clearMessage ? store::kYes : store::kNo;
+        f.data.write();
+        f.desk.clearRecipients();
+        f.addUser("Ann");
+        f.desk.setMessage("Hi");
+        // The call moves the cursors, as the paging call does for each page.
+        f.sender.during = [&](int) { f.desk.runState().queueCursor = f.desk.runState().runPageCounter = 1; };
+        ASSERT_TRUE(f.desk.sendSingle());
+        EXPECT_EQ(f.desk.recipients().size(), clearList ? 0u : 1u);
+        // An empty recipient list always empties the message box.
+        EXPECT_EQ(f.desk.message(), clearList || clearMessage ? "" : "Hi");
+        EXPECT_EQ(f.desk.runState().queueCursor, 0);
+        EXPECT_EQ(f.desk.runState().runPageCounter, 0);
+    }
+    EXPECT_EQ(f.sender.calls.size(), 3u);
+}
+
 TEST_F(Sending, SinglePageToAUserNamedTwiceSendsTwoPages)
 {
     f.addUser("Fay");
@@ -300,8 +322,35 @@ TEST_F(Sending, ScheduledPagesFallDueTheMinuteAfterTheirTimeAndOnlyOnTheirDay)
     // The past date never falls due; tomorrow's page waits.
     tick("11:59 PM");
     EXPECT_EQ(f.desk.scheduledList().count(), 2);
-    EXPECT_EQ(f.sender.calls.size(), 3u);
     EXPECT_TRUE(f.desk.scheduleTimerEnabled());
+}
+
+TEST_F(Sending, TheDueRuleReadsTwelveOClockAsNoonAndMidnight)
+{
+    const struct {
+        const char* at;
+        const char* on;
+        const char* now;
+        const char* today;
+        bool due;
+    } cases[] = {
+        { "11:59 AM", "12/06/2026", "12:00 PM", "12/06/2026", true },
+        { "12:30 PM", "12/06/2026", "01:00 PM", "12/06/2026", true },
+        { "01:00 PM", "12/06/2026", "12:30 PM", "12/06/2026", false },
+        { "12:30 AM", "12/06/2026", "01:00 AM", "12/06/2026", true },
+        { "01:00 AM", "12/06/2026", "12:30 AM", "12/06/2026", false },
+        { "12:00 AM", "12/07/2026", "11:59 PM", "12/06/2026", false },
+        { "12:00 AM", "12/07/2026", "12:01 AM", "12/07/2026", true },
+    };
+    for (const auto& c : cases) {
+        f.desk.scheduledList().clear();
+        f.desk.scheduledList().insert(scheduled("Ann", c.at, c.on));
+        f.clock.time = c.now;
+        f.clock.date = c.today;
+        f.desk.Timer1_Timer();
+        f.desk.Timer2_Timer();
+        EXPECT_EQ(f.desk.scheduledList().count() == 0, c.due) << c.at << " " << c.on << " at " << c.now << " " << c.today;
+    }
 }
 
 TEST_F(Sending, NewEntriesCarryTheClockCaptionsNotTheLiveClock)
@@ -323,7 +372,11 @@ TEST_F(Sending, CommandsFollowTheEnablingRules)
     struct Expect {
         bool send, queue, sendQueue, cancel, visible, yellow;
     };
+    int refreshes = -1;
     const auto check = [&](const char* when, bool portOpen, Expect e) {
+        // Every change refreshes the commands, or the window would show the state before it.
+        EXPECT_GT(f.view.refreshes, refreshes) << when;
+        refreshes = f.view.refreshes;
         const auto s = f.desk.commandState(portOpen);
         EXPECT_EQ(s.send, e.send) << when;
         EXPECT_EQ(s.queue, e.queue) << when;
@@ -344,7 +397,6 @@ TEST_F(Sending, CommandsFollowTheEnablingRules)
     f.desk.clearRecipients();
     check("recipients cleared", false, { false, false, true, false, false, false });
     EXPECT_EQ(f.desk.message(), "");
-    EXPECT_GT(f.view.refreshes, 0);
 }
 
 } // namespace

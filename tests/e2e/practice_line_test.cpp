@@ -143,28 +143,10 @@ TEST_F(PracticeLineEndToEnd, ABusyNumberIsRedialledAndThenDelivered)
 TEST_F(PracticeLineEndToEnd, ANumericCompanyIsPagedByDiallingTheDigits)
 {
     const store::DataFolder folder(m_folder);
-    store::TerminalRecord beeper;
-    beeper.CompanyName = "DIG-Beeper";
-    beeper.PhoneNumber = "5550199";
-    beeper.MaxChars = 14;
-    beeper.ServiceType = 2;
-    beeper.Baud = 2400;
-    beeper.Parity = 1;
-    beeper.DataBits = 2;
-    beeper.StopBits = 1;
-    {
-        store::RecordFile terminals(folder.pathOf<store::TerminalRecord>(), store::TerminalRecord::kLength);
-        terminals.appendRaw(beeper.encode());
-    }
-    store::UserRecord sam;
-    sam.UserName = "DIG-Sam";
-    sam.PagerId = "0";
-    sam.PagingCompany = "DIG-Beeper";
-    sam.GroupFlags = "0000000000";
-    {
-        store::RecordFile users(folder.pathOf<store::UserRecord>(), store::UserRecord::kLength);
-        users.appendRaw(sam.encode());
-    }
+    store::RecordFile(folder.pathOf<store::TerminalRecord>(), store::TerminalRecord::kLength)
+        .appendRaw(store::TerminalRecord { "DIG-Beeper", "5550199", 14, 2, 2400, 1, 2, 1, "" }.encode());
+    store::RecordFile(folder.pathOf<store::UserRecord>(), store::UserRecord::kLength)
+        .appendRaw(store::UserRecord { "DIG-Sam", "0", "DIG-Beeper", "0000000000" }.encode());
 
     startLine({ "--comma-pause-ms", "200" });
     const auto result = page("DIG-Sam:4321 %");

@@ -5,58 +5,43 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 namespace {
 
 using namespace tolvane::platform;
 
-class Environment {
-public:
-    Environment()
-    {
-        for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
-            ::unsetenv(name);
+TEST(DisplayDecision, TheEnvironmentDecidesBetweenWindowHeadlessAndAnInvisibleFallback)
+{
+    const struct {
+        const char* display;
+        const char* wayland;
+        const char* platform;
+        const char* session;
+        bool available;
+        bool invisible; // nobody can answer a box there
+        const char* fallback;
+    } cases[] = {
+        { nullptr, nullptr, nullptr, nullptr, false, false, "" },
+        { "", nullptr, nullptr, nullptr, false, false, "" }, // an empty DISPLAY names no display
+        { ":99", nullptr, nullptr, nullptr, true, false, "xcb;offscreen" },
+        { ":99", nullptr, nullptr, "wayland", true, false, "" }, // Qt chooses for a Wayland session
+        { nullptr, "wayland-0", nullptr, nullptr, true, false, "" },
+        { ":99", nullptr, "xcb", nullptr, true, false, "" }, // a platform chosen explicitly stands
+        { nullptr, nullptr, "offscreen", nullptr, true, true, "" },
+    };
+    for (const auto& c : cases) {
+        const std::pair<const char*, const char*> variables[] = { { "DISPLAY", c.display },
+            { "WAYLAND_DISPLAY", c.wayland }, { "QT_QPA_PLATFORM", c.platform }, { "XDG_SESSION_TYPE", c.session } };
+        std::string row;
+        for (const auto& [name, value] : variables) {
+            value ? ::setenv(name, value, 1) : ::unsetenv(name);
+            row += std::string(name) + "=" + (value ? value : "(unset)") + " ";
+        }
+        EXPECT_EQ(displayAvailable(), c.available) << row;
+        EXPECT_EQ(invisiblePlatform(), c.invisible) << row;
+        EXPECT_STREQ(platformFallback(), c.fallback) << row;
     }
-};
-
-TEST(DisplayDecision, NoDisplayVariableAndNoChosenPlatformMeansHeadless)
-{
-    Environment clean;
-    EXPECT_FALSE(displayAvailable());
-    ::setenv("DISPLAY", "", 1);
-    EXPECT_FALSE(displayAvailable()) << "an empty DISPLAY names no display";
-    ::setenv("DISPLAY", ":99", 1);
-    EXPECT_TRUE(displayAvailable());
-    ::unsetenv("DISPLAY");
-    ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
-    EXPECT_TRUE(displayAvailable());
-    ::unsetenv("WAYLAND_DISPLAY");
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    EXPECT_TRUE(displayAvailable());
-    EXPECT_TRUE(invisiblePlatform()) << "nobody can answer a box on the offscreen platform";
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    EXPECT_FALSE(invisiblePlatform());
-    ::unsetenv("QT_QPA_PLATFORM");
-    EXPECT_FALSE(invisiblePlatform());
-}
-
-TEST(DisplayDecision, OnlyADisplayNamedByDisplayAloneGetsAnInvisibleFallback)
-{
-    Environment clean;
-    ::unsetenv("XDG_SESSION_TYPE");
-    EXPECT_STREQ(platformFallback(), "") << "headless needs none";
-    ::setenv("DISPLAY", ":99", 1);
-    EXPECT_STREQ(platformFallback(), "xcb;offscreen");
-    ::setenv("XDG_SESSION_TYPE", "wayland", 1);
-    EXPECT_STREQ(platformFallback(), "") << "Qt chooses for a Wayland session";
-    ::unsetenv("XDG_SESSION_TYPE");
-    ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
-    EXPECT_STREQ(platformFallback(), "");
-    ::unsetenv("WAYLAND_DISPLAY");
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    EXPECT_STREQ(platformFallback(), "") << "a platform chosen explicitly stands";
-    ::unsetenv("QT_QPA_PLATFORM");
-    ::unsetenv("DISPLAY");
 }
 
 TEST(TextBridge, Windows1252BytesRoundTripThroughUnicode)
@@ -68,47 +53,23 @@ TEST(TextBridge, Windows1252BytesRoundTripThroughUnicode)
     EXPECT_EQ(toCore(QStringLiteral("snow \u2603")), "snow ?");
 }
 
-TEST(ScriptedDialogs, RecordEveryTextAndAnswerFromTheScriptThenNo)
-{
-    ScriptedDialogService dialogs;
-    dialogs.queueAnswer(true);
-    dialogs.queueFileName(QStringLiteral("/srv/shared/USERS.DAT"));
-    dialogs.message(QStringLiteral("first"));
-    EXPECT_TRUE(dialogs.ask(QStringLiteral("sure?")));
-    EXPECT_FALSE(dialogs.ask(QStringLiteral("again?")));
-    EXPECT_EQ(
-        dialogs.openFileName(QStringLiteral("Pick"), QStringLiteral("*.dat")), QStringLiteral("/srv/shared/USERS.DAT"));
-    EXPECT_TRUE(dialogs.openFileName(QStringLiteral("Pick"), QStringLiteral("*.dat")).isEmpty());
-    EXPECT_EQ(dialogs.messages(), QStringList { QStringLiteral("first") });
-    EXPECT_EQ(dialogs.questions(), (QStringList { QStringLiteral("sure?"), QStringLiteral("again?") }));
-    EXPECT_EQ(dialogs.fileDialogs().size(), 2);
-}
-
-TEST(ConsoleDialogs, PrintEachTextToStandardErrorAndAnswerAsChosen)
+TEST(ConsoleDialogs, PrintEachBoxWithItsLineBreaksAsLinesAndAnswerAsChosen)
 {
     ConsoleDialogService yes(true);
     ConsoleDialogService no(false);
     ::testing::internal::CaptureStderr();
-    yes.message(QStringLiteral(" Tolvane already running"));
-    const bool answeredYes = yes.ask(QStringLiteral("Continue?"));
-    const bool answeredNo = no.ask(QStringLiteral("Continue?"));
-    const std::string printed = ::testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(answeredYes);
-    EXPECT_FALSE(answeredNo);
-    EXPECT_NE(printed.find(" Tolvane already running\n"), std::string::npos);
-    EXPECT_NE(printed.find("(answered Yes"), std::string::npos);
-    EXPECT_NE(printed.find("(answered No"), std::string::npos);
-}
+    yes.message(QStringLiteral("Error # 75 was generated by Tolvane\rcannot open USERS.DAT"), QStringLiteral("Error"));
+    yes.message(QStringLiteral("one\r\ntwo"));
+    const std::string boxes = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(boxes, "Error: Error # 75 was generated by Tolvane\ncannot open USERS.DAT\none\ntwo\n");
 
-TEST(ConsoleDialogs, ABoxThatBreaksItsLinesAtACarriageReturnPrintsThemAsLinesOfItsOwn)
-{
-    ConsoleDialogService console(true);
     ::testing::internal::CaptureStderr();
-    console.message(
-        QStringLiteral("Error # 75 was generated by Tolvane\rcannot open USERS.DAT"), QStringLiteral("Error"));
-    console.message(QStringLiteral("one\r\ntwo"));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-        "Error: Error # 75 was generated by Tolvane\ncannot open USERS.DAT\none\ntwo\n");
+    EXPECT_TRUE(yes.ask(QStringLiteral("Continue?")));
+    EXPECT_FALSE(no.ask(QStringLiteral("Continue?")));
+    const std::string questions = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(questions,
+        "Continue?\n(answered Yes: nobody is at a display to answer)\nContinue?\n(answered No: nobody is at a display "
+        "to answer)\n");
 }
 
 } // namespace

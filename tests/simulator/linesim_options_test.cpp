@@ -50,16 +50,6 @@ TEST(LinesimOptions, EveryOptionReachesTheSimulator)
     EXPECT_FALSE(config->help);
 }
 
-TEST(LinesimOptions, DefaultsSuitThePracticeLine)
-{
-    std::string error;
-    const auto config = parse({}, error);
-    ASSERT_TRUE(config);
-    EXPECT_EQ(config->simulator.dialResults, (std::vector<std::string> { "CONNECT 9600" }));
-    EXPECT_EQ(config->simulator.replyDelay, 40ms);
-    EXPECT_FALSE(config->maxSeconds);
-}
-
 TEST(LinesimOptions, BadArgumentsAreRefusedWithAReason)
 {
     const std::vector<std::vector<std::string>> bad = {
@@ -82,14 +72,6 @@ TEST(LinesimOptions, BadArgumentsAreRefusedWithAReason)
         EXPECT_FALSE(parse(arguments, error)) << arguments[0];
         EXPECT_FALSE(error.empty()) << arguments[0];
     }
-}
-
-TEST(LinesimOptions, UsageListsEveryOption)
-{
-    const auto usage = linesimUsage();
-    for (const char* name : { "--reply-delay-ms", "--dial-results", "--modem-answers", "--password", "--refuse-ids",
-             "--block-replies", "--drop-after-blocks", "--pages", "--transcript", "--max-seconds", "--tcp", "--help" })
-        EXPECT_NE(usage.find(name), std::string::npos) << name;
 }
 
 } // namespace

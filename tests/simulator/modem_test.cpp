@@ -8,18 +8,12 @@ namespace {
 using testing::SimulatorHarness;
 using namespace std::chrono_literals;
 
-TEST(ModemCommands, AnswerComesAfterTheReplyDelayAndNotBefore)
-{
-    SimulatorHarness line;
-    EXPECT_EQ(line.send("AT\r", 39ms), "");
-    EXPECT_EQ(line.pass(1ms), "\r\nOK\r\n");
-}
-
-TEST(ModemCommands, TranscriptHoldsBothDirectionsWithTheirTimes)
+TEST(ModemCommands, AnswerComesAfterTheReplyDelayAndTheTranscriptHoldsBothDirectionsWithTheirTimes)
 {
     SimulatorHarness line;
     line.pass(1000ms);
-    line.send("AT\r");
+    EXPECT_EQ(line.send("AT\r", 39ms), "");
+    EXPECT_EQ(line.pass(1ms), "\r\nOK\r\n");
     const auto& transcript = line.simulator().transcript();
     ASSERT_EQ(transcript.size(), 2u);
     EXPECT_EQ(transcript[0].at, 1000ms);

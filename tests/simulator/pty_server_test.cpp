@@ -41,118 +41,111 @@ std::string readUntil(int fd, const std::string& wanted, std::chrono::millisecon
     return got;
 }
 
-int openRaw(const std::string& path)
-{
-    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
-    if (fd >= 0) {
+// A program on the line's device, opened raw as a serial port would be.
+class Client {
+public:
+    explicit Client(const PtyServer& server)
+        : m_fd(open(server.slavePath().c_str(), O_RDWR | O_NOCTTY))
+    {
         termios settings {};
-        tcgetattr(fd, &settings);
+        tcgetattr(m_fd, &settings);
         cfmakeraw(&settings);
-        tcsetattr(fd, TCSANOW, &settings);
+        tcsetattr(m_fd, TCSANOW, &settings);
     }
-    return fd;
-}
+    ~Client() { close(); }
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
 
-// A client opening the line afresh gets OK to "AT": the modem is in command state.
-void expectNewClientFindsCommandState(const PtyServer& server, std::chrono::milliseconds limit)
-{
-    const int fd = openRaw(server.slavePath());
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, "AT\r", 3), 3);
-    EXPECT_EQ(readUntil(fd, "OK\r\n", limit), "\r\nOK\r\n");
-    close(fd);
-}
+    void send(const std::string& bytes) const
+    {
+        EXPECT_EQ(write(m_fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    // Sends `command` and returns what came back until `wanted` or `limit`.
+    std::string ask(const std::string& command, const std::string& wanted, std::chrono::milliseconds limit = 3s)
+    {
+        send(command);
+        return readUntil(m_fd, wanted, limit);
+    }
+    int fd() const { return m_fd; }
+    void close()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
 
-TEST(PtyServer, AnswersOnTheSlaveAndTakesClosingAsAHangUp)
+private:
+    int m_fd;
+};
+
+SimulatorOptions quick()
 {
     SimulatorOptions options;
     options.replyDelay = 10ms;
     options.connectDelay = 50ms;
-    PtyServer server(options);
+    return options;
+}
+
+TEST(PtyServer, AnswersOnTheSlaveAndTakesClosingAsAHangUp)
+{
+    PtyServer server(quick());
     server.start();
     ASSERT_EQ(server.slavePath().rfind("/dev/", 0), 0u) << server.slavePath();
-
-    int fd = openRaw(server.slavePath());
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, "AT\r", 3), 3);
-    EXPECT_EQ(readUntil(fd, "OK\r\n", 3s), "\r\nOK\r\n");
-    ASSERT_EQ(write(fd, "ATDT5550142\r", 12), 12);
-    EXPECT_EQ(readUntil(fd, "CONNECT 9600\r\n", 3s), "\r\nCONNECT 9600\r\n");
-    close(fd);
-
+    {
+        Client client(server);
+        EXPECT_EQ(client.ask("AT\r", "OK\r\n"), "\r\nOK\r\n");
+        EXPECT_EQ(client.ask("ATDT5550142\r", "CONNECT 9600\r\n"), "\r\nCONNECT 9600\r\n");
+    }
     // Opened again, the modem is back in command state.
-    expectNewClientFindsCommandState(server, 3s);
+    EXPECT_EQ(Client(server).ask("AT\r", "OK\r\n"), "\r\nOK\r\n");
     server.stop();
     EXPECT_EQ(server.hangUps(), 1);
 }
 
-TEST(PtyServer, CommandWrittenJustBeforeTheCloseDoesNotReachTheNextClient)
+TEST(PtyServer, NothingOfAClosedClientReachesTheNextOne)
 {
-    SimulatorOptions options;
-    options.replyDelay = 10ms;
+    auto options = quick();
     options.connectDelay = 300ms;
     PtyServer server(options);
     server.start();
-
-    int fd = openRaw(server.slavePath());
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, "ATDT5550142\r", 12), 12);
-    close(fd);
+    // A dial written just before the close is cut off by it: the next client finds the modem in command state.
+    Client(server).send("ATDT5550142\r");
     std::this_thread::sleep_for(500ms);
-
-    // The dial was cut off by the close: the next client finds a modem in command state.
-    expectNewClientFindsCommandState(server, 2s);
-    server.stop();
-}
-
-TEST(PtyServer, AnswerLeftUnreadAtTheCloseIsNotHandedToTheNextClient)
-{
-    SimulatorOptions options;
-    options.replyDelay = 10ms;
-    PtyServer server(options);
-    server.start();
-
-    int fd = openRaw(server.slavePath());
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, "AT\r", 3), 3);
-    std::this_thread::sleep_for(300ms); // the OK arrives and is never read
-    close(fd);
+    {
+        Client second(server);
+        EXPECT_EQ(second.ask("AT\r", "OK\r\n", 2s), "\r\nOK\r\n");
+        second.send("AT\r");
+        std::this_thread::sleep_for(300ms); // its OK arrives and is never read
+    }
     std::this_thread::sleep_for(100ms);
 
-    // As on a serial port, closing discards unread input; the next client hears only its own answers.
-    fd = openRaw(server.slavePath());
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(readUntil(fd, "\n", 300ms), "");
-    ASSERT_EQ(write(fd, "ATZ\r", 4), 4);
-    EXPECT_EQ(readUntil(fd, "OK\r\n", 2s), "\r\nOK\r\n");
-    close(fd);
-    // Discarding the old answer is not taken for another client coming and going: two closes, two drops.
+    // As on a serial port, closing discards unread input: the next client hears only its own answers.
+    Client third(server);
+    EXPECT_EQ(readUntil(third.fd(), "\n", 300ms), "");
+    EXPECT_EQ(third.ask("ATZ\r", "OK\r\n", 2s), "\r\nOK\r\n");
+    third.close();
+    // Discarding the old answer is not taken for another client coming and going: three closes, three drops.
     std::this_thread::sleep_for(200ms);
     server.stop();
     int drops = 0;
     for (const auto& entry : server.transcript())
         drops += entry.bytes == "DTR dropped: the client closed the line" ? 1 : 0;
-    EXPECT_EQ(drops, 2);
+    EXPECT_EQ(drops, 3);
 }
 
 TEST(PtyServer, StartedAgainAfterAStopItAnswersPromptlyInCommandState)
 {
-    SimulatorOptions options;
-    options.replyDelay = 10ms;
-    options.connectDelay = 50ms;
-    PtyServer server(options);
+    PtyServer server(quick());
     server.start();
-    int fd = openRaw(server.slavePath());
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, "ATDT5550142\r", 12), 12);
-    EXPECT_EQ(readUntil(fd, "CONNECT 9600\r\n", 3s), "\r\nCONNECT 9600\r\n");
+    Client client(server);
+    EXPECT_EQ(client.ask("ATDT5550142\r", "CONNECT 9600\r\n"), "\r\nCONNECT 9600\r\n");
     std::this_thread::sleep_for(1500ms);
     // Stopped in the middle of a call: the line goes away and the call with it.
     server.stop();
-    close(fd);
+    client.close();
 
     server.start();
-    expectNewClientFindsCommandState(server, 500ms);
+    EXPECT_EQ(Client(server).ask("AT\r", "OK\r\n", 500ms), "\r\nOK\r\n");
     server.stop();
     EXPECT_EQ(server.hangUps(), 1);
 }
@@ -201,50 +194,45 @@ TEST(TcpServer, EachConnectionIsACallWithTheTerminalAtOnceAndTheTerminalEndsItBy
     EXPECT_EQ(server.hangUps(), 2);
 }
 
-TEST(LinesimProgram, FirstLineNamesThePseudoTerminalAndSigtermEndsItCleanly)
+// Starts tolvane-linesim with one option; its standard output goes to `out` when given, else nowhere.
+pid_t startLinesim(const char* option, const char* value, int out)
 {
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    char program[] = TOLVANE_LINESIM_PATH;
-    char limit[] = "--max-seconds";
-    char seconds[] = "30";
-    char* argv[] = { program, limit, seconds, nullptr };
+    if (out >= 0)
+        posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::string program = TOLVANE_LINESIM_PATH;
+    std::string first = option;
+    std::string second = value ? value : "";
+    char* argv[] = { program.data(), first.data(), value ? second.data() : nullptr, nullptr };
     pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, program, &actions, nullptr, argv, environ), 0);
+    EXPECT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ), 0);
     posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-
-    const auto text = readUntil(out[0], "\n", 5s);
-    const auto firstLine = text.substr(0, text.find('\n'));
-    EXPECT_TRUE(std::regex_match(firstLine, std::regex("PTY /dev/pts/[0-9]+"))) << firstLine;
-
-    kill(child, SIGTERM);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    close(out[0]);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    return child;
 }
 
-TEST(LinesimProgram, BadOptionEndsWithStatusTwo)
+int exitStatus(pid_t child)
 {
-    char program[] = TOLVANE_LINESIM_PATH;
-    char bad[] = "--no-such-option";
-    char* argv[] = { program, bad, nullptr };
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, program, &actions, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
     int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(waitpid(child, &status, 0), child);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST(LinesimProgram, FirstLineNamesThePseudoTerminalSigtermEndsItCleanlyAndABadOptionIsStatusTwo)
+{
+    int out[2];
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    const pid_t child = startLinesim("--max-seconds", "30", out[1]);
+    close(out[1]);
+    const auto text = readUntil(out[0], "\n", 5s);
+    close(out[0]);
+    const auto firstLine = text.substr(0, text.find('\n'));
+    EXPECT_TRUE(std::regex_match(firstLine, std::regex("PTY /dev/pts/[0-9]+"))) << firstLine;
+    kill(child, SIGTERM);
+    EXPECT_EQ(exitStatus(child), 0);
+
+    EXPECT_EQ(exitStatus(startLinesim("--no-such-option", nullptr, -1)), 2);
 }
 
 } // namespace

@@ -185,6 +185,31 @@ TEST(SharedFolder, WhileAnotherWorkstationHoldsTheFileADeleteIsRefusedButASortRe
     EXPECT_EQ(dir.read("USERS.DAT"), userBytes("Alice") + userBytes("carol"));
 }
 
+TEST(SharedFolder, AGroupDeleteWhileAnotherWorkstationHoldsOnlyGroupDatShiftsNoUsersFlags)
+{
+    ScratchFolder dir;
+    const std::string users = userBytes("Ann", "1", "0110000001");
+    const std::string groups = padded("G1", 50) + padded("G2", 50) + padded("G3", 50);
+    dir.write("USERS.DAT", users);
+    dir.write("GROUP.DAT", groups);
+    Pipe opened;
+    Pipe deleted;
+    const pid_t holder = spawn([&] {
+        RecordFile groupsTab(dir / "GROUP.DAT", 50); // another workstation's groups tab
+        opened.post();
+        return deleted.wait() ? 0 : 1;
+    });
+    ASSERT_TRUE(opened.wait());
+    const DeleteResult result = deleteGroup(DataFolder(dir.path()), 2);
+    deleted.post();
+    EXPECT_EQ(reap(holder), 0);
+    EXPECT_EQ(result.status, DeleteStatus::InUse);
+    EXPECT_EQ(result.message, "Can not delete group while other users have the file open");
+    EXPECT_EQ(dir.read("USERS.DAT"), users) << "the users were rewritten for a group that stays";
+    EXPECT_EQ(dir.read("GROUP.DAT"), groups);
+    EXPECT_EQ(dir.fileCount(), 2) << "a refused delete leaves no scratch file";
+}
+
 TEST(SharedFolder, AProcessThatDiesDuringACompactionLeavesAWholeFile)
 {
     const struct {

@@ -5,7 +5,6 @@
 #include "store/settings.h"
 #include "store/startup_data.h"
 #include "store/store_error.h"
-#include "store/text.h"
 
 #include <gtest/gtest.h>
 
@@ -158,47 +157,19 @@ TEST(Settings, CheckSettingsCopiesRecordOneAndAMissingFileMeansAllOff)
     EXPECT_EQ(s.MessageSuffix, "-Desk" + std::string(15, ' '));
 }
 
-TEST(Defaults, MakeDatFilesWritesRecordOneOfEachKind)
-{
-    ScratchFolder dir;
-    ScratchFolder shared;
-    DataFolder folder(dir.path());
-    folder.setSharedFolder(shared.path().string());
-    shared.write("USERS.DAT", std::string(320, 'u'));
-
-    Make_DAT_Files(folder, 1);
-    Make_DAT_Files(folder, 2);
-    Make_DAT_Files(folder, 3);
-    EXPECT_EQ(shared.read("USERS.DAT"),
-        "Dana Whitlow" + std::string(13, ' ') + "5550142" + std::string(93, ' ') + "Ravenpage" + std::string(16, ' ')
-            + "0000000000" + std::string(160, 'u'));
-    EXPECT_EQ(shared.read("TERMINAL.DAT"),
-        "Ravenpage" + std::string(16, ' ') + "555-0142" + std::string(7, ' ')
-            + "\x50\x00\x01\x00\x80\x25\x01\x00\x01\x00\x01\x00"s + std::string(12, ' '));
-    EXPECT_EQ(dir.read("CONFIG.DAT"), "COMM1*70,      \x01\x00\x0A\x00\x01\x00"s);
-
-    Make_DAT_Files(folder, 4);
-    Make_DAT_Files(folder, 0);
-    EXPECT_EQ(dir.fileCount(), 1);
-    EXPECT_EQ(shared.fileCount(), 2);
-}
-
 TEST(Defaults, AFreshFolderGetsAWorkingInstallation)
 {
     ScratchFolder dir;
-    DataFolder folder(dir.path());
-    ASSERT_TRUE(installIfNew(folder));
+    ASSERT_TRUE(installIfNew(DataFolder(dir.path())));
 
     EXPECT_EQ(dir.read("NETWORK.DAT"), "\"\"\r\n");
-    const StartupData data = decideDataFolder(dir.path());
-    EXPECT_EQ(data.outcome, StartupDataOutcome::Ready);
-    EXPECT_EQ(data.portNumber, 1);
-
-    const auto users = readAllRecords<UserRecord>(dir / "USERS.DAT");
-    const auto terminals = readAllRecords<TerminalRecord>(dir / "TERMINAL.DAT");
-    ASSERT_EQ(users.size(), 1u);
-    ASSERT_EQ(terminals.size(), 1u);
-    EXPECT_EQ(users[0].PagingCompany, terminals[0].CompanyName); // the sample user can be paged
+    EXPECT_EQ(decideDataFolder(dir.path()).outcome, StartupDataOutcome::Ready);
+    // The sample user names the sample company exactly, so the first page can be sent at once.
+    EXPECT_EQ(dir.read("USERS.DAT"), userBytes("Dana Whitlow", "5550142"));
+    EXPECT_EQ(dir.read("TERMINAL.DAT"),
+        padded("Ravenpage", 25) + padded("555-0142", 15) + "\x50\x00\x01\x00\x80\x25\x01\x00\x01\x00\x01\x00"s
+            + std::string(12, ' '));
+    EXPECT_EQ(dir.read("CONFIG.DAT"), "COMM1*70,      \x01\x00\x0A\x00\x01\x00"s);
 
     const auto modems = readAllRecords<ModemRecord>(dir / "MODEM.DAT");
     ASSERT_GE(modems.size(), 4u);
@@ -258,7 +229,7 @@ TEST(DataFolderPaths, AFileNamedInAnotherLetterCaseIsTheOneUsedAndANewFileGetsTh
     EXPECT_EQ(folder.pathOf<UserRecord>(), shared / "Users.dat");
     const auto users = readAllRecords<UserRecord>(folder.pathOf<UserRecord>());
     ASSERT_EQ(users.size(), 1u);
-    EXPECT_EQ(users[0].UserName, fixedText("Dana Whitlow", 25));
+    EXPECT_EQ(users[0].UserName, padded("Dana Whitlow", 25));
     EXPECT_EQ(readRecordAt<ConfigRecord>(folder.pathOf<ConfigRecord>()).portNumber(), 3);
 
     EXPECT_EQ(folder.pathOf<GroupRecord>(), shared / "GROUP.DAT");

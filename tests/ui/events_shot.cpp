@@ -2,8 +2,8 @@
 // picture of each into the folder named on the command line. For the docs; run it under a display (Xvfb).
 #include "dispatch/paging_desk.h"
 #include "platform/dialog_service.h"
+#include "shot_support.h"
 #include "store/page_log.h"
-#include "testkit/data_folder_fixture.h"
 #include "testkit/recording_view.h"
 #include "ui/events/events_window.h"
 #include "ui/quickpage/quick_page.h"
@@ -11,40 +11,18 @@
 #include <QApplication>
 #include <QListView>
 #include <QListWidget>
-#include <QTest>
 
-#include <cstdio>
 #include <fstream>
 
 using namespace tolvane;
 
-namespace {
-
-bool save(QWidget& window, const QString& folder, const char* name)
-{
-    QTest::qWait(200);
-    const QString path = folder + QLatin1Char('/') + QString::fromLatin1(name);
-    if (window.grab().save(path))
-        return true;
-    std::fprintf(stderr, "could not save %s\n", qPrintable(path));
-    return false;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    const QString folder = (argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".")) + QLatin1Char('/');
 
     testkit::DataFolderFixture data;
-    data.terminals.push_back(testkit::DataFolderFixture::alphaCompany("Northwind Paging"));
-    data.users.clear();
-    const char* people[][2] = { { "Dana Whitlow", "Ravenpage" }, { "Alex Moreno", "Ravenpage" },
-        { "Kim Osei", "Northwind Paging" }, { "Priya Natarajan", "Ravenpage" }, { "Tom Becker", "Northwind Paging" } };
-    for (const auto& [name, company] : people)
-        data.users.push_back(testkit::DataFolderFixture::user(name, "5550100", company));
-    data.write();
+    shots::writeSampleOffice(data);
     std::ofstream canned(data.folder().programPath("QUICK.DAT"), std::ios::binary);
     for (const char* text : { "Please call the front desk", "Meeting moved to 3 PM", "Server room alarm",
              "Your visitor is waiting in reception", "Call me when you are free" })
@@ -55,8 +33,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < 4; ++i)
         store::appendLogLine(data.folder(),
             std::string(i == 2 ? "ERROR FOR: " : "PAGE SENT: ")
-                + QString::fromLatin1(people[i][0]).leftJustified(25).toStdString() + "09:05 AM     12/06/202"
-                + logged[i]);
+                + QString::fromStdString(data.users[i].UserName).leftJustified(25).toStdString()
+                + "09:05 AM     12/06/202" + logged[i]);
 
     testkit::RecordingView view;
     dispatch::SystemClock clock;
@@ -73,19 +51,19 @@ int main(int argc, char** argv)
     ui::EventsWindow events(desk, data.folder(), dialogs);
     events.show();
     events.findChild<QListWidget*>(QStringLiteral("List1"))->setCurrentRow(1);
-    bool saved = save(events, folder, "events-current.png");
+    bool saved = shots::save(events, folder + QStringLiteral("events-current.png"));
     events.showTab(ui::EventsWindow::Scheduled);
     events.findChild<QListWidget*>(QStringLiteral("List2"))->setCurrentRow(0);
-    saved = save(events, folder, "events-scheduled.png") && saved;
+    saved = shots::save(events, folder + QStringLiteral("events-scheduled.png")) && saved;
     events.showTab(ui::EventsWindow::Logged);
     auto* log = events.findChild<QListView*>(QStringLiteral("LList1"));
     log->setCurrentIndex(log->model()->index(2, 0));
-    saved = save(events, folder, "events-logged.png") && saved;
+    saved = shots::save(events, folder + QStringLiteral("events-logged.png")) && saved;
     events.hide();
 
     auto* quick = new ui::QuickPage(desk, data.folder(), dialogs);
     quick->show();
-    saved = save(*quick, folder, "quick-page.png") && saved;
+    saved = shots::save(*quick, folder + QStringLiteral("quick-page.png")) && saved;
     quick->close();
     return saved ? 0 : 1;
 }

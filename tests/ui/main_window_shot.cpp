@@ -7,8 +7,8 @@
 #include "platform/qt_pacer.h"
 #include "platform/serial/port_map.h"
 #include "platform/serial/posix_serial_line.h"
+#include "shot_support.h"
 #include "store/network_file.h"
-#include "store/record_file.h"
 #include "store/records.h"
 #include "testkit/data_folder_fixture.h"
 #include "ui/main/connection_window.h"
@@ -38,24 +38,8 @@ int main(int argc, char** argv)
 
     testkit::DataFolderFixture data;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(data.path().string()));
-    auto person = [](const char* name, const char* company, const char* flags) {
-        store::UserRecord user = testkit::DataFolderFixture::user(name, "5550100", company);
-        user.GroupFlags = flags;
-        return user;
-    };
-    data.terminals.push_back(testkit::DataFolderFixture::alphaCompany("Northwind Paging"));
-    data.users = { person("Dana Whitlow", "Ravenpage", "1000000000"), person("Alex Moreno", "Ravenpage", "1100000000"),
-        person("Kim Osei", "Northwind Paging", "0100000000"), person("Priya Natarajan", "Ravenpage", "1000000000"),
-        person("Tom Becker", "Northwind Paging", "0010000000"), person("Lena Fischer", "Ravenpage", "0010000000"),
-        person("Marcus Hale", "Northwind Paging", "0000000000") };
     data.settings.LargeIcons = what == QLatin1String("large") ? store::kYes : store::kNo;
-    data.write();
-    const char* groups[] = { "Night Shift", "Managers", "Facilities" };
-    for (int i = 0; i < 3; ++i) {
-        store::GroupRecord group;
-        group.GroupName = groups[i];
-        store::writeRecordAt(data.folder().directoryPath("GROUP.DAT"), i + 1, group);
-    }
+    shots::writeSampleOffice(data);
     store::writeNetworkFile(data.folder().programPath("NETWORK.DAT"), "");
 
     platform::PortMap ports = platform::PortMap::inProgramFolder(data.folder());

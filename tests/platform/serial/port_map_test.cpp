@@ -62,52 +62,8 @@ TEST(PortMap, TheFileIsReadAtEveryLookUpAndOverridesComeFirst)
     EXPECT_EQ(map.devicePath(2), "/dev/ttyUSB3");
 
     map.setOverride(2, "/dev/pts/7");
-    map.setOverride(1, "/dev/pts/6");
     EXPECT_EQ(map.devicePath(2), "/dev/pts/7");
-    EXPECT_EQ(map.devicePath(1), "/dev/pts/6");
-    map.clearOverride(2);
-    EXPECT_EQ(map.devicePath(2), "/dev/ttyUSB3");
-}
-
-TEST(PortMap, StoringADeviceReplacesOnlyThatPortsLastLine)
-{
-    TempFolder folder;
-    const PortMap map(folder.path() / "PORTS.DAT");
-    folder.write(
-        "PORTS.DAT", "; front desk\r\nCOMM1=/dev/ttyUSB0\r\nCOMM2 = /dev/ttyS1\r\nCOMM1=/dev/ttyUSB1\r\nnotes\r\n");
-
-    map.storeDevice(1, "/dev/ttyACM0");
-    EXPECT_EQ(folder.read("PORTS.DAT"),
-        "; front desk\r\nCOMM1=/dev/ttyUSB0\r\nCOMM2 = /dev/ttyS1\r\nCOMM1=/dev/ttyACM0\r\nnotes\r\n");
-
-    map.storeDevice(4, "/dev/ttyUSB4");
-    EXPECT_EQ(folder.read("PORTS.DAT"),
-        "; front desk\r\nCOMM1=/dev/ttyUSB0\r\nCOMM2 = /dev/ttyS1\r\nCOMM1=/dev/ttyACM0\r\nnotes\r\n"
-        "COMM4=/dev/ttyUSB4\r\n");
-    EXPECT_EQ(map.devicePath(1), "/dev/ttyACM0");
-    EXPECT_EQ(map.devicePath(2), "/dev/ttyS1");
-    EXPECT_EQ(map.devicePath(4), "/dev/ttyUSB4");
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "PORTS.DAT.new"));
-}
-
-TEST(PortMap, StoringCreatesTheFileOrEndsAnUnfinishedLastLineAndRefusesDevicesThatWouldBreakIt)
-{
-    TempFolder folder;
-    const PortMap map(folder.path() / "PORTS.DAT");
-    map.storeDevice(3, "/dev/ttyUSB2");
-    EXPECT_EQ(folder.read("PORTS.DAT"), "COMM3=/dev/ttyUSB2\n");
-
-    folder.write("PORTS.DAT", "COMM1=/dev/ttyUSB0");
-    map.storeDevice(2, "/dev/ttyUSB1");
-    const std::string stored = "COMM1=/dev/ttyUSB0\nCOMM2=/dev/ttyUSB1\n";
-    EXPECT_EQ(folder.read("PORTS.DAT"), stored);
-
-    EXPECT_THROW(map.storeDevice(1, ""), std::invalid_argument);
-    EXPECT_THROW(map.storeDevice(1, "   "), std::invalid_argument);
-    EXPECT_THROW(map.storeDevice(1, "/dev/ttyS0\nCOMM2=/dev/evil"), std::invalid_argument);
-    EXPECT_EQ(errorNumberOf([&] { map.storeDevice(5, "/dev/ttyS4"); }), 8002);
-    EXPECT_THROW(PortMap().storeDevice(1, "/dev/ttyS0"), std::invalid_argument);
-    EXPECT_EQ(folder.read("PORTS.DAT"), stored);
+    EXPECT_EQ(map.devicePath(1), "/dev/ttyS0");
 }
 
 } // namespace

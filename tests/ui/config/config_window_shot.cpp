@@ -1,5 +1,6 @@
 // Saves a picture of each tab of the configuration window, and one taken while a modem test runs on the
 // practice line, into the folder named on the command line. Run it under a display (Xvfb is enough).
+#include "../shot_support.h"
 #include "platform/dialog_service.h"
 #include "platform/serial/port_map.h"
 #include "simulator/pty_server.h"
@@ -11,28 +12,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
-#include <cstdio>
-
 using namespace tolvane;
-
-namespace {
-
-bool save(QWidget& window, const QString& file)
-{
-    QTest::qWait(200);
-    if (window.grab().save(file))
-        return true;
-    std::fprintf(stderr, "could not save %s\n", qPrintable(file));
-    return false;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -50,13 +34,13 @@ int main(int argc, char** argv)
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("TabStrip1"));
-    bool saved = save(window, output.filePath(QStringLiteral("config-modem-setup.png")));
+    bool saved = shots::save(window, output.filePath(QStringLiteral("config-modem-setup.png")));
     tabs->setCurrentIndex(1);
     window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Front desk:"));
-    saved = save(window, output.filePath(QStringLiteral("config-other-settings.png"))) && saved;
+    saved = shots::save(window, output.filePath(QStringLiteral("config-other-settings.png"))) && saved;
     tabs->setCurrentIndex(2);
     window.findChild<QLineEdit*>(QStringLiteral("Text6"))->setText(QStringLiteral("AT&F E0 V1 X4 &C1 &D2 +MS=V32"));
-    saved = save(window, output.filePath(QStringLiteral("config-advanced.png"))) && saved;
+    saved = shots::save(window, output.filePath(QStringLiteral("config-advanced.png"))) && saved;
     window.close();
 
     // The practice modem answers late, so the picture catches the test half way.
@@ -70,7 +54,7 @@ int main(int argc, char** argv)
     if (!QTest::qWaitForWindowExposed(&practice))
         return 1;
     QTimer::singleShot(4500, &practice, [&] {
-        saved = save(practice, output.filePath(QStringLiteral("config-modem-test.png"))) && saved;
+        saved = shots::save(practice, output.filePath(QStringLiteral("config-modem-test.png"))) && saved;
     });
     practice.findChild<QAbstractButton*>(QStringLiteral("BTEST1"))->click();
     return saved ? 0 : 1;

@@ -3,6 +3,7 @@
 // files, and saves a picture of each tab. Run it under a display (Xvfb is enough):
 //     directory_shot OUTPUT_FOLDER [DATA_FOLDER]
 // With DATA_FOLDER the directory is built there and kept, to page it from the main window afterwards.
+#include "../shot_support.h"
 #include "platform/dialog_service.h"
 #include "store/defaults.h"
 #include "store/record_file.h"
@@ -126,18 +127,13 @@ int main(int argc, char** argv)
             && users[2].GroupFlags == "1000000000",
         "Kim and Tom are its members, Dana is not");
 
-    QTest::qWait(200);
-    const char* shots[] = { "directory-users.png", "directory-companies.png", "directory-groups.png" };
+    const char* pictures[] = { "directory-users.png", "directory-companies.png", "directory-groups.png" };
     const int shown[] = { 1, 1, 0 }; // the entry each tab shows
     for (int tab = 0; tab < 3; ++tab) {
         tabs->setCurrentIndex(tab);
         const char* list = tab == 0 ? "UList1" : tab == 1 ? "pList" : "gList1";
         person.get<QListWidget>(list)->setCurrentRow(shown[tab]);
-        QTest::qWait(100);
-        if (!window.grab().save(output.filePath(QString::fromLatin1(shots[tab])))) {
-            std::fprintf(stderr, "could not save %s\n", shots[tab]);
-            return 1;
-        }
+        ok = shots::save(window, output.filePath(QString::fromLatin1(pictures[tab]))) && ok;
     }
     return ok ? 0 : 1;
 }
