@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -204,7 +205,10 @@ public:
     void Timer2_Timer();
     bool scheduleTimerEnabled() const { return m_scheduleTimer; }
     void setScheduleTimerEnabled(bool on) { m_scheduleTimer = on; }
-    // Due: dated the caption's date and queued for an earlier minute than the caption's time.
+    // Due: dated the caption's date and queued for an earlier minute than the caption's time; or, since the
+    // last tick (or the scheduling before it), a moment the captions have passed meanwhile, so a page for
+    // the last minutes before midnight falls due just after it instead of never. A page dated before the
+    // scheduled list was last looked at never falls due.
     bool isDue(std::string_view entry) const;
 
     // --- The Events window's commands -----------------------------------------------------------------
@@ -237,6 +241,8 @@ private:
     void reloadSettings();
     // "Clear Send List after Sending or Queueing" and "Clear Message after Sending or Queueing".
     void clearAfterSending();
+    // The clock captions as a moment; nothing while they do not read back.
+    std::optional<std::pair<CalendarDate, int>> captionMoment() const;
     void SetTmaxForGroup(const std::string& groupName);
     void changed();
 
@@ -279,6 +285,8 @@ private:
     std::string m_timeCaption;
     std::string m_dateCaption;
     bool m_scheduleTimer = false;
+    // The caption moment of the last look at the scheduled list; empty while nothing is scheduled.
+    std::optional<std::pair<CalendarDate, int>> m_dueSince;
 };
 
 } // namespace tolvane::dispatch

@@ -19,6 +19,8 @@ EventsOutcome PagingDesk::schedule(int queueIndex, std::string_view timeText, st
     m_scheduled.insert(scheduledEntry(m_pageQueue.entry(queueIndex), timeText, dateText));
     m_pageQueue.removeAt(queueIndex);
     m_scheduleTimer = true;
+    if (!m_dueSince)
+        m_dueSince = captionMoment();
     refreshCounters();
     UpdateToolbarButtons();
     return EventsOutcome::Done;
@@ -32,8 +34,10 @@ EventsOutcome PagingDesk::deleteOne(EventList list, int index)
     if (list == EventList::Queue && m_walking)
         return EventsOutcome::QueueInUse;
     entries.removeAt(index);
-    if (m_scheduled.count() == 0)
+    if (m_scheduled.count() == 0) {
         m_scheduleTimer = false;
+        m_dueSince.reset();
+    }
     refreshCounters();
     UpdateToolbarButtons();
     return EventsOutcome::Done;
@@ -47,6 +51,7 @@ EventsOutcome PagingDesk::deleteAll(EventList list)
     } else {
         m_scheduled.clear();
         m_scheduleTimer = false;
+        m_dueSince.reset();
     }
     refreshCounters();
     UpdateToolbarButtons();

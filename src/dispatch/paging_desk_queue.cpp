@@ -338,15 +338,26 @@ void PagingDesk::Timer1_Timer()
     changed();
 }
 
+std::optional<std::pair<CalendarDate, int>> PagingDesk::captionMoment() const
+{
+    const auto today = m_clock.dateOf(m_dateCaption);
+    const auto now = m_clock.minuteOfDay(m_timeCaption);
+    if (!today || !now)
+        return std::nullopt;
+    return std::pair { *today, *now };
+}
+
 bool PagingDesk::isDue(std::string_view entry) const
 {
     const auto date = m_clock.dateOf(store::trim(engine::dateColumn(entry)));
-    const auto today = m_clock.dateOf(m_dateCaption);
-    if (!date || !today || *date != *today)
-        return false;
     const auto time = m_clock.minuteOfDay(store::trim(engine::timeColumn(entry)));
-    const auto now = m_clock.minuteOfDay(m_timeCaption);
-    return time && now && *time < *now;
+    const auto now = captionMoment();
+    if (!date || !time || !now)
+        return false;
+    const std::pair moment { *date, *time };
+    if (*date == now->first && *time < now->second)
+        return true;
+    return m_dueSince && moment >= *m_dueSince && moment < *now;
 }
 
 void PagingDesk::Timer2_Timer()
@@ -373,6 +384,7 @@ void PagingDesk::Timer2_Timer()
         sendQueue();
     if (m_scheduled.count() == 0)
         m_scheduleTimer = false;
+    m_dueSince = m_scheduleTimer ? captionMoment() : std::nullopt;
     refreshCounters();
 }
 

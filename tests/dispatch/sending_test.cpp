@@ -353,6 +353,32 @@ TEST_F(Sending, TheDueRuleReadsTwelveOClockAsNoonAndMidnight)
     }
 }
 
+TEST_F(Sending, APageForTheLastMinuteBeforeMidnightFallsDueJustAfterItAndYesterdaysNever)
+{
+    f.addUser("Ann");
+    f.desk.setMessage("Lock up");
+    f.desk.QueMessage();
+    f.desk.QueMessage();
+    const auto at = [&](const char* time, const char* date) {
+        f.clock.time = time;
+        f.clock.date = date;
+        f.desk.Timer1_Timer();
+    };
+    at("11:58 PM", "12/06/2026");
+    ASSERT_EQ(f.desk.schedule(0, "11:59 PM", "12/06/2026"), EventsOutcome::Done);
+    ASSERT_EQ(f.desk.schedule(0, "11:00 PM", "12/05/2026"), EventsOutcome::Done);
+    at("11:59 PM", "12/06/2026");
+    f.desk.Timer2_Timer();
+    EXPECT_TRUE(f.sender.calls.empty());
+    // The next tick comes after midnight: the page's minute has passed, though not today.
+    at("12:00 AM", "12/07/2026");
+    f.desk.Timer2_Timer();
+    ASSERT_EQ(f.sender.calls.size(), 1u);
+    EXPECT_EQ(f.sender.calls[0].queue.at(0).substr(151, 23), "11:59 PM     12/06/2026");
+    EXPECT_EQ(f.desk.scheduledList().count(), 1) << "a page dated before it was scheduled never falls due";
+    EXPECT_TRUE(f.desk.scheduleTimerEnabled());
+}
+
 TEST_F(Sending, NewEntriesCarryTheClockCaptionsNotTheLiveClock)
 {
     f.clock.time = "10:15 AM";
