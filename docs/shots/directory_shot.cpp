@@ -3,7 +3,7 @@
 // files, and saves a picture of each tab. Run it under a display (Xvfb is enough):
 //     directory_shot OUTPUT_FOLDER [DATA_FOLDER]
 // With DATA_FOLDER the directory is built there and kept, to page it from the main window afterwards.
-#include "../shot_support.h"
+#include "shot_support.h"
 #include "platform/dialog_service.h"
 #include "store/defaults.h"
 #include "store/record_file.h"

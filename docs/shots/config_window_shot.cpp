@@ -1,6 +1,6 @@
 // Saves a picture of each tab of the configuration window, and one taken while a modem test runs on the
 // practice line, into the folder named on the command line. Run it under a display (Xvfb is enough).
-#include "../shot_support.h"
+#include "shot_support.h"
 #include "platform/dialog_service.h"
 #include "platform/serial/port_map.h"
 #include "simulator/pty_server.h"
