@@ -1,7 +1,8 @@
 // Opens the main window on a small sample directory and the practice line, with recipients chosen and a
 // message queued, and saves a picture: of the window with its small or large toolbar, of the toolbar's
-// customise dialog, or of the connection window during a practice call. Run it under a display (Xvfb is
-// enough): tolvane-main-window-shot OUT.png [small|large|customize|search|connection]
+// customise dialog, of the connection window during a practice call, or of the window after the queue was
+// sent. Run it under a display (Xvfb is enough):
+//     tolvane-main-window-shot OUT.png [small|large|customize|search|connection|sent]
 #include "app/practice_line.h"
 #include "platform/dialog_service.h"
 #include "platform/qt_pacer.h"
@@ -88,6 +89,9 @@ int main(int argc, char** argv)
         });
         window.action(QStringLiteral("MSENDQUE"))->trigger();
         return during.save(output) ? 0 : 1;
+    } else if (what == QLatin1String("sent")) {
+        // After the queue went out on the practice line: the status and the green lamp.
+        window.action(QStringLiteral("MSENDQUE"))->trigger();
     }
     QTest::qWait(300);
     if (!shown || !shown->grab().save(output)) {
