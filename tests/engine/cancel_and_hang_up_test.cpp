@@ -54,29 +54,6 @@ TEST_P(CancellingACall, WithPagesLeftAndNoKeepsThemAfterTheSkippedPage)
     EXPECT_EQ(view.hides, 1); // the cancel command unloads the connection window
 }
 
-TEST_P(CancellingACall, OnTheLastPageAsksNothing)
-{
-    addHappyTerminal(line);
-    queuePage("abc");
-    pressCancelWhenTheFirstBlockGoesOut();
-    run();
-    EXPECT_TRUE(view.questions.empty());
-    EXPECT_EQ(view.lastStatus(), "Page Canceled");
-    EXPECT_EQ(view.callsEnded, 1);
-}
-
-TEST_P(CancellingACall, WhileTheModemInitialisesIsActedOnAtOnce)
-{
-    view.onStatus = [this](const std::string& text) {
-        if (text == "Initializing Modem...")
-            call.cancel();
-    };
-    callOnePage();
-    EXPECT_EQ(view.lastStatus(), "Page Canceled");
-    EXPECT_EQ(line.countWritesEqualTo("ATDT5550142\r"), 0);
-    EXPECT_FALSE(line.isOpen());
-}
-
 TEST_P(CancellingACall, AnEarlierCancelDoesNotStopTheNextCall)
 {
     addHappyTerminal(line);
@@ -111,6 +88,57 @@ TEST_P(CancellingACall, AForcedHangUpDuringTheCallEndsItQuietly)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPacings, CancellingACall, ::testing::ValuesIn(kBothPacings), pacingTestName);
+
+namespace {
+
+// Each wait of a one-page call, begun by a write that nothing answers, with cancel pressed as it goes out.
+struct CancelPoint {
+    const char* name;
+    std::string waitingAfter; // how the write that begins the wait starts
+    std::string neverWritten; // what the call would have written next
+    std::size_t pagesLogged;
+};
+
+const std::vector<CancelPoint> kCancelPoints {
+    { "WhileTheModemInitialises", "ATZ", "ATDT5550142\r", 0 },
+    { "WhileDialling", "ATD", "\r", 0 },
+    { "WhileWaitingForId", "\r", "\x1bPG1\r", 0 },
+    { "WhileWaitingForTheGoAhead", "\x1bPG1", "\x02" "5550142\rabc\r\x03" "2:;\r", 0 },
+    { "WhileWaitingForTheAcknowledgment", "\x02", "\x04\r", 0 },
+    { "WhileWaitingForTheGoodbye", "\x04", "+++ATH\r", 1 },
+};
+
+using CancellingWhileWaiting = PacedTable<CancelPoint>;
+
+} // namespace
+
+TEST_P(CancellingWhileWaiting, EndsTheCallWithinARoundAndAsksNothingOnTheLastPage)
+{
+    const auto beginsTheWait = [this](std::string_view bytes) { return bytes.starts_with(row().waitingAfter); };
+    line.whenWrite(beginsTheWait, "");
+    addHappyTerminal(line);
+    long long pressedAt = -1;
+    line.setWriteHook([&](std::string_view bytes) {
+        if (pressedAt < 0 && beginsTheWait(bytes)) {
+            pressedAt = clock.now();
+            call.cancel();
+        }
+    });
+    callOnePage();
+
+    EXPECT_EQ(line.countWritesEqualTo(row().neverWritten), 0);
+    EXPECT_TRUE(view.boxes.empty()); // no time-out ran out
+    EXPECT_TRUE(view.questions.empty());
+    EXPECT_EQ(view.lastStatus(), "Page Canceled");
+    EXPECT_EQ(view.lastLamp(), Lamp::Red);
+    EXPECT_LE(timeOfWrite("+++\r") - pressedAt, 1500);
+    EXPECT_EQ(line.writtenTexts().back(), "ATH0\r");
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_EQ(data.log().size(), row().pagesLogged);
+    EXPECT_EQ(view.callsEnded, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWait, CancellingWhileWaiting, underBothPacings(kCancelPoints), pacedRowName);
 
 class ForcingAHangUp : public PacedCallFixture {
 protected:
