@@ -1,9 +1,9 @@
 #include "process_runner.h"
+#include "testkit/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -14,22 +14,14 @@ const std::map<std::string, std::string> kNoDisplay
 
 class ProgramStart : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_folder = fs::temp_directory_path()
-            / ("tolvane-start-" + std::to_string(::getpid()) + "-"
-                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
     ProcessResult start(std::vector<std::string> args)
     {
         args.insert(args.begin(), { "--data-dir", m_folder.string() });
         return runProcess(TOLVANE_BINARY, args, kNoDisplay);
     }
 
-    fs::path m_folder;
+    tolvane::testkit::TempFolder m_temp;
+    const fs::path m_folder = m_temp / "data"; // not there until the program makes it
 };
 
 TEST_F(ProgramStart, HelpAndVersionPrintToStandardOutputAndTouchNoFile)

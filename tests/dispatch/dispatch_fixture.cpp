@@ -1,9 +1,6 @@
 #include "dispatch_fixture.h"
 
-#include "store/record_file.h"
-
 #include <algorithm>
-#include <filesystem>
 #include <stdexcept>
 
 namespace tolvane::dispatch::test {
@@ -38,22 +35,7 @@ DeskFixture::DeskFixture()
     , sender(desk.callQueue())
 {
     desk.setPageSender(&sender);
-    writeGroups({});
-}
-
-void DeskFixture::writeGroups(const std::vector<std::string>& names)
-{
-    const auto path = data.folder().pathOf<store::GroupRecord>();
-    std::filesystem::remove(path);
-    store::RecordFile file(path, store::GroupRecord::kLength);
-    std::int32_t n = 0;
-    for (const auto& name : names)
-        store::writeRecord(file, ++n, store::GroupRecord { name, "" });
-}
-
-store::UserRecord DeskFixture::member(std::string name, std::string pagerId, std::string company, std::string flags)
-{
-    return store::UserRecord { std::move(name), std::move(pagerId), std::move(company), std::move(flags) };
+    data.writeGroups({});
 }
 
 void DeskFixture::addUser(std::string_view name)

@@ -243,7 +243,7 @@ TEST_F(Sending, SinglePageToAUserNamedTwiceSendsTwoPages)
 
 TEST_F(Sending, SinglePageRefusesGroupsAndSeveralRecipients)
 {
-    f.writeGroups({ "Sales" });
+    f.data.writeGroups({ "Sales" });
     f.desk.loadGroups();
     f.addUser("Ann");
     f.desk.setMessage("Hi");

@@ -1,4 +1,4 @@
-#include "scratch_folder.h"
+#include "store_test_support.h"
 #include "store/codepage.h"
 #include "store/records.h"
 #include "store/text.h"

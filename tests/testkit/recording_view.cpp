@@ -3,6 +3,7 @@
 #include <algorithm>
 
 namespace tolvane::testkit {
+namespace {
 
 const char* lampName(engine::Lamp lamp)
 {
@@ -18,6 +19,8 @@ const char* lampName(engine::Lamp lamp)
     }
     return "?";
 }
+
+} // namespace
 
 void RecordingView::setStatus(const std::string& text)
 {
@@ -42,7 +45,6 @@ void RecordingView::appendLog(const std::string& line)
 void RecordingView::clearLog()
 {
     logLines.clear();
-    ++clears;
     events.emplace_back("clear log");
 }
 

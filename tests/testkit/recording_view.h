@@ -9,8 +9,6 @@
 
 namespace tolvane::testkit {
 
-const char* lampName(engine::Lamp lamp);
-
 // A call view that remembers everything shown, in order, and answers Yes/No questions from a queue.
 class RecordingView : public engine::CallView {
 public:
@@ -45,7 +43,6 @@ public:
     int callsEnded = 0;
     int shows = 0;
     int hides = 0;
-    int clears = 0;
 
     std::string lastStatus() const { return statuses.empty() ? std::string() : statuses.back(); }
     engine::Lamp lastLamp() const { return lamps.empty() ? engine::Lamp::Yellow : lamps.back(); }

@@ -146,7 +146,6 @@ void ScriptedLine::discardInput()
     failIfScripted(Op::Discard);
     moveDueToReadable();
     m_readable.clear();
-    m_discards.push_back(m_clock.now());
 }
 
 std::vector<std::string> ScriptedLine::writtenTexts() const
@@ -155,14 +154,6 @@ std::vector<std::string> ScriptedLine::writtenTexts() const
     out.reserve(m_writes.size());
     for (const Write& w : m_writes)
         out.push_back(w.bytes);
-    return out;
-}
-
-std::string ScriptedLine::written() const
-{
-    std::string out;
-    for (const Write& w : m_writes)
-        out += w.bytes;
     return out;
 }
 
@@ -176,14 +167,6 @@ int ScriptedLine::countWritesEqualTo(std::string_view bytes) const
 {
     return static_cast<int>(
         std::count_if(m_writes.begin(), m_writes.end(), [&](const Write& w) { return w.bytes == bytes; }));
-}
-
-std::size_t ScriptedLine::pendingBytes() const
-{
-    std::size_t n = m_readable.size();
-    for (const Pending& p : m_pending)
-        n += p.bytes.size();
-    return n;
 }
 
 } // namespace tolvane::testkit

@@ -72,16 +72,11 @@ public:
     // What happened.
     const std::vector<Write>& writes() const { return m_writes; }
     std::vector<std::string> writtenTexts() const;
-    std::string written() const; // every write joined
     int countWritesContaining(std::string_view needle) const;
     int countWritesEqualTo(std::string_view bytes) const;
     const std::vector<Open>& opens() const { return m_opens; }
     const std::vector<long long>& closes() const { return m_closes; }
     const std::vector<DtrChange>& dtrChanges() const { return m_dtr; }
-    const std::vector<long long>& discards() const { return m_discards; }
-    const std::string& settings() const { return m_settings; }
-    // Bytes readable now plus those still on their way.
-    std::size_t pendingBytes() const;
 
 private:
     struct Rule {
@@ -113,7 +108,6 @@ private:
     std::vector<Open> m_opens;
     std::vector<long long> m_closes;
     std::vector<DtrChange> m_dtr;
-    std::vector<long long> m_discards;
 };
 
 } // namespace tolvane::testkit

@@ -24,7 +24,6 @@ public:
     void clear() override { m_entries.clear(); }
 
     void add(std::string entry) { m_entries.push_back(std::move(entry)); }
-    const std::vector<std::string>& entries() const { return m_entries; }
 
 private:
     std::vector<std::string> m_entries;

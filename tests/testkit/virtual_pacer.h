@@ -34,17 +34,13 @@ public:
     // Called on every yield (pauseYielding counts as one) with the number of yields so far.
     void setYieldHook(std::function<void(int)> hook) { m_hook = std::move(hook); }
 
-    int yields() const { return m_yields; }
-    // Every blocking sleep in order, and the half-second style pauses that keep the interface running.
-    const std::vector<int>& sleeps() const { return m_sleeps; }
+    // The half-second style pauses that keep the interface running.
     const std::vector<int>& yieldingPauses() const { return m_yieldingPauses; }
-    long long totalSleptMs() const;
 
 private:
     VirtualClock& m_clock;
     std::function<void(int)> m_hook;
     int m_yields = 0;
-    std::vector<int> m_sleeps;
     std::vector<int> m_yieldingPauses;
 };
 

@@ -42,10 +42,8 @@
 #include <QToolBar>
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 
 using namespace tolvane;
 
@@ -86,26 +84,9 @@ public:
     std::string time = "09:05 AM";
 };
 
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-store::GroupRecord group(std::string name)
-{
-    store::GroupRecord record;
-    record.GroupName = std::move(name);
-    return record;
-}
-
 store::UserRecord member(std::string name, std::string company, std::string flags)
 {
-    store::UserRecord user = testkit::DataFolderFixture::user(std::move(name), "5550100", std::move(company));
-    user.GroupFlags = std::move(flags);
-    return user;
+    return testkit::DataFolderFixture::user(std::move(name), "5550100", std::move(company), std::move(flags));
 }
 
 // The scripted answerer, also keeping each box's title and icon.
@@ -162,13 +143,6 @@ protected:
         EXPECT_TRUE(window->startUp());
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return *window;
-    }
-
-    void writeGroups(const std::vector<store::GroupRecord>& groups)
-    {
-        std::filesystem::remove(data.folder().directoryPath("GROUP.DAT"));
-        for (std::size_t i = 0; i < groups.size(); ++i)
-            store::writeRecordAt(data.folder().directoryPath("GROUP.DAT"), static_cast<std::int32_t>(i + 1), groups[i]);
     }
 
     template <class T> T* child(const char* name) const { return window->findChild<T*>(QString::fromLatin1(name)); }
@@ -248,7 +222,7 @@ TEST_F(MainWindowTest, StartUpWithEmptyNetworkValueUsesTheProgramFolder)
     data.config.CommPort = "COMM3";
     data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550111", "Ravenpage"));
     data.write();
-    writeGroups({ group("Night Shift") });
+    data.writeGroups({ "Night Shift" });
     startWindow();
 
     EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().join(QLatin1Char('|')).toStdString();
@@ -375,7 +349,7 @@ TEST_P(NetworkSetupTest, ChoosingTheUserFileSharesItsFolder)
         EXPECT_TRUE(dialog.back().contains(QString::fromLatin1(name))) << name;
 
     const std::string folder = c.shared ? shared.string() + "/" : std::string();
-    EXPECT_EQ(readFile(data.folder().programPath("NETWORK.DAT")), "\"" + folder + "\"\r\n");
+    EXPECT_EQ(testkit::readFile(data.folder().programPath("NETWORK.DAT")), "\"" + folder + "\"\r\n");
     EXPECT_EQ(window->dataFolder().sharedFolder(), folder);
     EXPECT_EQ(window->windowTitle(), c.shared ? QStringLiteral("Tolvane Network-Shared") : QStringLiteral("Tolvane"));
     // Start-up ran again and listed the users of the folder now in use.
@@ -391,7 +365,7 @@ INSTANTIATE_TEST_SUITE_P(Files, NetworkSetupTest,
 
 TEST_F(MainWindowTest, ARerunIntoASharedFolderThatCannotBeReachedListsNothing)
 {
-    writeGroups({ group("Night Shift") });
+    data.writeGroups({ "Night Shift" });
     startWindow();
     ASSERT_EQ(list("List1")->count(), 1);
     store::writeNetworkFile(data.folder().programPath("NETWORK.DAT"), (data.path() / "gone").string() + "/");
@@ -750,7 +724,7 @@ TEST_F(MainWindowTest, SearchForSelectsTheFirstUserBeginningWithTheTextThroughTh
     data.users.push_back(testkit::DataFolderFixture::user("alma Reyes", "5550111", "Ravenpage"));
     data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550112", "Ravenpage"));
     data.write();
-    writeGroups({ group("Night Shift") });
+    data.writeGroups({ "Night Shift" });
     startWindow();
     window->desk().selectGroup(0);
     trigger("MSEARCH");
@@ -773,7 +747,7 @@ TEST_F(MainWindowTest, AddingAGroupAddsItsMembersInstead)
     data.users = { member("Dana Whitlow", "Ravenpage", "1000000000"), member("Alex Moreno", "Shortpage", "1100000000"),
         member("Kim Osei", "Ravenpage", "0100000000") };
     data.write();
-    writeGroups({ group("Night Shift"), group("Managers") });
+    data.writeGroups({ "Night Shift", "Managers" });
     startWindow();
 
     doubleClick("List4", 0);
@@ -1201,10 +1175,3 @@ TEST(PaintingPacer, PaintsWhatWasShownBeforeABlockingPauseAndPassesTheRestOn)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -69,10 +69,3 @@ TEST(PracticeSend, QueuedPageReachesThePracticeTerminalFromTheWindow)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

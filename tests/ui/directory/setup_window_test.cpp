@@ -28,9 +28,7 @@ namespace {
 
 store::UserRecord member(const char* name, const char* company, const char* flags)
 {
-    store::UserRecord user = testkit::DataFolderFixture::user(name, "5550100", company);
-    user.GroupFlags = flags;
-    return user;
+    return testkit::DataFolderFixture::user(name, "5550100", company, flags);
 }
 
 // Three users of two companies (one numeric) and three groups; the editor open on its first tab.
@@ -49,10 +47,10 @@ protected:
 
     void writeGroups(int count)
     {
-        std::filesystem::remove(data.folder().pathOf<store::GroupRecord>());
+        std::vector<std::string> names;
         for (int i = 1; i <= count; ++i)
-            store::writeRecordAt(data.folder().pathOf<store::GroupRecord>(), i,
-                store::GroupRecord { "Group " + std::to_string(i), "" });
+            names.push_back("Group " + std::to_string(i));
+        data.writeGroups(names);
     }
 
     template <class Widget = QWidget> Widget* get(const char* name)

@@ -124,10 +124,3 @@ TEST_F(QuickPageTest, AddCutsToEightyAndDeleteAndGetCurrentMessageRewriteTheFile
 }
 
 } // namespace
-
-int main(int argc, char* argv[])
-{
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

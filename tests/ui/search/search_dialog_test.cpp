@@ -90,10 +90,3 @@ TEST(SearchDialog, EnterAndDoneCloseTheDialogAndKeepTheSelection)
 }
 
 } // namespace
-
-int main(int argc, char* argv[])
-{
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
