@@ -806,7 +806,7 @@ TEST_F(MainWindowTest, QueuedPagesAreSentFromTheWindowsOwnCommandsWithTheClockSt
     bool sawRun = false;
     bool clockTicked = false;
     bool logShownLive = false;
-    pacer.setYieldHook([&](int) {
+    pacer.setYieldHook([&] {
         clockTicked = clockTicked || window->timer1().isActive();
         logShownLive = logShownLive
             || (window->connectionWindow()->isVisible()
@@ -864,7 +864,7 @@ TEST_P(EndingDuringARunTest, ThePresentCallHangsUpNoFurtherCompanyIsCalledThenTh
     window->desk().QueMessage();
 
     bool ended = false;
-    pacer.setYieldHook([&](int) {
+    pacer.setYieldHook([&] {
         if (!ended && line.isOpen()) {
             ended = true;
             GetParam().end(*window);
@@ -919,7 +919,7 @@ TEST_F(MainWindowTest, ScheduleTimerSendsDuePagesAndStopsWhenNoneAreLeft)
 
     // "Show View Connection Window" is off: the call runs without it.
     bool connectionShown = false;
-    pacer.setYieldHook([&](int) { connectionShown = connectionShown || window->connectionWindow()->isVisible(); });
+    pacer.setYieldHook([&] { connectionShown = connectionShown || window->connectionWindow()->isVisible(); });
     window->Timer2_Timer();
     EXPECT_EQ(data.log().size(), 1u);
     EXPECT_FALSE(connectionShown);
