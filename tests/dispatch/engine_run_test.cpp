@@ -122,28 +122,6 @@ TEST_F(EngineRun, EveryQueuedPageForANumericCompanyIsDialled)
     EXPECT_EQ(desk.runState().sentCount, 3);
 }
 
-TEST_F(EngineRun, AScheduledPageIsReleasedTheMinuteAfterItsTimeAndSent)
-{
-    queue({ "Ann" }, "Fire drill");
-    ASSERT_EQ(desk.schedule(0, "09:06 AM", "12/06/2026"), EventsOutcome::Done);
-    const auto tick = [&](const char* now) {
-        clock.time = now;
-        desk.Timer1_Timer();
-        desk.Timer2_Timer();
-    };
-    tick("09:06 AM");
-    EXPECT_TRUE(line.opens().empty());
-    EXPECT_TRUE(desk.scheduleTimerEnabled());
-
-    tick("09:07 AM");
-    EXPECT_EQ(line.opens().size(), 1u);
-    EXPECT_EQ(data.log(),
-        (std::vector<std::string> { "PAGE SENT: " + pad("Ann", 25) + "09:06 AM     12/06/202" + pad("Fire drill", 80) }));
-    EXPECT_EQ(desk.scheduledList().count(), 0);
-    EXPECT_FALSE(desk.scheduleTimerEnabled());
-    EXPECT_EQ(desk.delayCounterText(), "0 Delay Send Pages");
-}
-
 TEST_F(EngineRun, ANumericPageMarkedSentKeepsItsPlaceAndIsNeverSentAgain)
 {
     // "Clear Que after Successful Page" is off: the queue keeps its pages after the run.

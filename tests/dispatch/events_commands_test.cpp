@@ -145,8 +145,7 @@ TEST(CannedMessages, DeletesKeepTheOtherRecordsInOrderAndNeverTheLastOne)
         std::ofstream(path, std::ios::binary | std::ios::trunc) << c.before;
         CannedMessages canned(data.folder()); // holds the file open, as the window does
         EXPECT_EQ(canned.remove(c.index).message, c.box);
-        std::ifstream in(path, std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.after);
+        EXPECT_EQ(testkit::readFile(path), c.after);
         EXPECT_EQ(canned.messages().size() * 80, c.after.size());
     }
 }

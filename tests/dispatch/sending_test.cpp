@@ -98,18 +98,6 @@ TEST_F(Sending, EachCompanyRunIsOneCallToldWhereItsRunStarts)
     }
 }
 
-TEST_F(Sending, AnEarlyEndNeverShiftsTheNextCompanysPages)
-{
-    queue({ "Cal", "Ann", "Ben" });
-    // The first call ends early with the cursor moved by one, or not at all.
-    f.sender.during = [&](int call) { f.desk.runState().queueCursor = static_cast<std::int16_t>(call == 0 ? 1 : 0); };
-    f.desk.sendQueue();
-    ASSERT_EQ(f.sender.calls.size(), 2u);
-    EXPECT_EQ(f.sender.calls[1].first, 2);
-    EXPECT_EQ(f.desk.runState().queueCursor, 0);
-    EXPECT_EQ(f.desk.runState().runPageCounter, 0);
-}
-
 TEST_F(Sending, AStoppedRunCallsNoFurtherCompanyAndTheNextRunCallsThemAll)
 {
     queue({ "Cal", "Ann", "Dee" });

@@ -71,6 +71,13 @@ TEST_F(StandardPacing, OnePageGoesOutExactlyAsOnTheWireWithThePrescribedPauses)
 
 using DeliveringPages = PacedCallFixture;
 
+TEST_P(DeliveringPages, EitherPacingWritesTheSameBytes)
+{
+    callOnePageWithHappyTerminal();
+    EXPECT_EQ(line.writtenTexts(), kHappyWrites);
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+}
+
 TEST_P(DeliveringPages, TheSentCountIsRunWideAcrossCalls)
 {
     addHappyTerminal(line);
@@ -123,6 +130,16 @@ TEST_P(DeliveringPages, IdSplitOverTwoReadsIsStillFound)
     callOnePageWithHappyTerminal();
     EXPECT_EQ(line.countWritesEqualTo("\r"), 2);
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+}
+
+TEST_P(DeliveringPages, ATerminalThatAnswersIdOnlyOnTheThirdCrIsLoggedOnto)
+{
+    line.whenWriteIs("\r", "", 50, 2);
+    callOnePageWithHappyTerminal();
+    EXPECT_EQ(line.countWritesEqualTo("\r"), 3);
+    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+    // Standard pacing sees it once the third round's 1.5 s are over; prompt pacing within a poll.
+    EXPECT_EQ(timeOfWrite("\x1bPG1\r") - timeOfWrite("\r"), prompt() ? 2 * 1500 + 50 : 3 * 1500);
 }
 
 TEST_P(DeliveringPages, AMessageOverTheCompanysLimitIsWarnedAndCut)

@@ -26,11 +26,6 @@ using namespace tolvane;
 
 namespace {
 
-store::UserRecord member(const char* name, const char* company, const char* flags)
-{
-    return testkit::DataFolderFixture::user(name, "5550100", company, flags);
-}
-
 // Three users of two companies (one numeric) and three groups; the editor open on its first tab.
 class SetupWindowTest : public ::testing::Test {
 protected:
@@ -38,8 +33,9 @@ protected:
     {
         data.terminals = { testkit::DataFolderFixture::alphaCompany("Ravenpage"),
             testkit::DataFolderFixture::numericCompany("Beeps") };
-        data.users = { member("Dana Whitlow", "Ravenpage", "0110000000"), member("Ann", "Ravenpage", "0010000000"),
-            member("DIG-Bo", "DIG-Beeps", "0000000000") };
+        data.users = { testkit::DataFolderFixture::user("Dana Whitlow", "5550100", "Ravenpage", "0110000000"),
+            testkit::DataFolderFixture::user("Ann", "5550100", "Ravenpage", "0010000000"),
+            testkit::DataFolderFixture::user("DIG-Bo", "5550100", "DIG-Beeps") };
         data.write();
         writeGroups(3);
         window.show();
