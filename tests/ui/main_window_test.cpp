@@ -370,12 +370,16 @@ TEST_F(MainWindowTest, ARerunIntoASharedFolderThatCannotBeReachedListsNothing)
     EXPECT_EQ(list("List4")->count(), 0);
 }
 
-TEST_F(MainWindowTest, ConnectionWindowShowsTheLogAndExitEndsTheProgramNormally)
+// The "View" button runs its command, then the enabling rules: the queue filled behind the window's back counts.
+TEST_F(MainWindowTest, TheViewButtonShowsTheConnectionLogAndExitEndsTheProgramNormally)
 {
     startWindow();
     window->callView().appendLog("ATZ");
     window->callView().appendLog("OK");
-    trigger("MCONNECT");
+    window->desk().pageQueue().insert(testkit::DataFolderFixture::entryFor(data.users.front(), "waiting page"));
+    ASSERT_FALSE(enabled("MSENDQUE"));
+    QTest::mouseClick(button(false, "MCONNECT"), Qt::LeftButton);
+    EXPECT_TRUE(enabledEverywhere("MSENDQUE"));
     EXPECT_TRUE(window->connectionWindow()->isVisible());
     EXPECT_EQ(window->connectionWindow()->windowTitle(), QStringLiteral("View Connection..."));
     EXPECT_EQ(window->connectionWindow()->text(), QStringLiteral("ATZ\nOK\n"));
@@ -587,16 +591,6 @@ TEST_F(MainWindowTest, ACustomisedLayoutIsSavedAtOnceAndSurvivesARestart)
     window.reset();
     startWindow();
     EXPECT_EQ(window->toolbars().layout(true).join(QLatin1Char(',')), changed);
-}
-
-TEST_F(MainWindowTest, AButtonClickRunsItsCommandThenTheEnablingRules)
-{
-    startWindow();
-    window->desk().pageQueue().insert(testkit::DataFolderFixture::entryFor(data.users.front(), "waiting page"));
-    ASSERT_FALSE(enabled("MSENDQUE"));
-    QTest::mouseClick(button(false, "MCONNECT"), Qt::LeftButton);
-    EXPECT_TRUE(window->connectionWindow()->isVisible());
-    EXPECT_TRUE(enabledEverywhere("MSENDQUE"));
 }
 
 // ---- Tray icon, connection window, search ---------------------------------------------------------------------
@@ -968,11 +962,6 @@ TEST_F(MainWindowTest, HelpOpensContentsAndIndexAndEveryLinkResolves)
             toVisit << it.next().captured(1);
     }
     EXPECT_GE(seen.size(), 9);
-
-    // No window sets the serial devices: the help must say where they are set.
-    QFile modem(QStringLiteral(":/help/modem.html"));
-    ASSERT_TRUE(modem.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(QString::fromUtf8(modem.readAll()).contains(QStringLiteral("<b>PORTS.DAT</b> in the program folder")));
 }
 
 TEST_F(MainWindowTest, PracticeLineShowsInTheCaptionAndTheAboutWindow)
