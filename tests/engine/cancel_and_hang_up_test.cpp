@@ -99,11 +99,15 @@ struct CancelPoint {
     std::size_t pagesLogged;
 };
 
+const std::string kBlock = "\x02"
+                           "5550142\rabc\r\x03"
+                           "2:;\r";
+
 const std::vector<CancelPoint> kCancelPoints {
     { "WhileTheModemInitialises", "ATZ", "ATDT5550142\r", 0 },
     { "WhileDialling", "ATD", "\r", 0 },
     { "WhileWaitingForId", "\r", "\x1bPG1\r", 0 },
-    { "WhileWaitingForTheGoAhead", "\x1bPG1", "\x02" "5550142\rabc\r\x03" "2:;\r", 0 },
+    { "WhileWaitingForTheGoAhead", "\x1bPG1", kBlock, 0 },
     { "WhileWaitingForTheAcknowledgment", "\x02", "\x04\r", 0 },
     { "WhileWaitingForTheGoodbye", "\x04", "+++ATH\r", 1 },
 };

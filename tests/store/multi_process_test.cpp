@@ -1,7 +1,7 @@
-#include "store_test_support.h"
 #include "store/compaction.h"
 #include "store/record_file.h"
 #include "store/sort_users.h"
+#include "store_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "store_test_support.h"
 #include "store/page_log.h"
+#include "store_test_support.h"
 
 #include "store/store_error.h"
 

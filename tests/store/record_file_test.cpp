@@ -1,7 +1,7 @@
-#include "store_test_support.h"
 #include "store/defaults.h"
 #include "store/record_file.h"
 #include "store/store_error.h"
+#include "store_test_support.h"
 
 #include <csignal>
 #include <fcntl.h>

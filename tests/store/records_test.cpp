@@ -1,7 +1,7 @@
-#include "store_test_support.h"
 #include "store/codepage.h"
 #include "store/records.h"
 #include "store/text.h"
+#include "store_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "store_test_support.h"
 #include "store/record_file.h"
 #include "store/sort_users.h"
+#include "store_test_support.h"
 
 #include <gtest/gtest.h>
 

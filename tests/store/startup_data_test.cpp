@@ -1,10 +1,10 @@
-#include "store_test_support.h"
 #include "store/defaults.h"
 #include "store/network_file.h"
 #include "store/record_file.h"
 #include "store/settings.h"
 #include "store/startup_data.h"
 #include "store/store_error.h"
+#include "store_test_support.h"
 
 #include <gtest/gtest.h>
 

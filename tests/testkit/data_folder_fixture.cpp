@@ -71,7 +71,8 @@ store::TerminalRecord DataFolderFixture::numericCompany(std::string name, std::s
     return store::TerminalRecord { "DIG-" + name, std::move(phone), 14, 2, 2400, 1, 2, 1, "" };
 }
 
-store::UserRecord DataFolderFixture::user(std::string name, std::string pagerId, std::string company, std::string groupFlags)
+store::UserRecord DataFolderFixture::user(
+    std::string name, std::string pagerId, std::string company, std::string groupFlags)
 {
     return store::UserRecord { std::move(name), std::move(pagerId), std::move(company), std::move(groupFlags) };
 }

@@ -36,8 +36,8 @@ public:
         logLines.clear();
         events.emplace_back("clear log");
     }
-    void showConnectionWindow() override { ++shows; events.emplace_back("show"); }
-    void hideConnectionWindow() override { ++hides; events.emplace_back("hide"); }
+    void showConnectionWindow() override { count(shows, "show"); }
+    void hideConnectionWindow() override { count(hides, "hide"); }
     void messageBox(const std::string& text, const std::string& title = {}) override
     {
         boxes.push_back(text);
@@ -53,9 +53,9 @@ public:
             answers.pop_front();
         return yes;
     }
-    void beep() override { ++beeps; events.emplace_back("beep"); }
-    void refreshCommands() override { ++refreshes; events.emplace_back("refresh"); }
-    void callEnded() override { ++callsEnded; events.emplace_back("ended"); }
+    void beep() override { count(beeps, "beep"); }
+    void refreshCommands() override { count(refreshes, "refresh"); }
+    void callEnded() override { count(callsEnded, "ended"); }
 
     // Answers for the coming questions, in order; when none is left the answer is No.
     std::deque<bool> answers;
@@ -96,6 +96,13 @@ public:
     {
         const auto at = std::find(events.begin(), events.end(), event);
         return at == events.end() ? -1 : static_cast<int>(at - events.begin());
+    }
+
+private:
+    void count(int& counter, const char* event)
+    {
+        ++counter;
+        events.emplace_back(event);
     }
 };
 

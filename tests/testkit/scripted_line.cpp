@@ -59,8 +59,8 @@ void ScriptedLine::write(std::string_view bytes)
     needOpen("Output");
     failIfScripted(Op::Write);
     m_writes.push_back(Write { m_clock.now(), std::string(bytes) });
-    const auto rule = std::find_if(m_rules.begin(), m_rules.end(),
-        [&](const Rule& r) { return r.timesLeft != 0 && r.match(bytes); });
+    const auto rule = std::find_if(
+        m_rules.begin(), m_rules.end(), [&](const Rule& r) { return r.timesLeft != 0 && r.match(bytes); });
     if (rule != m_rules.end()) {
         if (rule->timesLeft > 0)
             --rule->timesLeft;

@@ -56,7 +56,10 @@ public:
     }
 
     // Makes bytes readable `afterMs` from now, unasked (a terminal that talks on its own).
-    void deliver(std::string bytes, long long afterMs = 0) { m_pending.push_back({ m_clock.now() + afterMs, std::move(bytes) }); }
+    void deliver(std::string bytes, long long afterMs = 0)
+    {
+        m_pending.push_back({ m_clock.now() + afterMs, std::move(bytes) });
+    }
     // The next `times` calls of `op` throw SerialError(number).
     void failNext(Op op, int number, int times = 1) { m_failures[op].insert(m_failures[op].end(), times, number); }
     // Called after each write has been recorded and answered.

@@ -994,53 +994,51 @@ TEST_F(MainWindowTest, BoxesFromTheCoreAreConvertedFromWindows1252)
 
 // ---- Painting while a call blocks -----------------------------------------------------------------------
 
+// Remembers when, on the virtual clock, it was last painted.
 class PaintCounter : public QWidget {
 public:
+    explicit PaintCounter(const testkit::VirtualClock& clock)
+        : m_clock(clock)
+    {
+    }
     int paints = 0;
+    long long paintedAt = -1;
 
 protected:
-    void paintEvent(QPaintEvent*) override { ++paints; }
-};
-
-class RecordingPacer final : public engine::Pacer {
-public:
-    void sleepMs(int ms) override
+    void paintEvent(QPaintEvent*) override
     {
-        slept += ms;
-        if (onSleep)
-            onSleep();
+        ++paints;
+        paintedAt = m_clock.now();
     }
-    void yield() override { ++yields; }
-    void pauseYielding(int ms) override { paused += ms; }
 
-    std::function<void()> onSleep;
-    int slept = 0;
-    int yields = 0;
-    int paused = 0;
+private:
+    const testkit::VirtualClock& m_clock;
 };
 
 TEST(PaintingPacer, PaintsWhatWasShownBeforeABlockingPauseAndPassesTheRestOn)
 {
-    PaintCounter widget;
+    testkit::VirtualClock clock;
+    testkit::VirtualPacer inner(clock);
+    PaintCounter widget(clock);
     widget.resize(100, 40);
     widget.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
     QCoreApplication::processEvents();
     const int before = widget.paints;
 
-    RecordingPacer inner;
-    int duringSleep = -1;
-    inner.onSleep = [&] { duringSleep = widget.paints; };
     ui::PaintingPacer pacer(inner);
     widget.update();
     pacer.sleepMs(4000);
-    EXPECT_GT(duringSleep, before);
-    EXPECT_EQ(inner.slept, 4000);
+    EXPECT_GT(widget.paints, before);
+    EXPECT_EQ(widget.paintedAt, 0) << "painted before the pause, not after it";
+    EXPECT_EQ(clock.now(), 4000);
 
+    int yields = 0;
+    inner.setYieldHook([&] { ++yields; });
     pacer.yield();
     pacer.pauseYielding(500);
-    EXPECT_EQ(inner.yields, 1);
-    EXPECT_EQ(inner.paused, 500);
+    EXPECT_EQ(yields, 2);
+    EXPECT_EQ(inner.yieldingPauses(), std::vector<int> { 500 });
 }
 
 } // namespace
