@@ -24,20 +24,13 @@ TEST_P(CancellingACall, WithPagesLeftAndYesDropsTheRestOfTheQueue)
     view.answers = { true };
     run(3);
 
-    const auto writes = line.writtenTexts();
-    ASSERT_GE(writes.size(), 2u);
-    EXPECT_EQ(writes[writes.size() - 2], "+++\r");
-    EXPECT_EQ(writes.back(), "ATH0\r");
+    // How the call ends is the table below; here, what becomes of the pages left.
     ASSERT_FALSE(line.dtrChanges().empty());
     EXPECT_FALSE(line.dtrChanges().back());
-    EXPECT_EQ(view.lastStatus(), "Page Canceled");
-    EXPECT_EQ(view.lastLamp(), Lamp::Red);
     EXPECT_EQ(
         view.questions, std::vector<std::string> { "There are more pages the que, do you wish to cancel them all?" });
     EXPECT_EQ(queue.count(), 0);
-    EXPECT_FALSE(line.isOpen());
     EXPECT_TRUE(data.log().empty()); // the page in hand is skipped, not logged
-    EXPECT_EQ(view.callsEnded, 1);
     EXPECT_EQ(blocksWritten(), 1);
 }
 
@@ -135,7 +128,8 @@ TEST_P(CancellingWhileWaiting, EndsTheCallWithinARoundAndAsksNothingOnTheLastPag
     EXPECT_TRUE(view.questions.empty());
     EXPECT_EQ(view.lastStatus(), "Page Canceled");
     EXPECT_EQ(view.lastLamp(), Lamp::Red);
-    EXPECT_LE(timeOfWrite("+++\r") - pressedAt, 1500);
+    const long long hungUpAt = timeOfWrite("+++\r");
+    EXPECT_TRUE(hungUpAt >= pressedAt && hungUpAt <= pressedAt + 1500) << hungUpAt << " after " << pressedAt;
     EXPECT_EQ(line.writtenTexts().back(), "ATH0\r");
     EXPECT_FALSE(line.isOpen());
     EXPECT_EQ(data.log().size(), row().pagesLogged);

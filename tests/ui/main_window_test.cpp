@@ -400,50 +400,72 @@ TEST_F(MainWindowTest, AFailedRerunOfStartUpEndsTheProgramWithStatusFour)
     EXPECT_EQ(dialogs.messages(), QStringList { kMissingFile });
 }
 
-// ---- Menus and command enabling ---------------------------------------------------------------------------
+// ---- Commands, menus and toolbars ------------------------------------------------------------------------
 
-TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndShortcuts)
+const QString kDesignLayout = QStringLiteral("Groups,Config,-,ClearSend,ClearMessage,ClearQueued,Search,Sort,ToolConfig,"
+                                             "ToolToggle,View,Que,Canned,-,SendQue,QueMessage,SendPage,CancelPage,-,"
+                                             "About,ViewHelp,Exit");
+
+// Each command's menu item, and the key and tips of its button on each toolbar (none: not on the toolbars).
+TEST_F(MainWindowTest, CommandsCarryTheirCaptionsShortcutsAndButtonsOnBothToolbars)
 {
-    makeWindow();
+    startWindow();
     const struct {
         const char* name;
         const char* caption;
         const char* shortcut;
-    } expected[] = {
+        const char* key = "";
+        const char* smallTip = "";
+        const char* largeTip = "";
+    } commands[] = {
         { "MNETWORK", "&Network Shared Setup", "" },
-        { "MEXIT", "&Exit", "Ctrl+E" },
-        { "MUSERS", "&Users/Groups/Paging Company", "Ctrl+U" },
-        { "MMODEMS", "&Modem/Configs", "Ctrl+M" },
-        { "MSETUP", "&Customize", "Ctrl+C" },
-        { "MTOGGLE", "&Toggle Icon Size", "Ctrl+I" },
-        { "MCANNED", "&Canned Messages", "F6" },
-        { "MQUED", "&Events", "F7" },
-        { "MCONNECT", "&Connection Window", "F11" },
+        { "MEXIT", "&Exit", "Ctrl+E", "Exit", "Exit Program", "Exit Program" },
+        { "MUSERS", "&Users/Groups/Paging Company", "Ctrl+U", "Groups", "User/Group/Page Company Setup",
+            "Setup Users/Goups/Paging" },
+        { "MMODEMS", "&Modem/Configs", "Ctrl+M", "Config", "Modem/Configs Settings", "Setup Modem/Configs" },
+        { "MSETUP", "&Customize", "Ctrl+C", "ToolConfig", "Customize Toolbar", "Customize Toolbar" },
+        { "MTOGGLE", "&Toggle Icon Size", "Ctrl+I", "ToolToggle", "Toggle Icon Size", "Toggle Icon Size" },
+        { "MCANNED", "&Canned Messages", "F6", "Canned", "Canned Messages", "Canned Messages" },
+        { "MQUED", "&Events", "F7", "Que", "View Events", "View Events" },
+        { "MCONNECT", "&Connection Window", "F11", "View", "View Connection Window", "View Connection Window" },
         { "MVUSERS", "&Users", "" },
         { "MVGROUPS", "&Groups", "" },
         { "MBOTH", "&Both", "" },
-        { "MSENDLIST", "&Recipient List", "" },
-        { "MMESSAGE", "&Message Text", "" },
-        { "MCLEARQUE", "&Clear the Que", "F9" },
-        { "MSEARCH", "&Search For", "Ctrl+S" },
-        { "MSORT", "S&ort User Records", "" },
-        { "MSEND", "&Send", "F2" },
-        { "MCANCEL", "&Cancel", "F3" },
-        { "MSENDTOQUE", "&Que Messages", "F4" },
-        { "MSENDQUE", "S&end Queued Messages", "F5" },
+        { "MSENDLIST", "&Recipient List", "", "ClearSend", "Clear Send List", "Clear Recipient List" },
+        { "MMESSAGE", "&Message Text", "", "ClearMessage", "Clear Message Text", "Clear Message Text" },
+        { "MCLEARQUE", "&Clear the Que", "F9", "ClearQueued", "Clear The Que", "Clear Queued Messages" },
+        { "MSEARCH", "&Search For", "Ctrl+S", "Search", "Search User List", "Search User List" },
+        { "MSORT", "S&ort User Records", "", "Sort", "Sort User List", "Sort User List" },
+        { "MSEND", "&Send", "F2", "SendPage", "Send Single User Page", "Send Single User Page" },
+        { "MCANCEL", "&Cancel", "F3", "CancelPage", "Cancel Page(s)", "Cancel Page(s)" },
+        { "MSENDTOQUE", "&Que Messages", "F4", "QueMessage", "Que Messages", "Send Messages To Que" },
+        { "MSENDQUE", "S&end Queued Messages", "F5", "SendQue", "Send Queued Messages", "Send Queued Messages" },
         { "MFORCE", "&Force Hangup", "Ctrl+F" },
         { "MHIDEPROG", "Hide &Program", "F12" },
-        { "MCONTENTS", "&Contents", "" },
+        { "MCONTENTS", "&Contents", "", "ViewHelp", "Help", "Help" },
         { "MINDEX", "&Index", "F1" },
-        { "MABOUT2", "&About", "" },
+        { "MABOUT2", "&About", "", "About", "About Program", "About" },
         { "MRESTORE", "Restore", "" },
         { "MCLOSE", "Close", "" },
     };
-    for (const auto& item : expected) {
-        QAction* action = window->action(QString::fromLatin1(item.name));
-        ASSERT_NE(action, nullptr) << item.name;
-        EXPECT_EQ(action->text(), QString::fromLatin1(item.caption)) << item.name;
-        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut))) << item.name;
+    for (const bool large : { false, true }) {
+        window->showLargeToolbar(large);
+        EXPECT_TRUE(toolbar(large)->isVisible());
+        EXPECT_FALSE(toolbar(!large)->isVisible());
+        const QStringList keys = window->toolbars().layout(large);
+        EXPECT_EQ(keys.join(QLatin1Char(',')), kDesignLayout);
+        EXPECT_EQ(toolbar(large)->iconSize(), large ? QSize(32, 32) : QSize(16, 16));
+        for (const auto& c : commands) {
+            QAction* action = window->action(QString::fromLatin1(c.name));
+            ASSERT_NE(action, nullptr) << c.name;
+            EXPECT_EQ(action->text(), QString::fromLatin1(c.caption)) << c.name;
+            EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(c.shortcut))) << c.name;
+            if (*c.key == '\0')
+                continue;
+            EXPECT_EQ(toolbar(large)->actions().value(keys.indexOf(QString::fromLatin1(c.key))), action) << c.key;
+            EXPECT_EQ(button(large, c.name)->toolTip(), QString::fromLatin1(large ? c.largeTip : c.smallTip));
+            EXPECT_FALSE(action->icon().pixmap(large ? 32 : 16).isNull()) << c.name;
+        }
     }
     QStringList menus;
     for (QAction* menu : window->menuBar()->actions())
@@ -473,57 +495,6 @@ TEST_F(MainWindowTest, ARegisteredWindowIsCreatedOnFirstUseAndItsCommandEnabledF
     QTest::mouseClick(button(false, "MQUED"), Qt::LeftButton);
     EXPECT_EQ(created, 1);
     EXPECT_TRUE(events->isVisible());
-}
-
-// ---- Toolbars ------------------------------------------------------------------------------------------------
-
-const QString kDesignLayout = QStringLiteral("Groups,Config,-,ClearSend,ClearMessage,ClearQueued,Search,Sort,ToolConfig,"
-                                             "ToolToggle,View,Que,Canned,-,SendQue,QueMessage,SendPage,CancelPage,-,"
-                                             "About,ViewHelp,Exit");
-
-TEST_F(MainWindowTest, BothToolbarsRunTheMenuCommandsWithTheirOwnTipsAndPictures)
-{
-    startWindow();
-    const struct {
-        const char* key;
-        const char* command;
-        const char* smallTip;
-        const char* largeTip;
-    } buttons[] = {
-        { "Groups", "MUSERS", "User/Group/Page Company Setup", "Setup Users/Goups/Paging" },
-        { "Config", "MMODEMS", "Modem/Configs Settings", "Setup Modem/Configs" },
-        { "ClearSend", "MSENDLIST", "Clear Send List", "Clear Recipient List" },
-        { "ClearMessage", "MMESSAGE", "Clear Message Text", "Clear Message Text" },
-        { "ClearQueued", "MCLEARQUE", "Clear The Que", "Clear Queued Messages" },
-        { "Search", "MSEARCH", "Search User List", "Search User List" },
-        { "Sort", "MSORT", "Sort User List", "Sort User List" },
-        { "ToolConfig", "MSETUP", "Customize Toolbar", "Customize Toolbar" },
-        { "ToolToggle", "MTOGGLE", "Toggle Icon Size", "Toggle Icon Size" },
-        { "View", "MCONNECT", "View Connection Window", "View Connection Window" },
-        { "Que", "MQUED", "View Events", "View Events" },
-        { "Canned", "MCANNED", "Canned Messages", "Canned Messages" },
-        { "SendQue", "MSENDQUE", "Send Queued Messages", "Send Queued Messages" },
-        { "QueMessage", "MSENDTOQUE", "Que Messages", "Send Messages To Que" },
-        { "SendPage", "MSEND", "Send Single User Page", "Send Single User Page" },
-        { "CancelPage", "MCANCEL", "Cancel Page(s)", "Cancel Page(s)" },
-        { "About", "MABOUT2", "About Program", "About" },
-        { "ViewHelp", "MCONTENTS", "Help", "Help" },
-        { "Exit", "MEXIT", "Exit Program", "Exit Program" },
-    };
-    for (const bool large : { false, true }) {
-        window->showLargeToolbar(large);
-        EXPECT_TRUE(toolbar(large)->isVisible());
-        EXPECT_FALSE(toolbar(!large)->isVisible());
-        const QStringList keys = window->toolbars().layout(large);
-        EXPECT_EQ(keys.join(QLatin1Char(',')), kDesignLayout);
-        EXPECT_EQ(toolbar(large)->iconSize(), large ? QSize(32, 32) : QSize(16, 16));
-        for (const auto& b : buttons) {
-            QAction* onBar = toolbar(large)->actions().value(keys.indexOf(QString::fromLatin1(b.key)));
-            EXPECT_EQ(onBar, window->action(QString::fromLatin1(b.command))) << b.key;
-            EXPECT_EQ(button(large, b.command)->toolTip(), QString::fromLatin1(large ? b.largeTip : b.smallTip));
-            EXPECT_FALSE(window->action(QString::fromLatin1(b.command))->icon().pixmap(large ? 32 : 16).isNull());
-        }
-    }
 }
 
 TEST_F(MainWindowTest, ToggleSwapsTheToolbarsAndTurnsTheStoredChoiceOverAndFirstShowingsSaveTheDesign)
