@@ -70,7 +70,6 @@ TEST_F(Sending, EachCompanyRunIsOneCallToldWhereItsRunStarts)
         const char* counter;
     } cases[] = {
         { { "Cal", "Ann", "Ben" }, { { 2, 0 }, { 1, 2 } }, " 3 Pages in Que" },
-        { { "Cal" }, { { 1, 0 } }, " 1 Pages in Que" },
         { {}, {}, " 0 Pages in Que" },
         // Companies equal in their first 25 characters share one call.
         { { "Dee", "Eve" }, { { 2, 0 } }, " 2 Pages in Que" },
@@ -216,19 +215,6 @@ TEST_F(Sending, AfterASinglePageTheSettingsClearTheRecipientOrMessageAndTheCurso
     EXPECT_EQ(f.sender.calls.size(), 3u);
 }
 
-TEST_F(Sending, SinglePageToAUserNamedTwiceSendsTwoPages)
-{
-    f.addUser("Fay");
-    f.desk.setMessage("Hello Fay");
-    f.desk.sendSingle();
-    ASSERT_EQ(f.sender.calls.size(), 2u);
-    EXPECT_EQ(f.sender.calls[0].queue.size(), 1u);
-    EXPECT_EQ(f.sender.calls[0].queue[0].substr(50, 4), "1007");
-    EXPECT_EQ(f.sender.calls[1].queue.size(), 1u);
-    EXPECT_EQ(f.sender.calls[1].queue[0].substr(50, 4), "2007");
-    EXPECT_EQ(f.desk.pageQueue().count(), 0);
-}
-
 TEST_F(Sending, SinglePageRefusesGroupsAndSeveralRecipients)
 {
     f.data.writeGroups({ "Sales" });
@@ -265,17 +251,6 @@ TEST_F(Sending, NumericPagerAsksFirstAndNoChangesNothing)
     f.desk.sendSingle();
     ASSERT_EQ(f.sender.calls.size(), 1u);
     EXPECT_EQ(f.sender.calls[0].queue[0].substr(0, 10), "DIG-Beeper");
-}
-
-TEST_F(Sending, SinglePageToAnUnknownNameSendsNothingAndLeavesTheQueue)
-{
-    queue({ "Ann" });
-    f.desk.addRecipientName(pad("Nobody", 25));
-    f.desk.setMessage("Hi");
-    f.desk.sendSingle();
-    EXPECT_TRUE(f.sender.calls.empty());
-    EXPECT_EQ(f.desk.pageQueue().count(), 1);
-    EXPECT_EQ(f.desk.runState().sentCount, 0);
 }
 
 TEST_F(Sending, ScheduledPagesFallDueTheMinuteAfterTheirTimeAndOnlyOnTheirDay)
