@@ -15,6 +15,26 @@ void CountingSender::PageThePeople(std::int16_t count, std::int16_t first)
         during(static_cast<int>(calls.size()) - 1);
 }
 
+void writeOffice(testkit::DataFolderFixture& data)
+{
+    using testkit::DataFolderFixture;
+    data.terminals = { DataFolderFixture::alphaCompany("Amberpage"), DataFolderFixture::alphaCompany("Bluepage"),
+        DataFolderFixture::numericCompany("Beeper") };
+    data.users = {
+        DataFolderFixture::user("Ann", "1001", "Amberpage"),
+        DataFolderFixture::user("Ben", "1002", "Amberpage"),
+        DataFolderFixture::user("Cal", "1003", "Bluepage"),
+        DataFolderFixture::user("Dee", "1004", "Northern Paging Company Ltd"),
+        DataFolderFixture::user("Eve", "1005", "Northern Paging Company Limited"),
+        DataFolderFixture::user("DIG-Ike", "1006", "DIG-Beeper"),
+        DataFolderFixture::user("Fay", "1007", "Amberpage"),
+        DataFolderFixture::user("Fay", "2007", "Bluepage"),
+        DataFolderFixture::user("Dana Whitlow", "5550142", "Amberpage"),
+        DataFolderFixture::user("Bartholomew Fitzgeraldson", "1008", "Bluepage"),
+    };
+    data.write();
+}
+
 std::string pad(std::string_view text, std::size_t width)
 {
     std::string out(text.substr(0, width));

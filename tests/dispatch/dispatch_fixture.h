@@ -53,6 +53,11 @@ private:
     engine::PageQueue& m_queue;
 };
 
+// Amberpage: Ann, Ben, Dana Whitlow. Bluepage: Cal, Bartholomew Fitzgeraldson. A numeric company: DIG-Ike.
+// Two records for Fay, one with each lettered company. Dee and Eve's companies have no record and differ only
+// after character 25 ("Northern Paging Company Ltd" and "... Limited").
+void writeOffice(testkit::DataFolderFixture& data);
+
 std::string pad(std::string_view text, std::size_t width);
 // The row of a name (unpadded) in a user or group list as the desk shows it; throws when it is not there.
 int rowOf(const std::vector<std::string>& list, std::string_view name);

@@ -25,19 +25,7 @@ class EngineRun : public ::testing::Test {
 protected:
     EngineRun()
     {
-        data.terminals = { DataFolderFixture::alphaCompany("Amberpage"), DataFolderFixture::alphaCompany("Bluepage"),
-            DataFolderFixture::numericCompany("Beeper") };
-        data.users = {
-            DataFolderFixture::user("Ann", "1001", "Amberpage"),
-            DataFolderFixture::user("Ben", "1002", "Amberpage"),
-            DataFolderFixture::user("Cal", "1003", "Bluepage"),
-            DataFolderFixture::user("DIG-Ike", "1004", "DIG-Beeper"),
-            DataFolderFixture::user("Dana Whitlow", "5550142", "Amberpage"),
-            DataFolderFixture::user("Bartholomew Fitzgeraldson", "1005", "Bluepage"),
-            DataFolderFixture::user("Fay", "1006", "Amberpage"),
-            DataFolderFixture::user("Fay", "2006", "Bluepage"),
-        };
-        data.write();
+        writeOffice(data);
         testkit::addHappyTerminal(line);
         desk.setPageSender(&sender);
     }

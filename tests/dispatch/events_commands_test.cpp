@@ -14,15 +14,12 @@ namespace {
 
 using testkit::DataFolderFixture;
 
-// Ann and Ben of Amberpage queued with one message; DIG-Ike of a numeric company (14 characters).
+// Ann and Ben of Amberpage queued with one message; DIG-Ike's numeric company takes 14 characters.
 class EventsCommands : public ::testing::Test {
 protected:
     EventsCommands()
     {
-        f.data.terminals = { DataFolderFixture::alphaCompany("Amberpage"), DataFolderFixture::numericCompany("Beeper") };
-        f.data.users = { DataFolderFixture::user("Ann", "1001", "Amberpage"),
-            DataFolderFixture::user("Ben", "1002", "Amberpage"), DataFolderFixture::user("DIG-Ike", "1003", "DIG-Beeper") };
-        f.data.write();
+        writeOffice(f.data);
         f.addUser("Ben");
         f.addUser("Ann");
         f.desk.setMessage("Staff meeting at three in the east wing");

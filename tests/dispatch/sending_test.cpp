@@ -13,26 +13,9 @@ namespace {
 using testkit::DataFolderFixture;
 using Call = CountingSender::Call;
 
-// Amberpage: Ann, Ben. Bluepage: Cal. Two "Northern Paging Company L.." companies that differ only
-// after character 25: Dee and Eve. A numeric company: DIG-Ike. Two records for Fay.
 class Sending : public ::testing::Test {
 protected:
-    Sending()
-    {
-        f.data.terminals = { DataFolderFixture::alphaCompany("Amberpage"), DataFolderFixture::alphaCompany("Bluepage"),
-            DataFolderFixture::numericCompany("Beeper") };
-        f.data.users = {
-            DataFolderFixture::user("Ann", "1001", "Amberpage"),
-            DataFolderFixture::user("Ben", "1002", "Amberpage"),
-            DataFolderFixture::user("Cal", "1003", "Bluepage"),
-            DataFolderFixture::user("Dee", "1004", "Northern Paging Company Ltd"),
-            DataFolderFixture::user("Eve", "1005", "Northern Paging Company Limited"),
-            DataFolderFixture::user("DIG-Ike", "1006", "DIG-Beeper"),
-            DataFolderFixture::user("Fay", "1007", "Amberpage"),
-            DataFolderFixture::user("Fay", "2007", "Bluepage"),
-        };
-        f.data.write();
-    }
+    Sending() { writeOffice(f.data); }
 
     void queue(std::initializer_list<const char*> names, std::string_view message = "Hello")
     {
