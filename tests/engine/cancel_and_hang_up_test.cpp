@@ -138,7 +138,8 @@ TEST_P(CancellingWhileWaiting, EndsTheCallWithinARoundAndAsksNothingOnTheLastPag
 
 INSTANTIATE_TEST_SUITE_P(EveryWait, CancellingWhileWaiting, underBothPacings(kCancelPoints), pacedRowName);
 
-class ForcingAHangUp : public PacedCallFixture {
+// A forced hang-up paces itself the same under either pacing.
+class ForcingAHangUp : public CallFixture {
 protected:
     void SetUp() override
     {
@@ -147,7 +148,7 @@ protected:
     }
 };
 
-TEST_P(ForcingAHangUp, AModemThatSaysOkEndsItInTwoSecondsWithABlackLamp)
+TEST_F(ForcingAHangUp, AModemThatSaysOkEndsItInTwoSecondsWithABlackLamp)
 {
     line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100);
     call.forceHangUp();
@@ -168,7 +169,7 @@ TEST_P(ForcingAHangUp, AModemThatSaysOkEndsItInTwoSecondsWithABlackLamp)
     EXPECT_EQ(line.dtrChanges(), (std::vector<bool> { true, false, true, false }));
 }
 
-TEST_P(ForcingAHangUp, NoCarrierEndsItTheSameWayAfterABeep)
+TEST_F(ForcingAHangUp, NoCarrierEndsItTheSameWayAfterABeep)
 {
     line.whenWriteIs("AT&D2\r", "\r\nNO CARRIER\r\n", 100);
     call.forceHangUp();
@@ -179,7 +180,7 @@ TEST_P(ForcingAHangUp, NoCarrierEndsItTheSameWayAfterABeep)
     EXPECT_FALSE(line.isOpen());
 }
 
-TEST_P(ForcingAHangUp, ErrorIsReportedAndStillEndsAsAHangUp)
+TEST_F(ForcingAHangUp, ErrorIsReportedAndStillEndsAsAHangUp)
 {
     line.whenWriteIs("AT&D2\r", "\r\nERROR\r\n", 100);
     call.forceHangUp();
@@ -190,7 +191,7 @@ TEST_P(ForcingAHangUp, ErrorIsReportedAndStillEndsAsAHangUp)
     EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
 }
 
-TEST_P(ForcingAHangUp, AModemThatNeverAnswersIsTriedThreeTimes)
+TEST_F(ForcingAHangUp, AModemThatNeverAnswersIsTriedThreeTimes)
 {
     call.forceHangUp();
     EXPECT_EQ(line.countWritesEqualTo("+++\r"), 3);
@@ -205,7 +206,7 @@ TEST_P(ForcingAHangUp, AModemThatNeverAnswersIsTriedThreeTimes)
     EXPECT_EQ(clock.now(), 9000);
 }
 
-TEST_P(ForcingAHangUp, ALateAnswerIsFoundOnTheNextAttempt)
+TEST_F(ForcingAHangUp, ALateAnswerIsFoundOnTheNextAttempt)
 {
     line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 1500, 1);
     call.forceHangUp();
@@ -214,7 +215,7 @@ TEST_P(ForcingAHangUp, ALateAnswerIsFoundOnTheNextAttempt)
     EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
 }
 
-TEST_P(ForcingAHangUp, APortHeldByAnotherProgramIsRefused)
+TEST_F(ForcingAHangUp, APortHeldByAnotherProgramIsRefused)
 {
     line.failNext(ScriptedLine::Op::Open, 8005);
     call.forceHangUp();
@@ -223,7 +224,7 @@ TEST_P(ForcingAHangUp, APortHeldByAnotherProgramIsRefused)
     EXPECT_TRUE(view.lamps.empty());
 }
 
-TEST_P(ForcingAHangUp, AnUnexpectedLineErrorIsReportedAndThePortLeftClosed)
+TEST_F(ForcingAHangUp, AnUnexpectedLineErrorIsReportedAndThePortLeftClosed)
 {
     line.failNext(ScriptedLine::Op::Write, 8003);
     call.forceHangUp();
@@ -233,7 +234,7 @@ TEST_P(ForcingAHangUp, AnUnexpectedLineErrorIsReportedAndThePortLeftClosed)
     EXPECT_FALSE(line.isOpen());
 }
 
-TEST_P(ForcingAHangUp, ADeviceThatSaysItIsNotOpenStartsTheHangUpAgain)
+TEST_F(ForcingAHangUp, ADeviceThatSaysItIsNotOpenStartsTheHangUpAgain)
 {
     line.failNext(ScriptedLine::Op::Discard, 8012);
     line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100);
@@ -242,4 +243,3 @@ TEST_P(ForcingAHangUp, ADeviceThatSaysItIsNotOpenStartsTheHangUpAgain)
     EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPacings, ForcingAHangUp, ::testing::ValuesIn(kBothPacings), pacingTestName);
