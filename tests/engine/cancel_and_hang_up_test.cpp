@@ -242,4 +242,3 @@ TEST_F(ForcingAHangUp, ADeviceThatSaysItIsNotOpenStartsTheHangUpAgain)
     EXPECT_EQ(std::count(view.statuses.begin(), view.statuses.end(), "Trying to Hangup Modem"), 3);
     EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
 }
-
