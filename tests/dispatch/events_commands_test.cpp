@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 namespace tolvane::dispatch::test {
 namespace {
@@ -123,30 +122,7 @@ TEST_F(EventsCommands, QueueCommandsAreRefusedWhileARunReadsTheQueue)
     EXPECT_EQ(eventsMessage(refused), "The page queue is being sent. Try again when the call has ended.");
 }
 
-TEST(CannedMessages, DeletesKeepTheOtherRecordsInOrderAndNeverTheLastOne)
-{
-    DataFolderFixture data;
-    const auto path = data.folder().programPath("QUICK.DAT");
-    const struct {
-        std::string before;
-        int index;
-        std::string after;
-        const char* box;
-    } cases[] = {
-        { pad("one", 80) + pad("two", 80), 0, pad("two", 80), "" },
-        { pad("one", 80) + pad("two", 80) + pad("three", 80), 2, pad("one", 80) + pad("two", 80), "" },
-        { pad("only", 80), 0, pad("only", 80),
-            "You cannot delete the only message, You must add another message before deleting this one" },
-    };
-    for (const auto& c : cases) {
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.before;
-        CannedMessages canned(data.folder()); // holds the file open, as the window does
-        EXPECT_EQ(canned.remove(c.index).message, c.box);
-        EXPECT_EQ(testkit::readFile(path), c.after);
-        EXPECT_EQ(canned.messages().size() * 80, c.after.size());
-    }
-}
-
+// Deleting a canned message is the store's compaction, shown through the Quick Page window's test.
 TEST(CannedMessages, InsertAddsWithoutTrailingBlanksWithinTheLimit)
 {
     EXPECT_EQ(insertCanned("", pad("Call me", 80), 80), "Call me");
