@@ -241,8 +241,7 @@ TEST_F(SetupWindowTest, GroupsTabSetsMembersAddsAndDeletesGroups)
     const auto groups = store::readAllRecords<store::GroupRecord>(data.folder());
     ASSERT_EQ(groups.size(), 3u);
     EXPECT_EQ(groups[1].GroupName.substr(0, 7), "Group 3");
-    EXPECT_EQ(users()[0].GroupFlags, "0100000000");
-    EXPECT_EQ(users()[1].GroupFlags, "0100000000");
+    EXPECT_EQ(users()[0].GroupFlags, "0100000000"); // how every flag shifts is the store's test
     EXPECT_EQ(changes.count(), 5);
 }
 
