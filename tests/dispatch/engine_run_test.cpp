@@ -66,6 +66,7 @@ TEST_F(EngineRun, QueueForTwoCompaniesIsSentInTwoCallsAndLoggedInQueueOrder)
     EXPECT_EQ(data.log(),
         (std::vector<std::string> { sentLine("Ann", "Staff meeting at 3"), sentLine("Ben", "Staff meeting at 3"),
             sentLine("Cal", "Staff meeting at 3") }));
+    // The sent count runs across the run's calls.
     EXPECT_EQ(view.lastStatus(), "( 3) Page(s) Were Sent");
     EXPECT_EQ(view.lastLamp(), engine::Lamp::Green);
     EXPECT_EQ(desk.runState().sentCount, 3);

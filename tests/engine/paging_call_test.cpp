@@ -78,20 +78,6 @@ TEST_P(DeliveringPages, EitherPacingWritesTheSameBytes)
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 
-TEST_P(DeliveringPages, TheSentCountIsRunWideAcrossCalls)
-{
-    addHappyTerminal(line);
-    data.terminals.push_back(DataFolderFixture::alphaCompany("Owlcall", "5550300"));
-    data.write();
-    queuePage("one");
-    queuePage("two", DataFolderFixture::user("Ezra Quill", "5550177", "Owlcall"));
-    run(1, 0);
-    run(1, 1);
-    EXPECT_EQ(line.countWritesEqualTo("ATDT5550300\r"), 1);
-    EXPECT_EQ(view.lastStatus(), "( 2) Page(s) Were Sent");
-    EXPECT_EQ(view.callsEnded, 2);
-}
-
 TEST_P(DeliveringPages, DataFileFieldsShapeWhatGoesOnTheLine)
 {
     addHappyTerminal(line);
