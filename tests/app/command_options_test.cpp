@@ -6,6 +6,7 @@ using tolvane::app::parseCommandOptions;
 
 namespace {
 
+// --help and --version are the program start test's: what they print, and that they touch no file.
 TEST(CommandOptions, OptionsBeforeTheFirstOperandAreReadAndTheOperandsJoinedBySingleBlanks)
 {
     const auto parsed = parseCommandOptions({ "--data-dir", "/tmp/x", "--practice", "Dana", "Whitlow:hello", "there" });
@@ -13,12 +14,6 @@ TEST(CommandOptions, OptionsBeforeTheFirstOperandAreReadAndTheOperandsJoinedBySi
     EXPECT_EQ(parsed.options->dataDir, "/tmp/x");
     EXPECT_TRUE(parsed.options->practice);
     EXPECT_EQ(parsed.options->commandLine, "Dana Whitlow:hello there");
-}
-
-TEST(CommandOptions, OneQuotedOperandAndSeveralWordsGiveTheSameCommandLine)
-{
-    EXPECT_EQ(parseCommandOptions({ "Dana Whitlow:hello" }).options->commandLine,
-        parseCommandOptions({ "Dana", "Whitlow:hello" }).options->commandLine);
 }
 
 TEST(CommandOptions, AnythingAfterTheFirstOperandOrAfterDoubleDashIsAnOperand)
@@ -49,15 +44,6 @@ TEST(CommandOptions, PacingIsPromptOrStandardAndAnythingElseIsAUsageError)
     EXPECT_EQ(parseCommandOptions({ "--pacing=standard" }).options->pacing, tolvane::engine::Pacing::Standard);
     for (const auto& bad : { std::vector<std::string> { "--pacing" }, { "--pacing", "fast" }, { "--pacing=" } })
         EXPECT_NE(parseCommandOptions(bad).error.find("--pacing"), std::string::npos) << bad.back();
-}
-
-TEST(CommandOptions, HelpVersionAndNoOperandsLeaveAnEmptyCommandLine)
-{
-    const auto parsed = parseCommandOptions({ "--help", "--version" });
-    ASSERT_TRUE(parsed.options);
-    EXPECT_TRUE(parsed.options->help);
-    EXPECT_TRUE(parsed.options->version);
-    EXPECT_TRUE(parsed.options->commandLine.empty());
 }
 
 TEST(CommandOptions, TheCommandLineArrivesInUtf8AndIsCarriedInWindows1252)

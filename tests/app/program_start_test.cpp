@@ -1,9 +1,9 @@
 #include "process_runner.h"
+#include "testkit/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -14,22 +14,14 @@ const std::map<std::string, std::string> kNoDisplay
 
 class ProgramStart : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_folder = fs::temp_directory_path()
-            / ("tolvane-start-" + std::to_string(::getpid()) + "-"
-                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
     ProcessResult start(std::vector<std::string> args)
     {
         args.insert(args.begin(), { "--data-dir", m_folder.string() });
         return runProcess(TOLVANE_BINARY, args, kNoDisplay);
     }
 
-    fs::path m_folder;
+    tolvane::testkit::TempFolder m_temp;
+    const fs::path m_folder = m_temp / "data"; // not there until the program makes it
 };
 
 TEST_F(ProgramStart, HelpAndVersionPrintToStandardOutputAndTouchNoFile)
@@ -43,52 +35,44 @@ TEST_F(ProgramStart, HelpAndVersionPrintToStandardOutputAndTouchNoFile)
     EXPECT_FALSE(fs::exists(m_folder));
 }
 
-TEST_F(ProgramStart, AnUnknownOptionPrintsTheUsageToStandardErrorWithStatus2)
-{
-    const auto result = start({ "--colour" });
-    EXPECT_EQ(result.status, 2);
-    EXPECT_NE(result.err.find("unknown option --colour"), std::string::npos);
-    EXPECT_NE(result.err.find("Usage: tolvane"), std::string::npos);
-    EXPECT_TRUE(result.out.empty());
-}
-
-TEST_F(ProgramStart, TheWindowProgramCannotStartWithoutADisplay)
-{
-    const auto result = start({});
-    EXPECT_EQ(result.status, 4);
-    EXPECT_NE(result.err.find("no display"), std::string::npos);
-}
-
-TEST_F(ProgramStart, ADisplayThatCannotBeReachedEndsTheWindowWithStatus4AndStillPagesFromTheCommandLine)
+TEST_F(ProgramStart, AStartThatCannotGoOnEndsWithItsStatusAndSaysWhyOnStandardError)
 {
     auto unreachable = kNoDisplay;
     unreachable["DISPLAY"] = ":4242";
     unreachable["XDG_SESSION_TYPE"] = "";
-    auto result = runProcess(TOLVANE_BINARY, { "--data-dir", m_folder.string() }, unreachable);
-    EXPECT_EQ(result.status, 4) << result.err;
-    EXPECT_NE(result.err.find("cannot reach the display"), std::string::npos) << result.err;
-
-    result = runProcess(TOLVANE_BINARY, { "--data-dir", m_folder.string(), "Nobody:hello" }, unreachable);
-    EXPECT_EQ(result.status, 1) << result.err;
-    EXPECT_EQ(result.out.rfind("Page was not! sent make sure your command line matches a users name exactly.", 0), 0u)
-        << result.out;
+    const struct {
+        std::vector<std::string> args;
+        std::map<std::string, std::string> env;
+        int status;
+        const char* why;
+    } starts[] = {
+        { { "--data-dir", m_folder.string(), "--colour" }, kNoDisplay, 2, "unknown option --colour" },
+        { { "--data-dir", m_folder.string() }, kNoDisplay, 4, "no display" },
+        { { "--data-dir", m_folder.string() }, unreachable, 4, "cannot reach the display" },
+        { { "--data-dir", "/dev/null/tolvane" }, kNoDisplay, 4, "program folder" },
+    };
+    for (const auto& start : starts) {
+        const auto result = runProcess(TOLVANE_BINARY, start.args, start.env);
+        EXPECT_EQ(result.status, start.status) << start.why;
+        EXPECT_NE(result.err.find(start.why), std::string::npos) << result.err;
+        EXPECT_TRUE(result.out.empty()) << result.out;
+        EXPECT_EQ(result.err.find("Usage: tolvane") != std::string::npos, start.status == 2) << result.err;
+    }
 }
 
-TEST_F(ProgramStart, OnAnInvisiblePlatformCommandLineReportsArePrintedNotLeftWaitingInABox)
+TEST_F(ProgramStart, WithoutADisplayToShowItTheCommandLinesReportIsPrintedNotLeftWaitingInABox)
 {
+    auto unreachable = kNoDisplay;
+    unreachable["DISPLAY"] = ":4242";
+    unreachable["XDG_SESSION_TYPE"] = "";
     auto offscreen = kNoDisplay;
     offscreen["QT_QPA_PLATFORM"] = "offscreen";
-    const auto result = runProcess(TOLVANE_BINARY, { "--data-dir", m_folder.string(), "Nobody:hello" }, offscreen);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out.rfind("Page was not! sent make sure your command line matches a users name exactly.", 0), 0u)
-        << result.out;
-}
-
-TEST_F(ProgramStart, AProgramFolderThatCannotBeCreatedEndsWithStatus4)
-{
-    const auto result = runProcess(TOLVANE_BINARY, { "--data-dir", "/dev/null/tolvane" }, kNoDisplay);
-    EXPECT_EQ(result.status, 4);
-    EXPECT_NE(result.err.find("program folder"), std::string::npos);
+    for (const auto& env : { unreachable, offscreen }) {
+        const auto result = runProcess(TOLVANE_BINARY, { "--data-dir", m_folder.string(), "Nobody:hello" }, env);
+        EXPECT_EQ(result.status, 1) << result.err;
+        EXPECT_EQ(result.out.rfind("Page was not! sent make sure your command line matches a users name exactly.", 0), 0u)
+            << result.out;
+    }
 }
 
 TEST_F(ProgramStart, ASecondCopyOnTheSameFolderIsRefusedWithStatus3AndTouchesNoDataFile)

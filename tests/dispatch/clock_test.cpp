@@ -55,14 +55,5 @@ TEST(ClockTexts, DatesReadBackToTheSameDay)
     EXPECT_FALSE(parseShortDate("tomorrow"));
 }
 
-TEST(ClockTexts, SystemClockWritesWhatItReads)
-{
-    SystemClock clock;
-    const auto time = clock.timeText();
-    EXPECT_EQ(time.size(), 8u);
-    EXPECT_TRUE(clock.minuteOfDay(time).has_value()) << time;
-    EXPECT_TRUE(clock.dateOf(clock.dateText()).has_value()) << clock.dateText();
-}
-
 } // namespace
 } // namespace tolvane::dispatch

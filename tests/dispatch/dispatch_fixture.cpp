@@ -1,9 +1,6 @@
 #include "dispatch_fixture.h"
 
-#include "store/record_file.h"
-
 #include <algorithm>
-#include <filesystem>
 #include <stdexcept>
 
 namespace tolvane::dispatch::test {
@@ -16,6 +13,26 @@ void CountingSender::PageThePeople(std::int16_t count, std::int16_t first)
     calls.push_back(std::move(call));
     if (during)
         during(static_cast<int>(calls.size()) - 1);
+}
+
+void writeOffice(testkit::DataFolderFixture& data)
+{
+    using testkit::DataFolderFixture;
+    data.terminals = { DataFolderFixture::alphaCompany("Amberpage"), DataFolderFixture::alphaCompany("Bluepage"),
+        DataFolderFixture::numericCompany("Beeper") };
+    data.users = {
+        DataFolderFixture::user("Ann", "1001", "Amberpage"),
+        DataFolderFixture::user("Ben", "1002", "Amberpage"),
+        DataFolderFixture::user("Cal", "1003", "Bluepage"),
+        DataFolderFixture::user("Dee", "1004", "Northern Paging Company Ltd"),
+        DataFolderFixture::user("Eve", "1005", "Northern Paging Company Limited"),
+        DataFolderFixture::user("DIG-Ike", "1006", "DIG-Beeper"),
+        DataFolderFixture::user("Fay", "1007", "Amberpage"),
+        DataFolderFixture::user("Fay", "2007", "Bluepage"),
+        DataFolderFixture::user("Dana Whitlow", "5550142", "Amberpage"),
+        DataFolderFixture::user("Bartholomew Fitzgeraldson", "1008", "Bluepage"),
+    };
+    data.write();
 }
 
 std::string pad(std::string_view text, std::size_t width)
@@ -38,22 +55,7 @@ DeskFixture::DeskFixture()
     , sender(desk.callQueue())
 {
     desk.setPageSender(&sender);
-    writeGroups({});
-}
-
-void DeskFixture::writeGroups(const std::vector<std::string>& names)
-{
-    const auto path = data.folder().pathOf<store::GroupRecord>();
-    std::filesystem::remove(path);
-    store::RecordFile file(path, store::GroupRecord::kLength);
-    std::int32_t n = 0;
-    for (const auto& name : names)
-        store::writeRecord(file, ++n, store::GroupRecord { name, "" });
-}
-
-store::UserRecord DeskFixture::member(std::string name, std::string pagerId, std::string company, std::string flags)
-{
-    return store::UserRecord { std::move(name), std::move(pagerId), std::move(company), std::move(flags) };
+    data.writeGroups({});
 }
 
 void DeskFixture::addUser(std::string_view name)

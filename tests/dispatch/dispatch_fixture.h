@@ -53,17 +53,18 @@ private:
     engine::PageQueue& m_queue;
 };
 
+// Amberpage: Ann, Ben, Dana Whitlow. Bluepage: Cal, Bartholomew Fitzgeraldson. A numeric company: DIG-Ike.
+// Two records for Fay, one with each lettered company. Dee and Eve's companies have no record and differ only
+// after character 25 ("Northern Paging Company Ltd" and "... Limited").
+void writeOffice(testkit::DataFolderFixture& data);
+
 std::string pad(std::string_view text, std::size_t width);
 // The row of a name (unpadded) in a user or group list as the desk shows it; throws when it is not there.
 int rowOf(const std::vector<std::string>& list, std::string_view name);
 
-// A desk on a throwaway data folder, with GROUP.DAT written beside the fixture's files.
+// A desk on a throwaway data folder, with an empty GROUP.DAT beside the fixture's files.
 struct DeskFixture {
     DeskFixture();
-
-    void writeGroups(const std::vector<std::string>& names);
-    // A user with the given group flags ("1100000000": member of the first two groups).
-    static store::UserRecord member(std::string name, std::string pagerId, std::string company, std::string flags);
 
     // Adds the user or the group with this name (unpadded) as a double-click would.
     void addUser(std::string_view name);

@@ -25,19 +25,7 @@ class EngineRun : public ::testing::Test {
 protected:
     EngineRun()
     {
-        data.terminals = { DataFolderFixture::alphaCompany("Amberpage"), DataFolderFixture::alphaCompany("Bluepage"),
-            DataFolderFixture::numericCompany("Beeper") };
-        data.users = {
-            DataFolderFixture::user("Ann", "1001", "Amberpage"),
-            DataFolderFixture::user("Ben", "1002", "Amberpage"),
-            DataFolderFixture::user("Cal", "1003", "Bluepage"),
-            DataFolderFixture::user("DIG-Ike", "1004", "DIG-Beeper"),
-            DataFolderFixture::user("Dana Whitlow", "5550142", "Amberpage"),
-            DataFolderFixture::user("Bartholomew Fitzgeraldson", "1005", "Bluepage"),
-            DataFolderFixture::user("Fay", "1006", "Amberpage"),
-            DataFolderFixture::user("Fay", "2006", "Bluepage"),
-        };
-        data.write();
+        writeOffice(data);
         testkit::addHappyTerminal(line);
         desk.setPageSender(&sender);
     }
@@ -78,6 +66,7 @@ TEST_F(EngineRun, QueueForTwoCompaniesIsSentInTwoCallsAndLoggedInQueueOrder)
     EXPECT_EQ(data.log(),
         (std::vector<std::string> { sentLine("Ann", "Staff meeting at 3"), sentLine("Ben", "Staff meeting at 3"),
             sentLine("Cal", "Staff meeting at 3") }));
+    // The sent count runs across the run's calls.
     EXPECT_EQ(view.lastStatus(), "( 3) Page(s) Were Sent");
     EXPECT_EQ(view.lastLamp(), engine::Lamp::Green);
     EXPECT_EQ(desk.runState().sentCount, 3);
@@ -120,28 +109,6 @@ TEST_F(EngineRun, EveryQueuedPageForANumericCompanyIsDialled)
             "PAGE SENT: DIG-Ike                  09:05 AM     12/06/2024321          \r\n",
             "PAGE SENT: DIG-Joe                  09:05 AM     12/06/2024321          \r\n" }));
     EXPECT_EQ(desk.runState().sentCount, 3);
-}
-
-TEST_F(EngineRun, AScheduledPageIsReleasedTheMinuteAfterItsTimeAndSent)
-{
-    queue({ "Ann" }, "Fire drill");
-    ASSERT_EQ(desk.schedule(0, "09:06 AM", "12/06/2026"), EventsOutcome::Done);
-    const auto tick = [&](const char* now) {
-        clock.time = now;
-        desk.Timer1_Timer();
-        desk.Timer2_Timer();
-    };
-    tick("09:06 AM");
-    EXPECT_TRUE(line.opens().empty());
-    EXPECT_TRUE(desk.scheduleTimerEnabled());
-
-    tick("09:07 AM");
-    EXPECT_EQ(line.opens().size(), 1u);
-    EXPECT_EQ(data.log(),
-        (std::vector<std::string> { "PAGE SENT: " + pad("Ann", 25) + "09:06 AM     12/06/202" + pad("Fire drill", 80) }));
-    EXPECT_EQ(desk.scheduledList().count(), 0);
-    EXPECT_FALSE(desk.scheduleTimerEnabled());
-    EXPECT_EQ(desk.delayCounterText(), "0 Delay Send Pages");
 }
 
 TEST_F(EngineRun, ANumericPageMarkedSentKeepsItsPlaceAndIsNeverSentAgain)
@@ -278,9 +245,7 @@ TEST_P(CommandLineCases, SplitsSendsAndReportsWithTheExitStatus)
         expected.push_back(sentLine(name, message));
     EXPECT_EQ(data.log(), expected);
     EXPECT_EQ(outcome.sentCount, static_cast<std::int16_t>(expected.size()));
-    if (expected.empty()) {
-        EXPECT_TRUE(line.opens().empty());
-    }
+    EXPECT_EQ(line.opens().size(), expected.size()); // a call for each page, none for a name nobody has
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, CommandLineCases,

@@ -7,22 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 namespace tolvane::dispatch::test {
 namespace {
 
 using testkit::DataFolderFixture;
 
-// Ann and Ben of Amberpage queued with one message; DIG-Ike of a numeric company (14 characters).
+// Ann and Ben of Amberpage queued with one message; DIG-Ike's numeric company takes 14 characters.
 class EventsCommands : public ::testing::Test {
 protected:
     EventsCommands()
     {
-        f.data.terminals = { DataFolderFixture::alphaCompany("Amberpage"), DataFolderFixture::numericCompany("Beeper") };
-        f.data.users = { DataFolderFixture::user("Ann", "1001", "Amberpage"),
-            DataFolderFixture::user("Ben", "1002", "Amberpage"), DataFolderFixture::user("DIG-Ike", "1003", "DIG-Beeper") };
-        f.data.write();
+        writeOffice(f.data);
         f.addUser("Ben");
         f.addUser("Ann");
         f.desk.setMessage("Staff meeting at three in the east wing");
@@ -126,31 +122,7 @@ TEST_F(EventsCommands, QueueCommandsAreRefusedWhileARunReadsTheQueue)
     EXPECT_EQ(eventsMessage(refused), "The page queue is being sent. Try again when the call has ended.");
 }
 
-TEST(CannedMessages, DeletesKeepTheOtherRecordsInOrderAndNeverTheLastOne)
-{
-    DataFolderFixture data;
-    const auto path = data.folder().programPath("QUICK.DAT");
-    const struct {
-        std::string before;
-        int index;
-        std::string after;
-        const char* box;
-    } cases[] = {
-        { pad("one", 80) + pad("two", 80), 0, pad("two", 80), "" },
-        { pad("one", 80) + pad("two", 80) + pad("three", 80), 2, pad("one", 80) + pad("two", 80), "" },
-        { pad("only", 80), 0, pad("only", 80),
-            "You cannot delete the only message, You must add another message before deleting this one" },
-    };
-    for (const auto& c : cases) {
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.before;
-        CannedMessages canned(data.folder()); // holds the file open, as the window does
-        EXPECT_EQ(canned.remove(c.index).message, c.box);
-        std::ifstream in(path, std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.after);
-        EXPECT_EQ(canned.messages().size() * 80, c.after.size());
-    }
-}
-
+// Deleting a canned message is the store's compaction, shown through the Quick Page window's test.
 TEST(CannedMessages, InsertAddsWithoutTrailingBlanksWithinTheLimit)
 {
     EXPECT_EQ(insertCanned("", pad("Call me", 80), 80), "Call me");

@@ -13,26 +13,9 @@ namespace {
 using testkit::DataFolderFixture;
 using Call = CountingSender::Call;
 
-// Amberpage: Ann, Ben. Bluepage: Cal. Two "Northern Paging Company L.." companies that differ only
-// after character 25: Dee and Eve. A numeric company: DIG-Ike. Two records for Fay.
 class Sending : public ::testing::Test {
 protected:
-    Sending()
-    {
-        f.data.terminals = { DataFolderFixture::alphaCompany("Amberpage"), DataFolderFixture::alphaCompany("Bluepage"),
-            DataFolderFixture::numericCompany("Beeper") };
-        f.data.users = {
-            DataFolderFixture::user("Ann", "1001", "Amberpage"),
-            DataFolderFixture::user("Ben", "1002", "Amberpage"),
-            DataFolderFixture::user("Cal", "1003", "Bluepage"),
-            DataFolderFixture::user("Dee", "1004", "Northern Paging Company Ltd"),
-            DataFolderFixture::user("Eve", "1005", "Northern Paging Company Limited"),
-            DataFolderFixture::user("DIG-Ike", "1006", "DIG-Beeper"),
-            DataFolderFixture::user("Fay", "1007", "Amberpage"),
-            DataFolderFixture::user("Fay", "2007", "Bluepage"),
-        };
-        f.data.write();
-    }
+    Sending() { writeOffice(f.data); }
 
     void queue(std::initializer_list<const char*> names, std::string_view message = "Hello")
     {
@@ -70,7 +53,6 @@ TEST_F(Sending, EachCompanyRunIsOneCallToldWhereItsRunStarts)
         const char* counter;
     } cases[] = {
         { { "Cal", "Ann", "Ben" }, { { 2, 0 }, { 1, 2 } }, " 3 Pages in Que" },
-        { { "Cal" }, { { 1, 0 } }, " 1 Pages in Que" },
         { {}, {}, " 0 Pages in Que" },
         // Companies equal in their first 25 characters share one call.
         { { "Dee", "Eve" }, { { 2, 0 } }, " 2 Pages in Que" },
@@ -96,18 +78,6 @@ TEST_F(Sending, EachCompanyRunIsOneCallToldWhereItsRunStarts)
                 << row;
         }
     }
-}
-
-TEST_F(Sending, AnEarlyEndNeverShiftsTheNextCompanysPages)
-{
-    queue({ "Cal", "Ann", "Ben" });
-    // The first call ends early with the cursor moved by one, or not at all.
-    f.sender.during = [&](int call) { f.desk.runState().queueCursor = static_cast<std::int16_t>(call == 0 ? 1 : 0); };
-    f.desk.sendQueue();
-    ASSERT_EQ(f.sender.calls.size(), 2u);
-    EXPECT_EQ(f.sender.calls[1].first, 2);
-    EXPECT_EQ(f.desk.runState().queueCursor, 0);
-    EXPECT_EQ(f.desk.runState().runPageCounter, 0);
 }
 
 TEST_F(Sending, AStoppedRunCallsNoFurtherCompanyAndTheNextRunCallsThemAll)
@@ -228,22 +198,9 @@ TEST_F(Sending, AfterASinglePageTheSettingsClearTheRecipientOrMessageAndTheCurso
     EXPECT_EQ(f.sender.calls.size(), 3u);
 }
 
-TEST_F(Sending, SinglePageToAUserNamedTwiceSendsTwoPages)
-{
-    f.addUser("Fay");
-    f.desk.setMessage("Hello Fay");
-    f.desk.sendSingle();
-    ASSERT_EQ(f.sender.calls.size(), 2u);
-    EXPECT_EQ(f.sender.calls[0].queue.size(), 1u);
-    EXPECT_EQ(f.sender.calls[0].queue[0].substr(50, 4), "1007");
-    EXPECT_EQ(f.sender.calls[1].queue.size(), 1u);
-    EXPECT_EQ(f.sender.calls[1].queue[0].substr(50, 4), "2007");
-    EXPECT_EQ(f.desk.pageQueue().count(), 0);
-}
-
 TEST_F(Sending, SinglePageRefusesGroupsAndSeveralRecipients)
 {
-    f.writeGroups({ "Sales" });
+    f.data.writeGroups({ "Sales" });
     f.desk.loadGroups();
     f.addUser("Ann");
     f.desk.setMessage("Hi");
@@ -277,17 +234,6 @@ TEST_F(Sending, NumericPagerAsksFirstAndNoChangesNothing)
     f.desk.sendSingle();
     ASSERT_EQ(f.sender.calls.size(), 1u);
     EXPECT_EQ(f.sender.calls[0].queue[0].substr(0, 10), "DIG-Beeper");
-}
-
-TEST_F(Sending, SinglePageToAnUnknownNameSendsNothingAndLeavesTheQueue)
-{
-    queue({ "Ann" });
-    f.desk.addRecipientName(pad("Nobody", 25));
-    f.desk.setMessage("Hi");
-    f.desk.sendSingle();
-    EXPECT_TRUE(f.sender.calls.empty());
-    EXPECT_EQ(f.desk.pageQueue().count(), 1);
-    EXPECT_EQ(f.desk.runState().sentCount, 0);
 }
 
 TEST_F(Sending, ScheduledPagesFallDueTheMinuteAfterTheirTimeAndOnlyOnTheirDay)

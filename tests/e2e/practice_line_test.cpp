@@ -6,13 +6,12 @@
 #include "store/page_log.h"
 #include "store/record_file.h"
 #include "store/records.h"
+#include "testkit/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <unistd.h>
 
 namespace {
 
@@ -33,21 +32,10 @@ std::size_t occurrences(const std::string& text, const std::string& part)
 const std::map<std::string, std::string> kNoDisplay
     = { { "DISPLAY", "" }, { "WAYLAND_DISPLAY", "" }, { "QT_QPA_PLATFORM", "" } };
 
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-}
-
 class PracticeLineEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_folder = fs::temp_directory_path()
-            / ("tolvane-e2e-" + std::to_string(::getpid()) + "-"
-                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
         const store::DataFolder folder(m_folder);
         store::installIfNew(folder);
         // No prefix and few redials keep a failing call short.
@@ -56,12 +44,6 @@ protected:
         config.RetryAttempts = 2;
         store::writeRecordAt(folder.pathOf<store::ConfigRecord>(), 1, config);
     }
-    void TearDown() override
-    {
-        m_line.reset();
-        fs::remove_all(m_folder);
-    }
-
     // Starts tolvane-linesim with its options and points COMM1 at its pseudo-terminal, or, over TCP, makes
     // COMM1 a network line whose DIAL line leads to it.
     void startLine(std::vector<std::string> options, bool overTcp = false)
@@ -84,10 +66,11 @@ protected:
     }
 
     std::vector<std::string> log() const { return store::readLog(store::DataFolder(m_folder)); }
-    std::string pages() const { return readFile(m_folder / "pages.jsonl"); }
+    std::string pages() const { return testkit::readFile(m_folder / "pages.jsonl"); }
 
-    fs::path m_folder;
-    std::unique_ptr<BackgroundProcess> m_line;
+    testkit::TempFolder m_temp;
+    const fs::path m_folder = m_temp.path();
+    std::unique_ptr<BackgroundProcess> m_line; // ended before the folder goes
 };
 
 // The same calls through a modem on a pseudo-terminal and through a network line to a TAP service over TCP.
@@ -127,7 +110,7 @@ TEST_P(EitherLineEndToEnd, ARefusedPagerIdIsLoggedAsAnErrorAndEndsWithStatus1)
     EXPECT_EQ(lines[0].rfind("ERROR FOR: Dana Whitlow", 0), 0u) << lines[0];
     EXPECT_EQ(pages().find("5550142"), std::string::npos) << "a refused page is not delivered: " << pages();
     // Refused three times: the first try and two resends.
-    EXPECT_EQ(occurrences(readFile(m_folder / "transcript.txt"), "<STX>5550142<CR>"), 3u);
+    EXPECT_EQ(occurrences(testkit::readFile(m_folder / "transcript.txt"), "<STX>5550142<CR>"), 3u);
 }
 
 TEST_F(PracticeLineEndToEnd, ABusyNumberIsRedialledAndThenDelivered)
@@ -135,7 +118,7 @@ TEST_F(PracticeLineEndToEnd, ABusyNumberIsRedialledAndThenDelivered)
     startLine({ "--dial-results", "BUSY,CONNECT 9600" });
     const auto result = page("Dana Whitlow:second try");
     EXPECT_EQ(result.status, 0) << result.err;
-    const std::string transcript = readFile(m_folder / "transcript.txt");
+    const std::string transcript = testkit::readFile(m_folder / "transcript.txt");
     EXPECT_EQ(occurrences(transcript, "ATDT555-0142"), 2u) << transcript;
     EXPECT_NE(pages().find(R"("message":"second try")"), std::string::npos) << pages();
 }

@@ -32,13 +32,11 @@ protected:
     engine::RunState state;
     engine::PagingCall call { line, pacer, view, queue, data.folder(), state };
 
-    store::UserRecord dana() const { return data.users.front(); }
-
     void queuePage(const std::string& message, const store::UserRecord& user)
     {
         queue.add(DataFolderFixture::entryFor(user, message, state.messageLimit));
     }
-    void queuePage(const std::string& message) { queuePage(message, dana()); }
+    void queuePage(const std::string& message) { queuePage(message, data.users.front()); }
 
     void run(std::int16_t count = 1, std::int16_t first = 0) { call.PageThePeople(count, first); }
 
@@ -65,10 +63,6 @@ protected:
 
     int hangUpLines() const { return line.countWritesEqualTo("+++ATH\r"); }
     int blocksWritten() const { return line.countWritesContaining("\x02"); }
-    bool lampWas(engine::Lamp lamp) const
-    {
-        return std::find(view.lamps.begin(), view.lamps.end(), lamp) != view.lamps.end();
-    }
     bool logged(const std::string& text) const { return view.countLogLines(text) > 0; }
     // Virtual time of the first write equal to `bytes`, or -1.
     long long timeOfWrite(const std::string& bytes, int nth = 0) const

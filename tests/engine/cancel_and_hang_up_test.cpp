@@ -24,20 +24,13 @@ TEST_P(CancellingACall, WithPagesLeftAndYesDropsTheRestOfTheQueue)
     view.answers = { true };
     run(3);
 
-    const auto writes = line.writtenTexts();
-    ASSERT_GE(writes.size(), 2u);
-    EXPECT_EQ(writes[writes.size() - 2], "+++\r");
-    EXPECT_EQ(writes.back(), "ATH0\r");
+    // How the call ends is the table below; here, what becomes of the pages left.
     ASSERT_FALSE(line.dtrChanges().empty());
-    EXPECT_FALSE(line.dtrChanges().back().on);
-    EXPECT_EQ(view.lastStatus(), "Page Canceled");
-    EXPECT_EQ(view.lastLamp(), Lamp::Red);
+    EXPECT_FALSE(line.dtrChanges().back());
     EXPECT_EQ(
         view.questions, std::vector<std::string> { "There are more pages the que, do you wish to cancel them all?" });
     EXPECT_EQ(queue.count(), 0);
-    EXPECT_FALSE(line.isOpen());
     EXPECT_TRUE(data.log().empty()); // the page in hand is skipped, not logged
-    EXPECT_EQ(view.callsEnded, 1);
     EXPECT_EQ(blocksWritten(), 1);
 }
 
@@ -52,29 +45,6 @@ TEST_P(CancellingACall, WithPagesLeftAndNoKeepsThemAfterTheSkippedPage)
     EXPECT_EQ(state.queueCursor, 1);
     EXPECT_EQ(view.questions.size(), 1u);
     EXPECT_EQ(view.hides, 1); // the cancel command unloads the connection window
-}
-
-TEST_P(CancellingACall, OnTheLastPageAsksNothing)
-{
-    addHappyTerminal(line);
-    queuePage("abc");
-    pressCancelWhenTheFirstBlockGoesOut();
-    run();
-    EXPECT_TRUE(view.questions.empty());
-    EXPECT_EQ(view.lastStatus(), "Page Canceled");
-    EXPECT_EQ(view.callsEnded, 1);
-}
-
-TEST_P(CancellingACall, WhileTheModemInitialisesIsActedOnAtOnce)
-{
-    view.onStatus = [this](const std::string& text) {
-        if (text == "Initializing Modem...")
-            call.cancel();
-    };
-    callOnePage();
-    EXPECT_EQ(view.lastStatus(), "Page Canceled");
-    EXPECT_EQ(line.countWritesEqualTo("ATDT5550142\r"), 0);
-    EXPECT_FALSE(line.isOpen());
 }
 
 TEST_P(CancellingACall, AnEarlierCancelDoesNotStopTheNextCall)
@@ -112,7 +82,64 @@ TEST_P(CancellingACall, AForcedHangUpDuringTheCallEndsItQuietly)
 
 INSTANTIATE_TEST_SUITE_P(BothPacings, CancellingACall, ::testing::ValuesIn(kBothPacings), pacingTestName);
 
-class ForcingAHangUp : public PacedCallFixture {
+namespace {
+
+// Each wait of a one-page call, begun by a write that nothing answers, with cancel pressed as it goes out.
+struct CancelPoint {
+    const char* name;
+    std::string waitingAfter; // how the write that begins the wait starts
+    std::string neverWritten; // what the call would have written next
+    std::size_t pagesLogged;
+};
+
+const std::string kBlock = "\x02"
+                           "5550142\rabc\r\x03"
+                           "2:;\r";
+
+const std::vector<CancelPoint> kCancelPoints {
+    { "WhileTheModemInitialises", "ATZ", "ATDT5550142\r", 0 },
+    { "WhileDialling", "ATD", "\r", 0 },
+    { "WhileWaitingForId", "\r", "\x1bPG1\r", 0 },
+    { "WhileWaitingForTheGoAhead", "\x1bPG1", kBlock, 0 },
+    { "WhileWaitingForTheAcknowledgment", "\x02", "\x04\r", 0 },
+    { "WhileWaitingForTheGoodbye", "\x04", "+++ATH\r", 1 },
+};
+
+using CancellingWhileWaiting = PacedTable<CancelPoint>;
+
+} // namespace
+
+TEST_P(CancellingWhileWaiting, EndsTheCallWithinARoundAndAsksNothingOnTheLastPage)
+{
+    const auto beginsTheWait = [this](std::string_view bytes) { return bytes.starts_with(row().waitingAfter); };
+    line.whenWrite(beginsTheWait, "");
+    addHappyTerminal(line);
+    long long pressedAt = -1;
+    line.setWriteHook([&](std::string_view bytes) {
+        if (pressedAt < 0 && beginsTheWait(bytes)) {
+            pressedAt = clock.now();
+            call.cancel();
+        }
+    });
+    callOnePage();
+
+    EXPECT_EQ(line.countWritesEqualTo(row().neverWritten), 0);
+    EXPECT_TRUE(view.boxes.empty()); // no time-out ran out
+    EXPECT_TRUE(view.questions.empty());
+    EXPECT_EQ(view.lastStatus(), "Page Canceled");
+    EXPECT_EQ(view.lastLamp(), Lamp::Red);
+    const long long hungUpAt = timeOfWrite("+++\r");
+    EXPECT_TRUE(hungUpAt >= pressedAt && hungUpAt <= pressedAt + 1500) << hungUpAt << " after " << pressedAt;
+    EXPECT_EQ(line.writtenTexts().back(), "ATH0\r");
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_EQ(data.log().size(), row().pagesLogged);
+    EXPECT_EQ(view.callsEnded, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWait, CancellingWhileWaiting, underBothPacings(kCancelPoints), pacedRowName);
+
+// A forced hang-up paces itself the same under either pacing.
+class ForcingAHangUp : public CallFixture {
 protected:
     void SetUp() override
     {
@@ -121,7 +148,7 @@ protected:
     }
 };
 
-TEST_P(ForcingAHangUp, AModemThatSaysOkEndsItInTwoSecondsWithABlackLamp)
+TEST_F(ForcingAHangUp, AModemThatSaysOkEndsItInTwoSecondsWithABlackLamp)
 {
     line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100);
     call.forceHangUp();
@@ -139,11 +166,10 @@ TEST_P(ForcingAHangUp, AModemThatSaysOkEndsItInTwoSecondsWithABlackLamp)
     EXPECT_TRUE(state.cancelRequest);
     EXPECT_EQ(view.hides, 1);
     // DTR: raised on opening, dropped and raised again, dropped after AT&D2.
-    ASSERT_EQ(line.dtrChanges().size(), 4u);
-    EXPECT_FALSE(line.dtrChanges()[3].on);
+    EXPECT_EQ(line.dtrChanges(), (std::vector<bool> { true, false, true, false }));
 }
 
-TEST_P(ForcingAHangUp, NoCarrierEndsItTheSameWayAfterABeep)
+TEST_F(ForcingAHangUp, NoCarrierEndsItTheSameWayAfterABeep)
 {
     line.whenWriteIs("AT&D2\r", "\r\nNO CARRIER\r\n", 100);
     call.forceHangUp();
@@ -154,7 +180,7 @@ TEST_P(ForcingAHangUp, NoCarrierEndsItTheSameWayAfterABeep)
     EXPECT_FALSE(line.isOpen());
 }
 
-TEST_P(ForcingAHangUp, ErrorIsReportedAndStillEndsAsAHangUp)
+TEST_F(ForcingAHangUp, ErrorIsReportedAndStillEndsAsAHangUp)
 {
     line.whenWriteIs("AT&D2\r", "\r\nERROR\r\n", 100);
     call.forceHangUp();
@@ -165,7 +191,7 @@ TEST_P(ForcingAHangUp, ErrorIsReportedAndStillEndsAsAHangUp)
     EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
 }
 
-TEST_P(ForcingAHangUp, AModemThatNeverAnswersIsTriedThreeTimes)
+TEST_F(ForcingAHangUp, AModemThatNeverAnswersIsTriedThreeTimes)
 {
     call.forceHangUp();
     EXPECT_EQ(line.countWritesEqualTo("+++\r"), 3);
@@ -180,7 +206,7 @@ TEST_P(ForcingAHangUp, AModemThatNeverAnswersIsTriedThreeTimes)
     EXPECT_EQ(clock.now(), 9000);
 }
 
-TEST_P(ForcingAHangUp, ALateAnswerIsFoundOnTheNextAttempt)
+TEST_F(ForcingAHangUp, ALateAnswerIsFoundOnTheNextAttempt)
 {
     line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 1500, 1);
     call.forceHangUp();
@@ -189,7 +215,7 @@ TEST_P(ForcingAHangUp, ALateAnswerIsFoundOnTheNextAttempt)
     EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
 }
 
-TEST_P(ForcingAHangUp, APortHeldByAnotherProgramIsRefused)
+TEST_F(ForcingAHangUp, APortHeldByAnotherProgramIsRefused)
 {
     line.failNext(ScriptedLine::Op::Open, 8005);
     call.forceHangUp();
@@ -198,7 +224,7 @@ TEST_P(ForcingAHangUp, APortHeldByAnotherProgramIsRefused)
     EXPECT_TRUE(view.lamps.empty());
 }
 
-TEST_P(ForcingAHangUp, AnUnexpectedLineErrorIsReportedAndThePortLeftClosed)
+TEST_F(ForcingAHangUp, AnUnexpectedLineErrorIsReportedAndThePortLeftClosed)
 {
     line.failNext(ScriptedLine::Op::Write, 8003);
     call.forceHangUp();
@@ -208,7 +234,7 @@ TEST_P(ForcingAHangUp, AnUnexpectedLineErrorIsReportedAndThePortLeftClosed)
     EXPECT_FALSE(line.isOpen());
 }
 
-TEST_P(ForcingAHangUp, ADeviceThatSaysItIsNotOpenStartsTheHangUpAgain)
+TEST_F(ForcingAHangUp, ADeviceThatSaysItIsNotOpenStartsTheHangUpAgain)
 {
     line.failNext(ScriptedLine::Op::Discard, 8012);
     line.whenWriteIs("AT&D2\r", "\r\nOK\r\n", 100);
@@ -216,5 +242,3 @@ TEST_P(ForcingAHangUp, ADeviceThatSaysItIsNotOpenStartsTheHangUpAgain)
     EXPECT_EQ(std::count(view.statuses.begin(), view.statuses.end(), "Trying to Hangup Modem"), 3);
     EXPECT_EQ(view.lastStatus(), "Force Hangup OK...");
 }
-
-INSTANTIATE_TEST_SUITE_P(BothPacings, ForcingAHangUp, ::testing::ValuesIn(kBothPacings), pacingTestName);

@@ -54,20 +54,8 @@ TEST(InitialisationString, AdvancedStringForTheCompanysSpeedWinsWhenSet)
     EXPECT_EQ(initialisationString(modem, advanced, 4800), "ATZ"); // no field for 4800
     advanced.ModemString19200 = "AT19200";
     EXPECT_EQ(initialisationString(modem, advanced, 19200), "AT19200");
-}
-
-TEST(InitialisationString, NulFilledRecordsOfNewFilesCountAsBlank)
-{
-    const auto advanced = store::AdvancedRecord::decode(std::string(600, '\0'));
-    store::ModemRecord modem { "Custom", "ATZ", -1 };
-    EXPECT_EQ(initialisationString(modem, advanced, 9600), "ATZ");
-}
-
-TEST(RetryLimit, IsHeldWithin0To99)
-{
-    EXPECT_EQ(retryLimit(store::ConfigRecord { "COMM1", "555", 1, -1, 1 }), 0);
-    EXPECT_EQ(retryLimit(store::ConfigRecord { "COMM1", "555", 1, 10, 1 }), 10);
-    EXPECT_EQ(retryLimit(store::ConfigRecord { "COMM1", "555", 1, 32000, 1 }), 99);
+    // The NUL-filled record of a new file counts as blank.
+    EXPECT_EQ(initialisationString(modem, store::AdvancedRecord::decode(std::string(600, '\0')), 9600), "ATZ");
 }
 
 TEST(NumericDialLine, KeysTheTrimmedDigitsAfterFourPausesAndEndsWithHash)

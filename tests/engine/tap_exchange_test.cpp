@@ -44,7 +44,7 @@ TEST_P(TapExchanges, ALongMessageGoesInPiecesOf250MinusThePagerIdAndCountsOnce)
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 
-TEST_P(TapExchanges, OneNakLogsThePageAsAnErrorAndTheNextPageFollows)
+TEST_P(TapExchanges, ARunOfThreeIsOneCallWhereANakLogsItsPageAsAnErrorAndTheNextPageFollows)
 {
     // Second block of the call refused with NAK; it is not sent again.
     line.whenWriteContains("\x02", wire::kAck, 50, 1).whenWriteContains("\x02", wire::kNak, 50, 1);
@@ -52,15 +52,18 @@ TEST_P(TapExchanges, OneNakLogsThePageAsAnErrorAndTheNextPageFollows)
     queueThree();
     run(3);
 
+    EXPECT_EQ(line.opens().size(), 1u);
+    EXPECT_EQ(line.countWritesContaining("\x1bPG1"), 1);
     EXPECT_EQ(blocksWritten(), 3);
     EXPECT_EQ(line.writes()[5].bytes, block("77", "x", "105"));
     const auto log = data.log();
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[0].substr(0, 11), "PAGE SENT: ");
+    EXPECT_EQ(log[0].substr(0, 36), "PAGE SENT: Dana Whitlow             ");
     EXPECT_EQ(log[1].substr(0, 36), "ERROR FOR: Ezra Quill               ");
-    EXPECT_EQ(log[2].substr(0, 11), "PAGE SENT: ");
+    EXPECT_EQ(log[2].substr(0, 36), "PAGE SENT: Mina Sol                 ");
     EXPECT_TRUE(logged("Checksum or Transmission error"));
     EXPECT_EQ(view.lastStatus(), "( 2) Page(s) Were Sent");
+    EXPECT_EQ(state.queueCursor, 3);
 }
 
 TEST_P(TapExchanges, RsThenAckIsLoggedAsAnErrorButCounted)
@@ -113,16 +116,39 @@ TEST_P(TapExchanges, AReplyCodeWithMoreTextIsNotExplained)
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 
-TEST_P(TapExchanges, TwoRefusedPiecesNeverLowerTheSentCount)
+// A 100-character pager ID leaves 150 characters a block: the prefix makes the 300 characters three pieces.
+class ThreePieces : public TapExchanges {
+protected:
+    void sendThreePieces()
+    {
+        data.users = { DataFolderFixture::user("Dana Whitlow", std::string(100, '7'), "Ravenpage") };
+        data.settings.MessagePrefix = "Desk:";
+        data.write();
+        addHappyTerminal(line);
+        queuePage(std::string(300, 'm'));
+        run();
+    }
+};
+
+TEST_P(ThreePieces, AnErrorCountOfExactlyTwoEndsThePageAndTheRefusalsNeverLowerTheSentCount)
 {
     state.sentCount = 3; // acknowledged earlier in the run
-    line.whenWriteContains("\x02", wire::kNak, 50);
-    addHappyTerminal(line);
-    queuePage(std::string(300, 'm'));
-    run();
+    line.whenWriteContains("\x02", wire::kNak, 50, 2);
+    sendThreePieces();
     EXPECT_EQ(blocksWritten(), 2);
+    EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", std::string(300, 'm'), 300) });
     EXPECT_EQ(state.sentCount, 3);
     EXPECT_EQ(view.lastStatus(), "( 3) Page(s) Were Sent");
+}
+
+TEST_P(ThreePieces, AThirdErrorIsNotTwoSoTheLaterPiecesStillGo)
+{
+    // Two RS send the page again from its first piece; the third gives up on that piece alone.
+    line.whenWriteContains("\x02", wire::kRs, 50, 3);
+    sendThreePieces();
+    EXPECT_EQ(blocksWritten(), 5);
+    EXPECT_TRUE(logged("Sending Message: " + std::string(5, 'm')));
+    EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", std::string(300, 'm'), 300) });
 }
 
 TEST_P(TapExchanges, ALongPageCountsOnlyWhenEveryPieceIsAcknowledged)
@@ -137,3 +163,4 @@ TEST_P(TapExchanges, ALongPageCountsOnlyWhenEveryPieceIsAcknowledged)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPacings, TapExchanges, ::testing::ValuesIn(kBothPacings), pacingTestName);
+INSTANTIATE_TEST_SUITE_P(BothPacings, ThreePieces, ::testing::ValuesIn(kBothPacings), pacingTestName);

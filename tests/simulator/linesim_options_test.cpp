@@ -7,15 +7,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::optional<LinesimConfig> parse(std::vector<std::string> arguments, std::string& error)
-{
-    return parseLinesimArguments(arguments, error);
-}
-
 TEST(LinesimOptions, EveryOptionReachesTheSimulator)
 {
     std::string error;
-    const auto config = parse(
+    const auto config = parseLinesimArguments(
         { "--reply-delay-ms", "25", "--block-reply-delay-ms=300", "--connect-delay-ms", "500", "--comma-pause-ms",
             "100", "--escape-guard-ms", "0", "--dial-results", "busy, CONNECT 2400", "--modem-answers", "error",
             "--echo", "--password", "caf\xc3\xa9", "--refuse-ids", "5559999, 5558888", "--logon-replies", "NAK,AUTO",
@@ -69,7 +64,7 @@ TEST(LinesimOptions, BadArgumentsAreRefusedWithAReason)
     };
     for (const auto& arguments : bad) {
         std::string error;
-        EXPECT_FALSE(parse(arguments, error)) << arguments[0];
+        EXPECT_FALSE(parseLinesimArguments(arguments, error)) << arguments[0];
         EXPECT_FALSE(error.empty()) << arguments[0];
     }
 }

@@ -1,22 +1,18 @@
+#include "process_runner.h"
 #include "simulator/pty_server.h"
 #include "simulator/tcp_server.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <regex>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace tolvane::simulator {
 namespace {
@@ -194,45 +190,13 @@ TEST(TcpServer, EachConnectionIsACallWithTheTerminalAtOnceAndTheTerminalEndsItBy
     EXPECT_EQ(server.hangUps(), 2);
 }
 
-// Starts tolvane-linesim with one option; its standard output goes to `out` when given, else nowhere.
-pid_t startLinesim(const char* option, const char* value, int out)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (out >= 0)
-        posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::string program = TOLVANE_LINESIM_PATH;
-    std::string first = option;
-    std::string second = value ? value : "";
-    char* argv[] = { program.data(), first.data(), value ? second.data() : nullptr, nullptr };
-    pid_t child = 0;
-    EXPECT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    return child;
-}
-
-int exitStatus(pid_t child)
-{
-    int status = 0;
-    EXPECT_EQ(waitpid(child, &status, 0), child);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 TEST(LinesimProgram, FirstLineNamesThePseudoTerminalSigtermEndsItCleanlyAndABadOptionIsStatusTwo)
 {
-    int out[2];
-    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
-    const pid_t child = startLinesim("--max-seconds", "30", out[1]);
-    close(out[1]);
-    const auto text = readUntil(out[0], "\n", 5s);
-    close(out[0]);
-    const auto firstLine = text.substr(0, text.find('\n'));
+    BackgroundProcess linesim(TOLVANE_LINESIM_PATH, { "--max-seconds", "30" });
+    const std::string firstLine = linesim.readLine(5000);
     EXPECT_TRUE(std::regex_match(firstLine, std::regex("PTY /dev/pts/[0-9]+"))) << firstLine;
-    kill(child, SIGTERM);
-    EXPECT_EQ(exitStatus(child), 0);
-
-    EXPECT_EQ(exitStatus(startLinesim("--no-such-option", nullptr, -1)), 2);
+    EXPECT_EQ(linesim.stop(), 0);
+    EXPECT_EQ(runProcess(TOLVANE_LINESIM_PATH, { "--no-such-option" }).status, 2);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-#include "scratch_folder.h"
 #include "store/compaction.h"
 #include "store/membership.h"
 #include "store/record_file.h"
+#include "store_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ std::string canned(std::string_view text)
 
 class Deleting : public ::testing::Test {
 protected:
-    ScratchFolder dir;
+    TempFolder dir;
     DataFolder folder { dir.path() };
 };
 
@@ -94,7 +94,7 @@ TEST_F(Deleting, ARecordNumberOutsideTheFileDeletesNothing)
 
 TEST_F(Deleting, DirectoryFilesAreCompactedInTheSharedFolder)
 {
-    ScratchFolder shared;
+    TempFolder shared;
     folder.setSharedFolder(shared.path().string());
     shared.write("USERS.DAT", userBytes("Ann") + userBytes("Bob"));
     EXPECT_TRUE(deleteUser(folder, 1).deleted());

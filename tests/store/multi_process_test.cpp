@@ -1,7 +1,7 @@
-#include "scratch_folder.h"
 #include "store/compaction.h"
 #include "store/record_file.h"
 #include "store/sort_users.h"
+#include "store_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -106,7 +106,7 @@ void dieAtChosenPoint(const char* point)
 
 TEST(SharedFolder, ProcessesAppendingAtTheSameMomentKeepEveryRecord)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     constexpr int kProcesses = 4;
     constexpr int kEach = 300;
     Pipe start;
@@ -143,7 +143,7 @@ TEST(SharedFolder, ProcessesAppendingAtTheSameMomentKeepEveryRecord)
 
 TEST(SharedFolder, WhileAnotherWorkstationHoldsTheFileADeleteIsRefusedButASortRewritesItInPlace)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     const DataFolder folder(dir.path());
     const std::string before = userBytes("carol") + userBytes("Alice") + userBytes("bob");
     dir.write("USERS.DAT", before);
@@ -187,7 +187,7 @@ TEST(SharedFolder, WhileAnotherWorkstationHoldsTheFileADeleteIsRefusedButASortRe
 
 TEST(SharedFolder, AGroupDeleteWhileAnotherWorkstationHoldsOnlyGroupDatShiftsNoUsersFlags)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     const std::string users = userBytes("Ann", "1", "0110000001");
     const std::string groups = padded("G1", 50) + padded("G2", 50) + padded("G3", 50);
     dir.write("USERS.DAT", users);
@@ -217,7 +217,7 @@ TEST(SharedFolder, AProcessThatDiesDuringACompactionLeavesAWholeFile)
         bool deleted;
     } cases[] = { { "scratch-written", false }, { "renamed", true } };
     for (const auto& c : cases) {
-        ScratchFolder dir;
+        TempFolder dir;
         const std::string before = userBytes("Ann") + userBytes("Bob") + userBytes("Cy");
         dir.write("USERS.DAT", before);
         const pid_t pid = spawn([&] {
@@ -237,7 +237,7 @@ TEST(SharedFolder, AProcessThatDiesDuringACompactionLeavesAWholeFile)
 
 TEST(SharedFolder, AnOpenThatWaitedOutAReplacementUsesTheNewFile)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     dir.write("USERS.DAT", userBytes("Ann") + userBytes("Bob"));
     Pipe appended;
     pid_t latecomer = -1;

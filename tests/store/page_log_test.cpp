@@ -1,5 +1,5 @@
-#include "scratch_folder.h"
 #include "store/page_log.h"
+#include "store_test_support.h"
 
 #include "store/store_error.h"
 
@@ -13,7 +13,7 @@ using namespace tolvane::store;
 
 TEST(PageLog, AppendWritesOneQuotedLineAndReadBackReturnsTheTexts)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     const DataFolder folder(dir.path());
     EXPECT_TRUE(readLog(folder).empty()); // missing
     appendLogLine(folder, "PAGE SENT: Ann");
@@ -29,7 +29,7 @@ TEST(PageLog, AppendWritesOneQuotedLineAndReadBackReturnsTheTexts)
 
 TEST(PageLog, DamagedLinesAreReadWithoutLosingTheOthers)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     const DataFolder folder(dir.path());
     const struct {
         std::string content;
@@ -49,7 +49,7 @@ TEST(PageLog, DamagedLinesAreReadWithoutLosingTheOthers)
 
 TEST(PageLog, ClearingDeletesTheFileAndReportsWhetherThereWasOne)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     const DataFolder folder(dir.path());
     EXPECT_FALSE(clearLog(folder));
     appendLogLine(folder, "PAGE SENT: Ann");
@@ -61,7 +61,7 @@ TEST(PageLog, ClearingDeletesTheFileAndReportsWhetherThereWasOne)
 
 TEST(PageLog, ALineTheDiskCouldOnlyTakePartOfIsNotLeftToSwallowTheNextOne)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     const DataFolder folder(dir.path());
     appendLogLine(folder, "PAGE SENT: Ann");
     // The child's file-size limit lets only the first five bytes of its line reach the disk, as a full disk would.

@@ -1,7 +1,7 @@
-#include "scratch_folder.h"
 #include "store/defaults.h"
 #include "store/record_file.h"
 #include "store/store_error.h"
+#include "store_test_support.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -33,7 +33,7 @@ int storeErrorOf(const std::function<void()>& action)
 
 TEST(RecordFile, AMissingFileIsCreatedEmptyButAMissingFolderIsAPathError)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     RecordFile file(dir / "GROUP.DAT", 50);
     EXPECT_EQ(file.count(), 0);
     EXPECT_TRUE(dir.exists("GROUP.DAT"));
@@ -43,7 +43,7 @@ TEST(RecordFile, AMissingFileIsCreatedEmptyButAMissingFolderIsAPathError)
 
 TEST(RecordFile, CountRoundsToNearestAndHalvesToEven)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     const std::pair<std::size_t, std::int32_t> cases[] = { { 0, 0 }, { 39, 0 }, { 40, 0 }, { 41, 1 }, { 79, 1 },
         { 80, 1 }, { 81, 1 }, { 120, 2 }, { 200, 2 }, { 239, 3 }, { 280, 4 } };
     for (const auto& [length, count] : cases) {
@@ -54,7 +54,7 @@ TEST(RecordFile, CountRoundsToNearestAndHalvesToEven)
 
 TEST(RecordFile, ReadingBeyondTheEndGivesNulBytesAndZeros)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     dir.write("CONFIG.DAT", "COMM2"s + std::string(10, ' ') + "\x01\x00\x03\x00\x01"s); // truncated: 20 bytes
     RecordFile file(dir / "CONFIG.DAT", 21);
     EXPECT_EQ(file.count(), 1);
@@ -71,7 +71,7 @@ TEST(RecordFile, ReadingBeyondTheEndGivesNulBytesAndZeros)
 
 TEST(RecordFile, WritingCountPlusOneAppendsAndAnExistingNumberOverwrites)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     {
         RecordFile file(dir / "GROUP.DAT", 50);
         writeRecord(file, 1, GroupRecord { "Alpha", "" });
@@ -88,7 +88,7 @@ TEST(RecordFile, WritingCountPlusOneAppendsAndAnExistingNumberOverwrites)
 
 TEST(RecordFile, OddLengthFileReadsItsPartialLastRecordAndAppendsAfterTheRoundedCount)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     dir.write("QUICK.DAT", std::string(80, 'a') + std::string(50, 'b')); // 1.625 records
     RecordFile file(dir / "QUICK.DAT", 80);
     ASSERT_EQ(file.count(), 2);
@@ -100,7 +100,7 @@ TEST(RecordFile, OddLengthFileReadsItsPartialLastRecordAndAppendsAfterTheRounded
 
 TEST(RecordFile, AnAppendTheDiskTookOnlyPartOfLeavesNoRecordBehind)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     dir.write("USERS.DAT", std::string(160, 'a'));
     // The child's file-size limit lets only 100 bytes of the new record reach the disk, as a full disk would;
     // kept, they would count as a second user (1.625 records round to 2).
@@ -121,7 +121,7 @@ TEST(RecordFile, AnAppendTheDiskTookOnlyPartOfLeavesNoRecordBehind)
 namespace {
 
 // What went wrong, empty when all is well (it may run in a child process, see below).
-std::string readOnlyFolderFaults(const ScratchFolder& dir)
+std::string readOnlyFolderFaults(const TempFolder& dir)
 {
     std::string faults;
     RecordFile missing(dir / "SETTINGS.DAT", 50);
@@ -143,7 +143,7 @@ std::string readOnlyFolderFaults(const ScratchFolder& dir)
 
 TEST(RecordFile, AFolderThatCannotBeWrittenReadsMissingFilesAsEmptyAndRefusesWrites)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     dir.write("QUICK.DAT", std::string(80, 'q'));
     ::chmod((dir / "QUICK.DAT").c_str(), 0444);
     ::chmod(dir.path().c_str(), 0555);
@@ -180,7 +180,7 @@ TEST(RecordFile, AFolderThatCannotBeWrittenReadsMissingFilesAsEmptyAndRefusesWri
 
 TEST(RecordFile, AnOpenFileSeesTheReplacementMadeThroughAnotherOpenOfThisProcess)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     dir.write("USERS.DAT", std::string(160, 'a') + std::string(160, 'b'));
     RecordFile keptOpen(dir / "USERS.DAT", 160); // like an editor tab holding the file
     ASSERT_EQ(keptOpen.count(), 2);
@@ -200,7 +200,7 @@ TEST(RecordFile, AnOpenFileSeesTheReplacementMadeThroughAnotherOpenOfThisProcess
 
 TEST(RecordFile, AnUncommittedReplacementLeavesTheFileAndACommittedOneKeepsItsPermissions)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     dir.write("GROUP.DAT", std::string(50, 'g'));
     ::chmod((dir / "GROUP.DAT").c_str(), 0664);
     {
@@ -225,7 +225,7 @@ TEST(RecordFile, AnUncommittedReplacementLeavesTheFileAndACommittedOneKeepsItsPe
 
 TEST(RecordFile, AReopenThatFailedOnceDoesNotLeaveLaterWritesWithoutTheWriterLock)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     dir.write("USERS.DAT", std::string(160, 'a'));
     RecordFile keptOpen(dir / "USERS.DAT", 160);
     {

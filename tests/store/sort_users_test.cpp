@@ -1,6 +1,6 @@
-#include "scratch_folder.h"
 #include "store/record_file.h"
 #include "store/sort_users.h"
+#include "store_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ TEST(SortUsers, OrdersByTheFullPaddedNameByteByByteKeepingEqualNamesInOrder)
         { userBytes("Only"), userBytes("Only") },
     };
     for (std::size_t row = 0; row < std::size(cases); ++row) {
-        ScratchFolder dir;
+        TempFolder dir;
         dir.write("USERS.DAT", cases[row].first);
         SortUsers(DataFolder(dir.path()));
         EXPECT_EQ(dir.read("USERS.DAT"), cases[row].second) << "row " << row;
@@ -35,7 +35,7 @@ TEST(SortUsers, OrdersByTheFullPaddedNameByteByByteKeepingEqualNamesInOrder)
 
 TEST(SortUsers, AnUnreachableFolderIsIgnoredAndAFileHeldOpenHereSeesTheNewOrder)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     DataFolder unreachable(dir.path());
     unreachable.setSharedFolder((dir / "no-such-share").string());
     EXPECT_NO_THROW(SortUsers(unreachable));

@@ -1,10 +1,10 @@
-#include "scratch_folder.h"
 #include "store/defaults.h"
 #include "store/network_file.h"
 #include "store/record_file.h"
 #include "store/settings.h"
 #include "store/startup_data.h"
 #include "store/store_error.h"
+#include "store_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ const std::string kConfigComm2 = "COMM2"s + "555       " + "\x01\x00\x0A\x00\x01
 
 TEST(NetworkFile, ReadsTheValueBetweenTheQuotesOfTheFirstLine)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     const struct {
         std::string content;
         std::string value;
@@ -58,7 +58,7 @@ TEST(NetworkFile, TheSetupCommandTakesTheFolderOfAChosenUsersFile)
         EXPECT_EQ(sharedFolderFromChosenFile(c.chosen), c.folder) << c.chosen;
 
     // The choice replaces the whole file with one quoted line.
-    ScratchFolder dir;
+    TempFolder dir;
     dir.write("NETWORK.DAT", "\"/old/\"\r\nrubbish\r\n");
     DataFolder folder(dir.path());
     EXPECT_EQ(applyNetworkSetup(folder, "/mnt/shared/users.DAT"), "/mnt/shared/");
@@ -73,7 +73,7 @@ TEST(NetworkFile, TheSetupCommandTakesTheFolderOfAChosenUsersFile)
 
 TEST(StartupData, ASharedFolderMovesOnlyTheDirectoryFiles)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     dir.write("NETWORK.DAT", "\"\"\r\n");
     dir.write("CONFIG.DAT", kConfigComm2);
     StartupData data = decideDataFolder(dir.path());
@@ -83,7 +83,7 @@ TEST(StartupData, ASharedFolderMovesOnlyTheDirectoryFiles)
     EXPECT_EQ(data.folder.sharedFolder(), "");
     EXPECT_EQ(data.folder.pathOf<UserRecord>(), dir / "USERS.DAT");
 
-    ScratchFolder shared;
+    TempFolder shared;
     shared.write("Users.dat", ""); // any letter case; empty is still a directory
     writeNetworkFile(dir / "NETWORK.DAT", shared.path().string()); // no trailing slash: one is added
     data = decideDataFolder(dir.path());
@@ -100,7 +100,7 @@ TEST(StartupData, ASharedFolderMovesOnlyTheDirectoryFiles)
 TEST(StartupData, EachMissingPieceGivesItsOwnOutcome)
 {
     {
-        ScratchFolder dir; // no NETWORK.DAT
+        TempFolder dir; // no NETWORK.DAT
         dir.write("CONFIG.DAT", kConfigComm2);
         const StartupData data = decideDataFolder(dir.path());
         EXPECT_EQ(data.outcome, StartupDataOutcome::GeneralError);
@@ -108,12 +108,12 @@ TEST(StartupData, EachMissingPieceGivesItsOwnOutcome)
         EXPECT_EQ(data.errorDescription, "File not found");
     }
     {
-        ScratchFolder dir;
+        TempFolder dir;
         dir.write("NETWORK.DAT", "");
         EXPECT_EQ(decideDataFolder(dir.path()).errorNumber, 62);
     }
     {
-        ScratchFolder dir; // no CONFIG.DAT: port 0, and no empty file is left behind
+        TempFolder dir; // no CONFIG.DAT: port 0, and no empty file is left behind
         dir.write("NETWORK.DAT", "\"\"\r\n");
         EXPECT_EQ(decideDataFolder(dir.path()).outcome, StartupDataOutcome::MissingInstallationFile);
         EXPECT_FALSE(dir.exists("CONFIG.DAT"));
@@ -123,7 +123,7 @@ TEST(StartupData, EachMissingPieceGivesItsOwnOutcome)
     // A share that cannot be reached, and the empty mount point of one that is not mounted: lists shown
     // from there, and users added there, would vanish when the share comes back.
     for (const char* share : { "unplugged/share/", "mount-point/" }) {
-        ScratchFolder dir;
+        TempFolder dir;
         std::filesystem::create_directory(dir / "mount-point");
         writeNetworkFile(dir / "NETWORK.DAT", (dir / share).string());
         dir.write("CONFIG.DAT", kConfigComm2);
@@ -141,7 +141,7 @@ TEST(StartupData, EachMissingPieceGivesItsOwnOutcome)
 
 TEST(Settings, CheckSettingsCopiesRecordOneAndAMissingFileMeansAllOff)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     const auto options = [](const RunningSettings& s) {
         return std::vector<bool> { s.ClearSendList, s.ClearMessage, s.ClearQueue, s.ShowConnectionWindow,
             s.LargeIcons };
@@ -159,7 +159,7 @@ TEST(Settings, CheckSettingsCopiesRecordOneAndAMissingFileMeansAllOff)
 
 TEST(Defaults, AFreshFolderGetsAWorkingInstallation)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     ASSERT_TRUE(installIfNew(DataFolder(dir.path())));
 
     EXPECT_EQ(dir.read("NETWORK.DAT"), "\"\"\r\n");
@@ -185,12 +185,12 @@ TEST(Defaults, AFreshFolderGetsAWorkingInstallation)
 TEST(Defaults, AFolderWithAnyOfTheFourFilesIsNotNewAndKeepsItsFiles)
 {
     for (const char* present : { "NETWORK.DAT", "CONFIG.DAT", "USERS.DAT", "TERMINAL.DAT" }) {
-        ScratchFolder dir;
+        TempFolder dir;
         dir.write(present, "");
         EXPECT_FALSE(installIfNew(DataFolder(dir.path()))) << present;
         EXPECT_EQ(dir.fileCount(), 1) << present;
     }
-    ScratchFolder dir;
+    TempFolder dir;
     dir.write("QUICK.DAT", std::string(80, 'k')); // kept, not overwritten by the installation
     EXPECT_TRUE(installIfNew(DataFolder(dir.path())));
     EXPECT_EQ(dir.read("QUICK.DAT"), std::string(80, 'k'));
@@ -198,7 +198,7 @@ TEST(Defaults, AFolderWithAnyOfTheFourFilesIsNotNewAndKeepsItsFiles)
 
 TEST(Defaults, AnInterruptedInstallationIsCompletedAtTheNextStartWithoutOverwritingAFile)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     {
         const InjectedStoreFailure diskFull("scratch-written", 3, 61, "Disk full");
         EXPECT_THROW(installIfNew(DataFolder(dir.path())), StoreError);
@@ -217,8 +217,8 @@ TEST(Defaults, AnInterruptedInstallationIsCompletedAtTheNextStartWithoutOverwrit
 
 TEST(DataFolderPaths, AFileNamedInAnotherLetterCaseIsTheOneUsedAndANewFileGetsTheUpperCaseName)
 {
-    ScratchFolder program;
-    ScratchFolder shared;
+    TempFolder program;
+    TempFolder shared;
     UserRecord dana;
     dana.UserName = "Dana Whitlow";
     shared.write("Users.dat", dana.encode());

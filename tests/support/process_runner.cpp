@@ -11,6 +11,21 @@
 
 extern char** environ;
 
+namespace {
+
+// In a child just forked: runs the program, or ends with 127.
+[[noreturn]] void execute(const std::string& program, const std::vector<std::string>& args)
+{
+    std::vector<char*> argv { const_cast<char*>(program.c_str()) };
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execve(program.c_str(), argv.data(), environ);
+    ::_exit(127);
+}
+
+} // namespace
+
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
     const std::map<std::string, std::string>& env, int timeoutMs)
 {
@@ -42,13 +57,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
             else
                 ::setenv(name.c_str(), value.c_str(), 1);
         }
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execve(program.c_str(), argv.data(), environ);
-        ::_exit(127);
+        execute(program, args);
     }
     ::close(outPipe[1]);
     ::close(errPipe[1]);
@@ -101,13 +110,7 @@ BackgroundProcess::BackgroundProcess(const std::string& program, const std::vect
     m_pid = ::fork();
     if (m_pid == 0) {
         ::dup2(outPipe[1], 1);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
+        execute(program, args);
     }
     ::close(outPipe[1]);
     m_out = outPipe[0];

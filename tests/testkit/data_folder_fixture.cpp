@@ -4,20 +4,10 @@
 #include "store/page_log.h"
 #include "store/record_file.h"
 
-#include <cstdlib>
-#include <stdexcept>
 #include <string>
 
 namespace tolvane::testkit {
 namespace {
-
-std::filesystem::path makeTempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "tolvane-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary folder");
-    return pattern;
-}
 
 template <class Record> void writeAll(const std::filesystem::path& path, const std::vector<Record>& records)
 {
@@ -31,8 +21,7 @@ template <class Record> void writeAll(const std::filesystem::path& path, const s
 } // namespace
 
 DataFolderFixture::DataFolderFixture()
-    : m_path(makeTempFolder())
-    , m_folder(m_path)
+    : m_folder(m_temp.path())
 {
     config = store::ConfigRecord { "COMM1", "555", 1, 2, 1 };
     modems = { store::ModemRecord { "User Defined", "ATZ", store::kYes } };
@@ -41,12 +30,6 @@ DataFolderFixture::DataFolderFixture()
     settings = store::SettingsRecord {};
     users = { user("Dana Whitlow", "5550142", "Ravenpage") };
     write();
-}
-
-DataFolderFixture::~DataFolderFixture()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
 }
 
 void DataFolderFixture::write()
@@ -65,6 +48,14 @@ void DataFolderFixture::remove(std::string_view fileName)
                                                                          : m_folder.programPath(fileName));
 }
 
+void DataFolderFixture::writeGroups(const std::vector<std::string>& names)
+{
+    std::vector<store::GroupRecord> groups;
+    for (const auto& name : names)
+        groups.push_back(store::GroupRecord { name, "" });
+    writeAll(m_folder.pathOf<store::GroupRecord>(), groups);
+}
+
 std::vector<std::string> DataFolderFixture::log() const
 {
     return store::readLog(m_folder);
@@ -80,9 +71,10 @@ store::TerminalRecord DataFolderFixture::numericCompany(std::string name, std::s
     return store::TerminalRecord { "DIG-" + name, std::move(phone), 14, 2, 2400, 1, 2, 1, "" };
 }
 
-store::UserRecord DataFolderFixture::user(std::string name, std::string pagerId, std::string company)
+store::UserRecord DataFolderFixture::user(
+    std::string name, std::string pagerId, std::string company, std::string groupFlags)
 {
-    return store::UserRecord { std::move(name), std::move(pagerId), std::move(company), "0000000000" };
+    return store::UserRecord { std::move(name), std::move(pagerId), std::move(company), std::move(groupFlags) };
 }
 
 std::string DataFolderFixture::entryFor(const store::UserRecord& u, std::string_view message, std::int16_t limit)

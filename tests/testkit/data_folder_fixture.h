@@ -2,6 +2,7 @@
 
 #include "store/data_folder.h"
 #include "store/records.h"
+#include "testkit/temp_folder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -21,9 +22,6 @@ namespace tolvane::testkit {
 class DataFolderFixture {
 public:
     DataFolderFixture();
-    ~DataFolderFixture();
-    DataFolderFixture(const DataFolderFixture&) = delete;
-    DataFolderFixture& operator=(const DataFolderFixture&) = delete;
 
     store::ConfigRecord config;
     std::vector<store::ModemRecord> modems;
@@ -36,8 +34,10 @@ public:
     void write();
     // Deletes one data file, to test a missing file.
     void remove(std::string_view fileName);
+    // Rewrites GROUP.DAT (which the fixture does not write) with groups of these names.
+    void writeGroups(const std::vector<std::string>& names);
 
-    const std::filesystem::path& path() const { return m_path; }
+    const std::filesystem::path& path() const { return m_temp.path(); }
     store::DataFolder& folder() { return m_folder; }
     const store::DataFolder& folder() const { return m_folder; }
 
@@ -46,13 +46,14 @@ public:
 
     static store::TerminalRecord alphaCompany(std::string name, std::string phone = "5550142");
     static store::TerminalRecord numericCompany(std::string name, std::string phone = "5550199");
-    static store::UserRecord user(std::string name, std::string pagerId, std::string company);
+    static store::UserRecord user(
+        std::string name, std::string pagerId, std::string company, std::string groupFlags = "0000000000");
 
     // A queue entry as the queueing command builds it, stamped "09:05 AM" on "12/06/2026".
     static std::string entryFor(const store::UserRecord& user, std::string_view message, std::int16_t limit = 80);
 
 private:
-    std::filesystem::path m_path;
+    TempFolder m_temp;
     store::DataFolder m_folder;
 };
 

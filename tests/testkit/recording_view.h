@@ -2,6 +2,7 @@
 
 #include "engine/call_view.h"
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
@@ -9,22 +10,52 @@
 
 namespace tolvane::testkit {
 
-const char* lampName(engine::Lamp lamp);
-
 // A call view that remembers everything shown, in order, and answers Yes/No questions from a queue.
 class RecordingView : public engine::CallView {
 public:
-    void setStatus(const std::string& text) override;
-    void setLamp(engine::Lamp lamp) override;
-    void appendLog(const std::string& line) override;
-    void clearLog() override;
-    void showConnectionWindow() override;
-    void hideConnectionWindow() override;
-    void messageBox(const std::string& text, const std::string& title = {}) override;
-    bool askYesNo(const std::string& text) override;
-    void beep() override;
-    void refreshCommands() override;
-    void callEnded() override;
+    void setStatus(const std::string& text) override
+    {
+        statuses.push_back(text);
+        events.push_back("status: " + text);
+        if (onStatus)
+            onStatus(text);
+    }
+    void setLamp(engine::Lamp lamp) override
+    {
+        lamps.push_back(lamp);
+        static const char* const names[] = { "Yellow", "Red", "Green", "Black" };
+        events.push_back(std::string("lamp: ") + names[static_cast<int>(lamp)]);
+    }
+    void appendLog(const std::string& line) override
+    {
+        logLines.push_back(line);
+        events.push_back("log: " + line);
+    }
+    void clearLog() override
+    {
+        logLines.clear();
+        events.emplace_back("clear log");
+    }
+    void showConnectionWindow() override { count(shows, "show"); }
+    void hideConnectionWindow() override { count(hides, "hide"); }
+    void messageBox(const std::string& text, const std::string& title = {}) override
+    {
+        boxes.push_back(text);
+        boxTitles.push_back(title);
+        events.push_back("box: " + text);
+    }
+    bool askYesNo(const std::string& text) override
+    {
+        questions.push_back(text);
+        events.push_back("ask: " + text);
+        const bool yes = !answers.empty() && answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return yes;
+    }
+    void beep() override { count(beeps, "beep"); }
+    void refreshCommands() override { count(refreshes, "refresh"); }
+    void callEnded() override { count(callsEnded, "ended"); }
 
     // Answers for the coming questions, in order; when none is left the answer is No.
     std::deque<bool> answers;
@@ -45,15 +76,34 @@ public:
     int callsEnded = 0;
     int shows = 0;
     int hides = 0;
-    int clears = 0;
 
     std::string lastStatus() const { return statuses.empty() ? std::string() : statuses.back(); }
     engine::Lamp lastLamp() const { return lamps.empty() ? engine::Lamp::Yellow : lamps.back(); }
     // The connection window's text as it stands: every line since the last clear, each with CR LF.
-    std::string connectionLog() const;
-    int countLogLines(const std::string& line) const;
-    // Index of the first event equal to `event` at or after `from`, or -1.
-    int indexOf(const std::string& event, int from = 0) const;
+    std::string connectionLog() const
+    {
+        std::string out;
+        for (const std::string& line : logLines)
+            out += line + "\r\n";
+        return out;
+    }
+    int countLogLines(const std::string& line) const
+    {
+        return static_cast<int>(std::count(logLines.begin(), logLines.end(), line));
+    }
+    // Index of the first event equal to `event`, or -1.
+    int indexOf(const std::string& event) const
+    {
+        const auto at = std::find(events.begin(), events.end(), event);
+        return at == events.end() ? -1 : static_cast<int>(at - events.begin());
+    }
+
+private:
+    void count(int& counter, const char* event)
+    {
+        ++counter;
+        events.emplace_back(event);
+    }
 };
 
 } // namespace tolvane::testkit

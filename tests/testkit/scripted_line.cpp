@@ -1,47 +1,17 @@
 #include "testkit/scripted_line.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tolvane::testkit {
 
-ScriptedLine& ScriptedLine::whenWriteContains(std::string needle, std::string reply, int delayMs, int times)
-{
-    return whenWrite(
-        [needle = std::move(needle)](std::string_view w) { return w.find(needle) != std::string_view::npos; },
-        std::move(reply), delayMs, times);
-}
-
-ScriptedLine& ScriptedLine::whenWriteIs(std::string bytes, std::string reply, int delayMs, int times)
-{
-    return whenWrite(
-        [bytes = std::move(bytes)](std::string_view w) { return w == bytes; }, std::move(reply), delayMs, times);
-}
-
-ScriptedLine& ScriptedLine::whenWrite(
-    std::function<bool(std::string_view)> match, std::string reply, int delayMs, int times)
-{
-    m_rules.push_back(Rule { std::move(match), std::move(reply), delayMs, times });
-    return *this;
-}
-
-void ScriptedLine::deliver(std::string bytes, long long afterMs)
-{
-    m_pending.push_back(Pending { m_clock.now() + afterMs, std::move(bytes) });
-}
-
-void ScriptedLine::failNext(Op op, int number, int times)
-{
-    auto& list = m_failures[op];
-    list.insert(list.end(), static_cast<std::size_t>(times), number);
-}
-
 void ScriptedLine::failIfScripted(Op op)
 {
-    auto it = m_failures.find(op);
-    if (it == m_failures.end() || it->second.empty())
+    auto& numbers = m_failures[op];
+    if (numbers.empty())
         return;
-    const int number = it->second.front();
-    it->second.erase(it->second.begin());
+    const int number = numbers.front();
+    numbers.erase(numbers.begin());
     throw engine::SerialError(number, "scripted failure " + std::to_string(number));
 }
 
@@ -58,23 +28,9 @@ void ScriptedLine::moveDueToReadable()
     std::stable_sort(
         m_pending.begin(), m_pending.end(), [](const Pending& a, const Pending& b) { return a.dueMs < b.dueMs; });
     auto it = m_pending.begin();
-    while (it != m_pending.end() && it->dueMs <= m_clock.now()) {
+    for (; it != m_pending.end() && it->dueMs <= m_clock.now(); ++it)
         m_readable += it->bytes;
-        ++it;
-    }
     m_pending.erase(m_pending.begin(), it);
-}
-
-void ScriptedLine::setPortNumber(int port)
-{
-    failIfScripted(Op::SetPortNumber);
-    m_port = port;
-}
-
-void ScriptedLine::setSettings(const std::string& settings)
-{
-    failIfScripted(Op::SetSettings);
-    m_settings = settings;
 }
 
 void ScriptedLine::open()
@@ -85,7 +41,7 @@ void ScriptedLine::open()
     m_open = true;
     m_readable.clear();
     m_pending.clear();
-    m_opens.push_back(Open { m_clock.now(), m_port, m_settings });
+    m_opens.push_back(Open { m_port, m_settings });
 }
 
 void ScriptedLine::close()
@@ -98,25 +54,17 @@ void ScriptedLine::close()
     m_closes.push_back(m_clock.now());
 }
 
-void ScriptedLine::setDtr(bool on)
-{
-    needOpen("DTREnable");
-    failIfScripted(Op::SetDtr);
-    m_dtr.push_back(DtrChange { m_clock.now(), on });
-}
-
 void ScriptedLine::write(std::string_view bytes)
 {
     needOpen("Output");
     failIfScripted(Op::Write);
     m_writes.push_back(Write { m_clock.now(), std::string(bytes) });
-    for (Rule& rule : m_rules) {
-        if (rule.timesLeft == 0 || !rule.match(bytes))
-            continue;
-        if (rule.timesLeft > 0)
-            --rule.timesLeft;
-        deliver(rule.reply, rule.delayMs);
-        break;
+    const auto rule = std::find_if(
+        m_rules.begin(), m_rules.end(), [&](const Rule& r) { return r.timesLeft != 0 && r.match(bytes); });
+    if (rule != m_rules.end()) {
+        if (rule->timesLeft > 0)
+            --rule->timesLeft;
+        deliver(rule->reply, rule->delayMs);
     }
     if (m_writeHook)
         m_writeHook(bytes);
@@ -125,17 +73,13 @@ void ScriptedLine::write(std::string_view bytes)
 std::string ScriptedLine::readAll()
 {
     needOpen("Input");
-    failIfScripted(Op::Read);
     moveDueToReadable();
-    std::string out;
-    out.swap(m_readable);
-    return out;
+    return std::exchange(m_readable, {});
 }
 
 int ScriptedLine::waitingCount()
 {
     needOpen("InBufferCount");
-    failIfScripted(Op::WaitingCount);
     moveDueToReadable();
     return static_cast<int>(m_readable.size());
 }
@@ -146,23 +90,13 @@ void ScriptedLine::discardInput()
     failIfScripted(Op::Discard);
     moveDueToReadable();
     m_readable.clear();
-    m_discards.push_back(m_clock.now());
 }
 
 std::vector<std::string> ScriptedLine::writtenTexts() const
 {
     std::vector<std::string> out;
-    out.reserve(m_writes.size());
     for (const Write& w : m_writes)
         out.push_back(w.bytes);
-    return out;
-}
-
-std::string ScriptedLine::written() const
-{
-    std::string out;
-    for (const Write& w : m_writes)
-        out += w.bytes;
     return out;
 }
 
@@ -176,14 +110,6 @@ int ScriptedLine::countWritesEqualTo(std::string_view bytes) const
 {
     return static_cast<int>(
         std::count_if(m_writes.begin(), m_writes.end(), [&](const Write& w) { return w.bytes == bytes; }));
-}
-
-std::size_t ScriptedLine::pendingBytes() const
-{
-    std::size_t n = m_readable.size();
-    for (const Pending& p : m_pending)
-        n += p.bytes.size();
-    return n;
 }
 
 } // namespace tolvane::testkit

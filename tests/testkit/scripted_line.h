@@ -27,15 +27,10 @@ public:
         std::string bytes;
     };
     struct Open {
-        long long atMs;
         int port;
         std::string settings;
     };
-    struct DtrChange {
-        long long atMs;
-        bool on;
-    };
-    enum class Op { SetPortNumber, SetSettings, Open, SetDtr, Write, Read, WaitingCount, Discard };
+    enum class Op { SetSettings, Open, Write, Discard };
 
     explicit ScriptedLine(VirtualClock& clock)
         : m_clock(clock)
@@ -44,26 +39,48 @@ public:
 
     // Rules are tried in the order they were added; the first that matches a write and has uses left
     // answers it (so "BUSY twice, then CONNECT" is two rules on the same trigger). Returns *this.
-    ScriptedLine& whenWriteContains(std::string needle, std::string reply, int delayMs = 0, int times = kForever);
-    ScriptedLine& whenWriteIs(std::string bytes, std::string reply, int delayMs = 0, int times = kForever);
     ScriptedLine& whenWrite(
-        std::function<bool(std::string_view)> match, std::string reply, int delayMs = 0, int times = kForever);
+        std::function<bool(std::string_view)> match, std::string reply, int delayMs = 0, int times = kForever)
+    {
+        m_rules.push_back(Rule { std::move(match), std::move(reply), delayMs, times });
+        return *this;
+    }
+    ScriptedLine& whenWriteContains(std::string needle, std::string reply, int delayMs = 0, int times = kForever)
+    {
+        return whenWrite([needle](std::string_view w) { return w.find(needle) != std::string_view::npos; },
+            std::move(reply), delayMs, times);
+    }
+    ScriptedLine& whenWriteIs(std::string bytes, std::string reply, int delayMs = 0, int times = kForever)
+    {
+        return whenWrite([bytes](std::string_view w) { return w == bytes; }, std::move(reply), delayMs, times);
+    }
 
     // Makes bytes readable `afterMs` from now, unasked (a terminal that talks on its own).
-    void deliver(std::string bytes, long long afterMs = 0);
+    void deliver(std::string bytes, long long afterMs = 0)
+    {
+        m_pending.push_back({ m_clock.now() + afterMs, std::move(bytes) });
+    }
     // The next `times` calls of `op` throw SerialError(number).
-    void failNext(Op op, int number, int times = 1);
+    void failNext(Op op, int number, int times = 1) { m_failures[op].insert(m_failures[op].end(), times, number); }
     // Called after each write has been recorded and answered.
     void setWriteHook(std::function<void(std::string_view)> hook) { m_writeHook = std::move(hook); }
 
     // engine::SerialLine
-    void setPortNumber(int port) override;
+    void setPortNumber(int port) override { m_port = port; }
     int portNumber() const override { return m_port; }
-    void setSettings(const std::string& settings) override;
+    void setSettings(const std::string& settings) override
+    {
+        failIfScripted(Op::SetSettings);
+        m_settings = settings;
+    }
     void open() override;
     void close() override;
     bool isOpen() const override { return m_open; }
-    void setDtr(bool on) override;
+    void setDtr(bool on) override
+    {
+        needOpen("DTREnable");
+        m_dtr.push_back(on);
+    }
     void write(std::string_view bytes) override;
     std::string readAll() override;
     int waitingCount() override;
@@ -72,16 +89,12 @@ public:
     // What happened.
     const std::vector<Write>& writes() const { return m_writes; }
     std::vector<std::string> writtenTexts() const;
-    std::string written() const; // every write joined
     int countWritesContaining(std::string_view needle) const;
     int countWritesEqualTo(std::string_view bytes) const;
     const std::vector<Open>& opens() const { return m_opens; }
     const std::vector<long long>& closes() const { return m_closes; }
-    const std::vector<DtrChange>& dtrChanges() const { return m_dtr; }
-    const std::vector<long long>& discards() const { return m_discards; }
-    const std::string& settings() const { return m_settings; }
-    // Bytes readable now plus those still on their way.
-    std::size_t pendingBytes() const;
+    // DTR raised (true) or dropped, in order.
+    const std::vector<bool>& dtrChanges() const { return m_dtr; }
 
 private:
     struct Rule {
@@ -112,8 +125,7 @@ private:
     std::vector<Write> m_writes;
     std::vector<Open> m_opens;
     std::vector<long long> m_closes;
-    std::vector<DtrChange> m_dtr;
-    std::vector<long long> m_discards;
+    std::vector<bool> m_dtr;
 };
 
 } // namespace tolvane::testkit

@@ -19,14 +19,19 @@ public:
     }
 
     int count() const override { return static_cast<int>(m_entries.size()); }
-    std::string entry(int index) const override;
-    void replace(int index, const std::string& entry) override;
+    std::string entry(int index) const override { return inRange(index) ? m_entries[index] : std::string(); }
+    void replace(int index, const std::string& entry) override
+    {
+        if (inRange(index))
+            m_entries[index] = entry;
+    }
     void clear() override { m_entries.clear(); }
 
     void add(std::string entry) { m_entries.push_back(std::move(entry)); }
-    const std::vector<std::string>& entries() const { return m_entries; }
 
 private:
+    bool inRange(int index) const { return index >= 0 && index < count(); }
+
     std::vector<std::string> m_entries;
 };
 

@@ -2,6 +2,7 @@
 
 #include "engine/pacer.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -26,25 +27,28 @@ public:
     {
     }
 
-    void sleepMs(int ms) override;
-    void yield() override;
-    void pauseYielding(int ms) override;
+    void sleepMs(int ms) override { m_clock.advance(std::max(ms, 0)); }
+    void yield() override
+    {
+        if (m_hook)
+            m_hook();
+    }
+    void pauseYielding(int ms) override
+    {
+        m_yieldingPauses.push_back(ms);
+        yield();
+        sleepMs(ms);
+    }
     long long nowMs() override { return m_clock.now(); }
 
-    // Called on every yield (pauseYielding counts as one) with the number of yields so far.
-    void setYieldHook(std::function<void(int)> hook) { m_hook = std::move(hook); }
-
-    int yields() const { return m_yields; }
-    // Every blocking sleep in order, and the half-second style pauses that keep the interface running.
-    const std::vector<int>& sleeps() const { return m_sleeps; }
+    // Called on every yield (pauseYielding counts as one).
+    void setYieldHook(std::function<void()> hook) { m_hook = std::move(hook); }
+    // The half-second style pauses that keep the interface running.
     const std::vector<int>& yieldingPauses() const { return m_yieldingPauses; }
-    long long totalSleptMs() const;
 
 private:
     VirtualClock& m_clock;
-    std::function<void(int)> m_hook;
-    int m_yields = 0;
-    std::vector<int> m_sleeps;
+    std::function<void()> m_hook;
     std::vector<int> m_yieldingPauses;
 };
 

@@ -42,10 +42,8 @@
 #include <QToolBar>
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 
 using namespace tolvane;
 
@@ -85,28 +83,6 @@ public:
     }
     std::string time = "09:05 AM";
 };
-
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-store::GroupRecord group(std::string name)
-{
-    store::GroupRecord record;
-    record.GroupName = std::move(name);
-    return record;
-}
-
-store::UserRecord member(std::string name, std::string company, std::string flags)
-{
-    store::UserRecord user = testkit::DataFolderFixture::user(std::move(name), "5550100", std::move(company));
-    user.GroupFlags = std::move(flags);
-    return user;
-}
 
 // The scripted answerer, also keeping each box's title and icon.
 class BoxRecorder final : public platform::DialogService {
@@ -164,13 +140,6 @@ protected:
         return *window;
     }
 
-    void writeGroups(const std::vector<store::GroupRecord>& groups)
-    {
-        std::filesystem::remove(data.folder().directoryPath("GROUP.DAT"));
-        for (std::size_t i = 0; i < groups.size(); ++i)
-            store::writeRecordAt(data.folder().directoryPath("GROUP.DAT"), static_cast<std::int32_t>(i + 1), groups[i]);
-    }
-
     template <class T> T* child(const char* name) const { return window->findChild<T*>(QString::fromLatin1(name)); }
     QListWidget* list(const char* name) const { return child<QListWidget>(name); }
     // The connection window has a Text1 of its own.
@@ -201,13 +170,14 @@ protected:
         return store::readRecordAt<store::SettingsRecord>(data.folder().programPath("SETTINGS.DAT")).LargeIcons;
     }
 
-    QStringList items(const char* name) const
+    // A list's entries without their padding, joined by "|".
+    QString items(const char* name) const
     {
         QStringList texts;
         QListWidget* widget = list(name);
         for (int i = 0; i < widget->count(); ++i)
             texts << widget->item(i)->text().trimmed();
-        return texts;
+        return texts.join(QLatin1Char('|'));
     }
 
     void doubleClick(const char* listName, int row)
@@ -248,15 +218,15 @@ TEST_F(MainWindowTest, StartUpWithEmptyNetworkValueUsesTheProgramFolder)
     data.config.CommPort = "COMM3";
     data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550111", "Ravenpage"));
     data.write();
-    writeGroups({ group("Night Shift") });
+    data.writeGroups({ "Night Shift" });
     startWindow();
 
     EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane"));
     EXPECT_TRUE(window->dataFolder().sharedFolder().empty());
     EXPECT_EQ(line.portNumber(), 3);
-    EXPECT_EQ(items("List1"), (QStringList { QStringLiteral("Dana Whitlow"), QStringLiteral("Alex Moreno") }));
-    EXPECT_EQ(items("List4"), QStringList { QStringLiteral("Night Shift") });
+    EXPECT_EQ(items("List1"), QStringLiteral("Dana Whitlow|Alex Moreno"));
+    EXPECT_EQ(items("List4"), QStringLiteral("Night Shift"));
     // The first user is selected, so the user list is the one in use.
     EXPECT_EQ(list("List1")->currentRow(), 0);
     EXPECT_EQ(window->desk().activeList(), dispatch::ActiveList::Users);
@@ -284,11 +254,6 @@ struct StartUpCase {
     platform::DialogService::Icon icon = platform::DialogService::Icon::None;
     QString boxTitle = {}; // empty: the program's name
 };
-
-void PrintTo(const StartUpCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class StartUpTest : public MainWindowTest, public ::testing::WithParamInterface<StartUpCase> { };
 
@@ -375,23 +340,21 @@ TEST_P(NetworkSetupTest, ChoosingTheUserFileSharesItsFolder)
         EXPECT_TRUE(dialog.back().contains(QString::fromLatin1(name))) << name;
 
     const std::string folder = c.shared ? shared.string() + "/" : std::string();
-    EXPECT_EQ(readFile(data.folder().programPath("NETWORK.DAT")), "\"" + folder + "\"\r\n");
-    EXPECT_EQ(window->dataFolder().sharedFolder(), folder);
+    EXPECT_EQ(testkit::readFile(data.folder().programPath("NETWORK.DAT")), "\"" + folder + "\"\r\n");
     EXPECT_EQ(window->windowTitle(), c.shared ? QStringLiteral("Tolvane Network-Shared") : QStringLiteral("Tolvane"));
     // Start-up ran again and listed the users of the folder now in use.
-    EXPECT_EQ(
-        items("List1"), QStringList { c.shared ? QStringLiteral("Shared User") : QStringLiteral("Dana Whitlow") });
+    EXPECT_EQ(items("List1"), c.shared ? QStringLiteral("Shared User") : QStringLiteral("Dana Whitlow"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, NetworkSetupTest,
-    ::testing::Values(NetworkCase { "USERS.DAT", true }, NetworkCase { "Users.dat", true },
-        NetworkCase { "notes.txt", false }, NetworkCase { "", false },
+    // Which chosen names share a folder is the store's rule; here one that does, one that does not, a cancel.
+    ::testing::Values(NetworkCase { "Users.dat", true }, NetworkCase { "notes.txt", false }, NetworkCase { "", false },
         // A folder name outside ASCII is kept in the file system's own bytes, or the folder is never found.
         NetworkCase { "USERS.DAT", true, "caf\xc3\xa9 \xe5\x85\xb1\xe4\xba\xab" }));
 
 TEST_F(MainWindowTest, ARerunIntoASharedFolderThatCannotBeReachedListsNothing)
 {
-    writeGroups({ group("Night Shift") });
+    data.writeGroups({ "Night Shift" });
     startWindow();
     ASSERT_EQ(list("List1")->count(), 1);
     store::writeNetworkFile(data.folder().programPath("NETWORK.DAT"), (data.path() / "gone").string() + "/");
@@ -401,23 +364,22 @@ TEST_F(MainWindowTest, ARerunIntoASharedFolderThatCannotBeReachedListsNothing)
     EXPECT_EQ(list("List4")->count(), 0);
 }
 
-TEST(SharedFolderFromChosenFile, OnlyTheFileNameCounts)
-{
-    EXPECT_EQ(ui::sharedFolderFromChosenFile(QStringLiteral("/srv/users.dat.d/USERS.DAT")), "/srv/users.dat.d/");
-    EXPECT_EQ(ui::sharedFolderFromChosenFile(QStringLiteral("/srv/users.dat.d/notes.txt")), "");
-    EXPECT_EQ(ui::sharedFolderFromChosenFile(QStringLiteral("/srv/share/myusers.dat")), "");
-    EXPECT_EQ(ui::sharedFolderFromChosenFile(QStringLiteral("/srv/share/uSeRs.DaT")), "/srv/share/");
-}
-
-TEST_F(MainWindowTest, ConnectionWindowShowsTheLogAndExitEndsTheProgramNormally)
+// The "View" button runs its command, then the enabling rules: the queue filled behind the window's back counts.
+TEST_F(MainWindowTest, TheViewButtonShowsTheConnectionLogAndExitEndsTheProgramNormally)
 {
     startWindow();
     window->callView().appendLog("ATZ");
     window->callView().appendLog("OK");
-    trigger("MCONNECT");
+    window->desk().pageQueue().insert(testkit::DataFolderFixture::entryFor(data.users.front(), "waiting page"));
+    ASSERT_FALSE(enabled("MSENDQUE"));
+    QTest::mouseClick(button(false, "MCONNECT"), Qt::LeftButton);
+    EXPECT_TRUE(enabledEverywhere("MSENDQUE"));
     EXPECT_TRUE(window->connectionWindow()->isVisible());
     EXPECT_EQ(window->connectionWindow()->windowTitle(), QStringLiteral("View Connection..."));
     EXPECT_EQ(window->connectionWindow()->text(), QStringLiteral("ATZ\nOK\n"));
+    // A box from the core comes in Windows-1252 with CR line breaks.
+    window->callView().messageBox("Caf\xe9\rclosed", "Error");
+    EXPECT_EQ(dialogs.messages(), QStringList { QStringLiteral("Caf\u00e9\nclosed") });
 
     QTimer::singleShot(0, window.get(), [this] { trigger("MEXIT"); });
     EXPECT_EQ(QApplication::exec(), 0);
@@ -435,62 +397,72 @@ TEST_F(MainWindowTest, AFailedRerunOfStartUpEndsTheProgramWithStatusFour)
     EXPECT_EQ(dialogs.messages(), QStringList { kMissingFile });
 }
 
-TEST_F(MainWindowTest, SortingUsersRelistsThemInOrder)
+// ---- Commands, menus and toolbars ------------------------------------------------------------------------
+
+const QString kDesignLayout = QStringLiteral("Groups,Config,-,ClearSend,ClearMessage,ClearQueued,Search,Sort,ToolConfig,"
+                                             "ToolToggle,View,Que,Canned,-,SendQue,QueMessage,SendPage,CancelPage,-,"
+                                             "About,ViewHelp,Exit");
+
+// Each command's menu item, and the key and tips of its button on each toolbar (none: not on the toolbars).
+TEST_F(MainWindowTest, CommandsCarryTheirCaptionsShortcutsAndButtonsOnBothToolbars)
 {
-    data.users = { testkit::DataFolderFixture::user("bob", "1", "Ravenpage"),
-        testkit::DataFolderFixture::user("Alice", "2", "Ravenpage"),
-        testkit::DataFolderFixture::user("carol", "3", "Ravenpage") };
-    data.write();
     startWindow();
-    window->action(QStringLiteral("MSORT"))->trigger();
-    EXPECT_EQ(
-        items("List1"), (QStringList { QStringLiteral("Alice"), QStringLiteral("bob"), QStringLiteral("carol") }));
-}
-
-// ---- Menus and command enabling ---------------------------------------------------------------------------
-
-TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndShortcuts)
-{
-    makeWindow();
     const struct {
         const char* name;
         const char* caption;
         const char* shortcut;
-    } expected[] = {
+        const char* key = "";
+        const char* smallTip = "";
+        const char* largeTip = "";
+    } commands[] = {
         { "MNETWORK", "&Network Shared Setup", "" },
-        { "MEXIT", "&Exit", "Ctrl+E" },
-        { "MUSERS", "&Users/Groups/Paging Company", "Ctrl+U" },
-        { "MMODEMS", "&Modem/Configs", "Ctrl+M" },
-        { "MSETUP", "&Customize", "Ctrl+C" },
-        { "MTOGGLE", "&Toggle Icon Size", "Ctrl+I" },
-        { "MCANNED", "&Canned Messages", "F6" },
-        { "MQUED", "&Events", "F7" },
-        { "MCONNECT", "&Connection Window", "F11" },
+        { "MEXIT", "&Exit", "Ctrl+E", "Exit", "Exit Program", "Exit Program" },
+        { "MUSERS", "&Users/Groups/Paging Company", "Ctrl+U", "Groups", "User/Group/Page Company Setup",
+            "Setup Users/Goups/Paging" },
+        { "MMODEMS", "&Modem/Configs", "Ctrl+M", "Config", "Modem/Configs Settings", "Setup Modem/Configs" },
+        { "MSETUP", "&Customize", "Ctrl+C", "ToolConfig", "Customize Toolbar", "Customize Toolbar" },
+        { "MTOGGLE", "&Toggle Icon Size", "Ctrl+I", "ToolToggle", "Toggle Icon Size", "Toggle Icon Size" },
+        { "MCANNED", "&Canned Messages", "F6", "Canned", "Canned Messages", "Canned Messages" },
+        { "MQUED", "&Events", "F7", "Que", "View Events", "View Events" },
+        { "MCONNECT", "&Connection Window", "F11", "View", "View Connection Window", "View Connection Window" },
         { "MVUSERS", "&Users", "" },
         { "MVGROUPS", "&Groups", "" },
         { "MBOTH", "&Both", "" },
-        { "MSENDLIST", "&Recipient List", "" },
-        { "MMESSAGE", "&Message Text", "" },
-        { "MCLEARQUE", "&Clear the Que", "F9" },
-        { "MSEARCH", "&Search For", "Ctrl+S" },
-        { "MSORT", "S&ort User Records", "" },
-        { "MSEND", "&Send", "F2" },
-        { "MCANCEL", "&Cancel", "F3" },
-        { "MSENDTOQUE", "&Que Messages", "F4" },
-        { "MSENDQUE", "S&end Queued Messages", "F5" },
+        { "MSENDLIST", "&Recipient List", "", "ClearSend", "Clear Send List", "Clear Recipient List" },
+        { "MMESSAGE", "&Message Text", "", "ClearMessage", "Clear Message Text", "Clear Message Text" },
+        { "MCLEARQUE", "&Clear the Que", "F9", "ClearQueued", "Clear The Que", "Clear Queued Messages" },
+        { "MSEARCH", "&Search For", "Ctrl+S", "Search", "Search User List", "Search User List" },
+        { "MSORT", "S&ort User Records", "", "Sort", "Sort User List", "Sort User List" },
+        { "MSEND", "&Send", "F2", "SendPage", "Send Single User Page", "Send Single User Page" },
+        { "MCANCEL", "&Cancel", "F3", "CancelPage", "Cancel Page(s)", "Cancel Page(s)" },
+        { "MSENDTOQUE", "&Que Messages", "F4", "QueMessage", "Que Messages", "Send Messages To Que" },
+        { "MSENDQUE", "S&end Queued Messages", "F5", "SendQue", "Send Queued Messages", "Send Queued Messages" },
         { "MFORCE", "&Force Hangup", "Ctrl+F" },
         { "MHIDEPROG", "Hide &Program", "F12" },
-        { "MCONTENTS", "&Contents", "" },
+        { "MCONTENTS", "&Contents", "", "ViewHelp", "Help", "Help" },
         { "MINDEX", "&Index", "F1" },
-        { "MABOUT2", "&About", "" },
+        { "MABOUT2", "&About", "", "About", "About Program", "About" },
         { "MRESTORE", "Restore", "" },
         { "MCLOSE", "Close", "" },
     };
-    for (const auto& item : expected) {
-        QAction* action = window->action(QString::fromLatin1(item.name));
-        ASSERT_NE(action, nullptr) << item.name;
-        EXPECT_EQ(action->text(), QString::fromLatin1(item.caption)) << item.name;
-        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut))) << item.name;
+    for (const bool large : { false, true }) {
+        window->showLargeToolbar(large);
+        EXPECT_TRUE(toolbar(large)->isVisible());
+        EXPECT_FALSE(toolbar(!large)->isVisible());
+        const QStringList keys = window->toolbars().layout(large);
+        EXPECT_EQ(keys.join(QLatin1Char(',')), kDesignLayout);
+        EXPECT_EQ(toolbar(large)->iconSize(), large ? QSize(32, 32) : QSize(16, 16));
+        for (const auto& c : commands) {
+            QAction* action = window->action(QString::fromLatin1(c.name));
+            ASSERT_NE(action, nullptr) << c.name;
+            EXPECT_EQ(action->text(), QString::fromLatin1(c.caption)) << c.name;
+            EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(c.shortcut))) << c.name;
+            if (*c.key == '\0')
+                continue;
+            EXPECT_EQ(toolbar(large)->actions().value(keys.indexOf(QString::fromLatin1(c.key))), action) << c.key;
+            EXPECT_EQ(button(large, c.name)->toolTip(), QString::fromLatin1(large ? c.largeTip : c.smallTip));
+            EXPECT_FALSE(action->icon().pixmap(large ? 32 : 16).isNull()) << c.name;
+        }
     }
     QStringList menus;
     for (QAction* menu : window->menuBar()->actions())
@@ -499,55 +471,7 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndShortcuts)
         (QStringList { QStringLiteral("&File"), QStringLiteral("&Setup"), QStringLiteral("&Toolbar"),
             QStringLiteral("&View"), QStringLiteral("&Clear"), QStringLiteral("&Users"), QStringLiteral("&Page"),
             QStringLiteral("&Hide"), QStringLiteral("&Help") }));
-    // The tray's menu is not in the menu bar.
-    EXPECT_FALSE(menus.contains(QStringLiteral("Systray")));
-    EXPECT_EQ(window->trayMenu()->actions().size(), 2);
 }
-
-struct EnablingCase {
-    int recipients;
-    bool message;
-    bool queued;
-    bool send;
-    bool queue;
-    bool sendQueue;
-};
-
-class EnablingRulesTest : public MainWindowTest, public ::testing::WithParamInterface<EnablingCase> { };
-
-TEST_P(EnablingRulesTest, CommandsFollowRecipientsMessageAndQueue)
-{
-    const EnablingCase c = GetParam();
-    data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550111", "Ravenpage"));
-    data.write();
-    startWindow();
-    for (int i = 0; i < c.recipients; ++i)
-        doubleClick("List1", i);
-    if (c.message)
-        type(QStringLiteral("Lunch is here"));
-    if (c.queued) {
-        window->desk().pageQueue().insert(testkit::DataFolderFixture::entryFor(data.users.front(), "waiting page"));
-        window->UpdateToolbarButtons();
-    }
-
-    EXPECT_EQ(enabledEverywhere("MSEND"), c.send);
-    EXPECT_EQ(enabledEverywhere("MSENDTOQUE"), c.queue);
-    EXPECT_EQ(enabledEverywhere("MSENDQUE"), c.sendQueue);
-    EXPECT_FALSE(enabledEverywhere("MCANCEL")); // the port is closed
-    EXPECT_TRUE(enabled("MNETWORK"));
-    EXPECT_TRUE(enabled("MSORT"));
-    // The message box exists only for recipients; a typed message turns the lamp yellow.
-    EXPECT_EQ(messageBox()->isVisible(), c.recipients > 0);
-    if (c.message && c.recipients > 0) {
-        EXPECT_EQ(window->lampColour(), QColor(255, 255, 0));
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(States, EnablingRulesTest,
-    ::testing::Values(EnablingCase { 0, false, false, false, false, false },
-        EnablingCase { 0, false, true, false, false, true }, EnablingCase { 1, false, false, false, false, false },
-        EnablingCase { 1, true, false, true, true, false }, EnablingCase { 2, true, false, false, true, false },
-        EnablingCase { 2, true, true, false, true, true }, EnablingCase { 1, true, true, true, true, true }));
 
 TEST_F(MainWindowTest, ARegisteredWindowIsCreatedOnFirstUseAndItsCommandEnabledFromThen)
 {
@@ -568,57 +492,6 @@ TEST_F(MainWindowTest, ARegisteredWindowIsCreatedOnFirstUseAndItsCommandEnabledF
     QTest::mouseClick(button(false, "MQUED"), Qt::LeftButton);
     EXPECT_EQ(created, 1);
     EXPECT_TRUE(events->isVisible());
-}
-
-// ---- Toolbars ------------------------------------------------------------------------------------------------
-
-const QString kDesignLayout = QStringLiteral("Groups,Config,-,ClearSend,ClearMessage,ClearQueued,Search,Sort,ToolConfig,"
-                                             "ToolToggle,View,Que,Canned,-,SendQue,QueMessage,SendPage,CancelPage,-,"
-                                             "About,ViewHelp,Exit");
-
-TEST_F(MainWindowTest, BothToolbarsRunTheMenuCommandsWithTheirOwnTipsAndPictures)
-{
-    startWindow();
-    const struct {
-        const char* key;
-        const char* command;
-        const char* smallTip;
-        const char* largeTip;
-    } buttons[] = {
-        { "Groups", "MUSERS", "User/Group/Page Company Setup", "Setup Users/Goups/Paging" },
-        { "Config", "MMODEMS", "Modem/Configs Settings", "Setup Modem/Configs" },
-        { "ClearSend", "MSENDLIST", "Clear Send List", "Clear Recipient List" },
-        { "ClearMessage", "MMESSAGE", "Clear Message Text", "Clear Message Text" },
-        { "ClearQueued", "MCLEARQUE", "Clear The Que", "Clear Queued Messages" },
-        { "Search", "MSEARCH", "Search User List", "Search User List" },
-        { "Sort", "MSORT", "Sort User List", "Sort User List" },
-        { "ToolConfig", "MSETUP", "Customize Toolbar", "Customize Toolbar" },
-        { "ToolToggle", "MTOGGLE", "Toggle Icon Size", "Toggle Icon Size" },
-        { "View", "MCONNECT", "View Connection Window", "View Connection Window" },
-        { "Que", "MQUED", "View Events", "View Events" },
-        { "Canned", "MCANNED", "Canned Messages", "Canned Messages" },
-        { "SendQue", "MSENDQUE", "Send Queued Messages", "Send Queued Messages" },
-        { "QueMessage", "MSENDTOQUE", "Que Messages", "Send Messages To Que" },
-        { "SendPage", "MSEND", "Send Single User Page", "Send Single User Page" },
-        { "CancelPage", "MCANCEL", "Cancel Page(s)", "Cancel Page(s)" },
-        { "About", "MABOUT2", "About Program", "About" },
-        { "ViewHelp", "MCONTENTS", "Help", "Help" },
-        { "Exit", "MEXIT", "Exit Program", "Exit Program" },
-    };
-    for (const bool large : { false, true }) {
-        window->showLargeToolbar(large);
-        EXPECT_TRUE(toolbar(large)->isVisible());
-        EXPECT_FALSE(toolbar(!large)->isVisible());
-        const QStringList keys = window->toolbars().layout(large);
-        EXPECT_EQ(keys.join(QLatin1Char(',')), kDesignLayout);
-        EXPECT_EQ(toolbar(large)->iconSize(), large ? QSize(32, 32) : QSize(16, 16));
-        for (const auto& b : buttons) {
-            QAction* onBar = toolbar(large)->actions().value(keys.indexOf(QString::fromLatin1(b.key)));
-            EXPECT_EQ(onBar, window->action(QString::fromLatin1(b.command))) << b.key;
-            EXPECT_EQ(button(large, b.command)->toolTip(), QString::fromLatin1(large ? b.largeTip : b.smallTip));
-            EXPECT_FALSE(window->action(QString::fromLatin1(b.command))->icon().pixmap(large ? 32 : 16).isNull());
-        }
-    }
 }
 
 TEST_F(MainWindowTest, ToggleSwapsTheToolbarsAndTurnsTheStoredChoiceOverAndFirstShowingsSaveTheDesign)
@@ -688,22 +561,17 @@ TEST_F(MainWindowTest, ACustomisedLayoutIsSavedAtOnceAndSurvivesARestart)
     EXPECT_EQ(window->toolbars().layout(true).join(QLatin1Char(',')), changed);
 }
 
-TEST_F(MainWindowTest, AButtonClickRunsItsCommandThenTheEnablingRules)
-{
-    startWindow();
-    window->desk().pageQueue().insert(testkit::DataFolderFixture::entryFor(data.users.front(), "waiting page"));
-    ASSERT_FALSE(enabled("MSENDQUE"));
-    QTest::mouseClick(button(false, "MCONNECT"), Qt::LeftButton);
-    EXPECT_TRUE(window->connectionWindow()->isVisible());
-    EXPECT_TRUE(enabledEverywhere("MSENDQUE"));
-}
-
 // ---- Tray icon, connection window, search ---------------------------------------------------------------------
 
-TEST_F(MainWindowTest, OneTrayIconAfterARerunOfStartUpRestoresTheWindowAndCloseRemovesIt)
+TEST_F(MainWindowTest, SortingRelistsTheUsersInOrderAndLeavesOneTrayIconThatRestoresTheWindow)
 {
+    data.users = { testkit::DataFolderFixture::user("bob", "1", "Ravenpage"),
+        testkit::DataFolderFixture::user("Alice", "2", "Ravenpage"),
+        testkit::DataFolderFixture::user("carol", "3", "Ravenpage") };
+    data.write();
     startWindow();
     trigger("MSORT");
+    EXPECT_EQ(items("List1"), QStringLiteral("Alice|bob|carol"));
     const auto icons = window->findChildren<QSystemTrayIcon*>();
     ASSERT_EQ(icons.size(), 1);
     QSystemTrayIcon* tray = icons.front();
@@ -711,10 +579,9 @@ TEST_F(MainWindowTest, OneTrayIconAfterARerunOfStartUpRestoresTheWindowAndCloseR
     EXPECT_EQ(tray->toolTip(), QStringLiteral("Tolvane"));
     EXPECT_FALSE(tray->icon().isNull());
     ASSERT_EQ(tray->contextMenu(), window->trayMenu());
-    QStringList items;
-    for (QAction* item : window->trayMenu()->actions())
-        items << item->text();
-    EXPECT_EQ(items, (QStringList { QStringLiteral("Restore"), QStringLiteral("Close") }));
+    // The menu's own commands, so its Close ends the program as the tests of a run's ending show.
+    EXPECT_EQ(window->trayMenu()->actions(),
+        (QList<QAction*> { window->action(QStringLiteral("MRESTORE")), window->action(QStringLiteral("MCLOSE")) }));
 
     for (const auto reason : { QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Trigger }) {
         window->showMinimized();
@@ -723,9 +590,6 @@ TEST_F(MainWindowTest, OneTrayIconAfterARerunOfStartUpRestoresTheWindowAndCloseR
         EXPECT_TRUE(window->isVisible()) << reason;
         EXPECT_FALSE(window->isMinimized()) << reason;
     }
-    QTimer::singleShot(0, window.get(), [this] { window->trayMenu()->actions().back()->trigger(); });
-    EXPECT_EQ(QApplication::exec(), 0);
-    EXPECT_FALSE(tray->isVisible());
 }
 
 TEST_F(MainWindowTest, ConnectionWindowOpensBelowTheMiddleAndBecomesALeftStripInsteadOfMaximised)
@@ -750,7 +614,7 @@ TEST_F(MainWindowTest, SearchForSelectsTheFirstUserBeginningWithTheTextThroughTh
     data.users.push_back(testkit::DataFolderFixture::user("alma Reyes", "5550111", "Ravenpage"));
     data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550112", "Ravenpage"));
     data.write();
-    writeGroups({ group("Night Shift") });
+    data.writeGroups({ "Night Shift" });
     startWindow();
     window->desk().selectGroup(0);
     trigger("MSEARCH");
@@ -766,29 +630,58 @@ TEST_F(MainWindowTest, SearchForSelectsTheFirstUserBeginningWithTheTextThroughTh
 
 // ---- Recipients and the message ---------------------------------------------------------------------------
 
-TEST_F(MainWindowTest, AddingAGroupAddsItsMembersInstead)
+// Every way of adding or removing a recipient reaches the desk and releases the lamp a call left.
+TEST_F(MainWindowTest, RecipientsComeAndGoEveryWayAndEachWayReleasesTheLamp)
 {
-    data.terminals.push_back(testkit::DataFolderFixture::alphaCompany("Shortpage"));
-    data.terminals.back().MaxChars = 40;
-    data.users = { member("Dana Whitlow", "Ravenpage", "1000000000"), member("Alex Moreno", "Shortpage", "1100000000"),
-        member("Kim Osei", "Ravenpage", "0100000000") };
+    using testkit::DataFolderFixture;
+    data.users = { DataFolderFixture::user("Dana Whitlow", "5550142", "Ravenpage"),
+        DataFolderFixture::user("Alex Moreno", "5550111", "Ravenpage", "1000000000"),
+        DataFolderFixture::user("Kim Osei", "5550112", "Ravenpage", "1000000000") };
     data.write();
-    writeGroups({ group("Night Shift"), group("Managers") });
+    data.writeGroups({ "Night Shift" });
     startWindow();
-
-    doubleClick("List4", 0);
-    EXPECT_EQ(items("List2"), (QStringList { QStringLiteral("Dana Whitlow"), QStringLiteral("Alex Moreno") }));
-    EXPECT_EQ(window->desk().messageLimit(), 40);
-    EXPECT_EQ(child<QProgressBar>("Gauge1")->maximum(), 40);
+    doubleClick("List1", 0);
+    type(QStringLiteral("Hello"));
     EXPECT_TRUE(messageBox()->isVisible());
-    // A group cannot be sent as a single page, but it can be queued.
-    type(QStringLiteral("Meeting"));
-    EXPECT_FALSE(enabled("MSEND"));
-    EXPECT_TRUE(enabled("MSENDTOQUE"));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const auto arrow = [&](const char* listName, int row, const char* image) {
+        list(listName)->setCurrentRow(row);
+        QTest::mouseClick(child<QWidget>(image), Qt::LeftButton);
+    };
+    const struct {
+        const char* how;
+        std::function<void()> change;
+        const char* recipients; // as List2 lists them
+    } changes[] = {
+        { "arrow adds", [&] { arrow("List1", 1, "Image1"); }, "Dana Whitlow|Alex Moreno" },
+        { "double-click removes", [&] { doubleClick("List2", 1); }, "Dana Whitlow" },
+        { "a group's double-click adds its members", [&] { doubleClick("List4", 0); },
+            "Dana Whitlow|Alex Moreno|Kim Osei" },
+        { "delete key removes",
+            [&] {
+                list("List2")->setCurrentRow(0);
+                list("List2")->setFocus();
+                QTest::keyClick(list("List2"), Qt::Key_Delete);
+            },
+            "Alex Moreno|Kim Osei" },
+        { "arrow removes", [&] { arrow("List2", 0, "Image2"); }, "Kim Osei" },
+        { "typing", [&] { type(QStringLiteral("!")); }, "Kim Osei" },
+        { "double-click adds", [&] { doubleClick("List1", 0); }, "Kim Osei|Dana Whitlow" },
+    };
+    for (const auto& c : changes) {
+        window->callView().setLamp(engine::Lamp::Green);
+        window->UpdateToolbarButtons();
+        ASSERT_EQ(window->lampColour(), QColor(0, 255, 0)) << c.how;
+        c.change();
+        EXPECT_EQ(items("List2"), QString::fromLatin1(c.recipients)) << c.how;
+        EXPECT_EQ(window->lampColour(), QColor(255, 255, 0)) << c.how;
+    }
 
     trigger("MSENDLIST");
     EXPECT_EQ(list("List2")->count(), 0);
-    EXPECT_EQ(window->desk().messageLimit(), 80);
+    EXPECT_FALSE(messageBox()->isVisible());
+    EXPECT_TRUE(messageBox()->toPlainText().isEmpty());
 }
 
 TEST_F(MainWindowTest, ReturnKeyIsRefusedAndPastedLineBreaksBecomeBlanks)
@@ -813,61 +706,35 @@ TEST_F(MainWindowTest, ReturnKeyIsRefusedAndPastedLineBreaksBecomeBlanks)
     EXPECT_EQ(window->desk().message().size(), 80u);
 }
 
-TEST_F(MainWindowTest, GaugeTurnsYellowAfterSixtyAndOrangeRedAtEightyOfEighty)
+TEST_F(MainWindowTest, TheMessagePanelShowsTheCountGaugeAndLimitOfTheDesk)
 {
+    data.terminals.push_back(testkit::DataFolderFixture::alphaCompany("Shortpage"));
+    data.terminals.back().MaxChars = 40;
+    data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550111", "Shortpage"));
+    data.write();
     startWindow();
     doubleClick("List1", 0);
     type(QString(60, QLatin1Char('a')));
     EXPECT_EQ(label("Label1"), QStringLiteral("60"));
     EXPECT_EQ(child<QProgressBar>("Gauge1")->value(), 60);
     EXPECT_EQ(colours(), QStringLiteral("#00ff00 #00ff00"));
-
     type(QStringLiteral("b"));
     EXPECT_EQ(colours(), QStringLiteral("#ffff00 #ffff00"));
     EXPECT_TRUE(dialogs.messages().isEmpty());
-
     type(QString(19, QLatin1Char('c')));
-    EXPECT_EQ(label("Label1"), QStringLiteral("80"));
     EXPECT_EQ(colours(), QStringLiteral("#f00f00 #f00f00"));
     EXPECT_EQ(dialogs.messages(), QStringList { kLimitReached });
-
     // The 81st character cannot be typed.
     type(QStringLiteral("d"));
     EXPECT_EQ(messageBox()->toPlainText().size(), 80);
 
-    // Deleting back below limit - 20 turns it green again.
-    messageBox()->moveCursor(QTextCursor::End);
-    for (int i = 0; i < 21; ++i)
-        QTest::keyClick(messageBox(), Qt::Key_Backspace);
-    EXPECT_EQ(colours(), QStringLiteral("#00ff00 #00ff00"));
-}
-
-TEST_F(MainWindowTest, ALowerLimitCutsTheMessageAndAtFourteenTheGaugeIsYellowFromTheStart)
-{
-    data.terminals.push_back(testkit::DataFolderFixture::alphaCompany("Shortpage"));
-    data.terminals.back().MaxChars = 40;
-    data.terminals.push_back(testkit::DataFolderFixture::numericCompany("Beeper"));
-    data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550111", "Shortpage"));
-    data.users.push_back(testkit::DataFolderFixture::user("DIG-Sam Ortiz", "5550123", "DIG-Beeper"));
-    data.write();
-    startWindow();
-    doubleClick("List1", 0);
-    type(QString(60, QLatin1Char('m')));
+    // A recipient with a lower limit cuts the message in the box and in the desk.
     doubleClick("List1", 1);
     QCoreApplication::processEvents();
-    EXPECT_EQ(window->desk().messageLimit(), 40);
-    EXPECT_EQ(messageBox()->toPlainText(), QString(40, QLatin1Char('m')));
-    EXPECT_EQ(window->desk().message(), std::string(40, 'm'));
+    EXPECT_EQ(child<QProgressBar>("Gauge1")->maximum(), 40);
+    EXPECT_EQ(messageBox()->toPlainText(), QString(40, QLatin1Char('a')));
+    EXPECT_EQ(window->desk().message(), std::string(40, 'a'));
     EXPECT_EQ(label("Label1"), QStringLiteral("40"));
-    EXPECT_EQ(dialogs.messages(), QStringList { kLimitReached });
-
-    trigger("MSENDLIST");
-    doubleClick("List1", 2);
-    EXPECT_EQ(child<QProgressBar>("Gauge1")->maximum(), 14);
-    type(QStringLiteral("5"));
-    EXPECT_EQ(colours(), QStringLiteral("#ffff00 #ffff00"));
-    type(QString(13, QLatin1Char('1')));
-    EXPECT_EQ(colours(), QStringLiteral("#f00f00 #f00f00"));
     EXPECT_EQ(dialogs.messages(), (QStringList { kLimitReached, kLimitReached }));
 }
 
@@ -893,7 +760,7 @@ TEST_F(MainWindowTest, QueuedPagesAreSentFromTheWindowsOwnCommandsWithTheClockSt
     bool sawRun = false;
     bool clockTicked = false;
     bool logShownLive = false;
-    pacer.setYieldHook([&](int) {
+    pacer.setYieldHook([&] {
         clockTicked = clockTicked || window->timer1().isActive();
         logShownLive = logShownLive
             || (window->connectionWindow()->isVisible()
@@ -915,10 +782,7 @@ TEST_F(MainWindowTest, QueuedPagesAreSentFromTheWindowsOwnCommandsWithTheClockSt
     EXPECT_EQ(line.opens().size(), 2u);
     EXPECT_EQ(window->statusText(), QStringLiteral("( 2) Page(s) Were Sent"));
     EXPECT_EQ(window->lampColour(), QColor(0, 255, 0));
-    const auto log = data.log();
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0].rfind("PAGE SENT: Alex Moreno", 0), 0u) << log[0];
-    EXPECT_EQ(log[1].rfind("PAGE SENT: Dana Whitlow", 0), 0u) << log[1];
+    EXPECT_EQ(data.log().size(), 2u);
     EXPECT_FALSE(enabled("MCANCEL"));
     EXPECT_TRUE(enabled("MNETWORK"));
     EXPECT_TRUE(window->timer1().isActive());
@@ -930,11 +794,6 @@ struct EndingCase {
     const char* name;
     std::function<void(ui::MainWindow&)> end;
 };
-
-void PrintTo(const EndingCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class EndingDuringARunTest : public MainWindowTest, public ::testing::WithParamInterface<EndingCase> { };
 
@@ -951,7 +810,7 @@ TEST_P(EndingDuringARunTest, ThePresentCallHangsUpNoFurtherCompanyIsCalledThenTh
     window->desk().QueMessage();
 
     bool ended = false;
-    pacer.setYieldHook([&](int) {
+    pacer.setYieldHook([&] {
         if (!ended && line.isOpen()) {
             ended = true;
             GetParam().end(*window);
@@ -1004,8 +863,12 @@ TEST_F(MainWindowTest, ScheduleTimerSendsDuePagesAndStopsWhenNoneAreLeft)
     EXPECT_TRUE(line.opens().empty());
     testHoldsPort = false;
 
+    // "Show View Connection Window" is off: the call runs without it.
+    bool connectionShown = false;
+    pacer.setYieldHook([&] { connectionShown = connectionShown || window->connectionWindow()->isVisible(); });
     window->Timer2_Timer();
     EXPECT_EQ(data.log().size(), 1u);
+    EXPECT_FALSE(connectionShown);
     EXPECT_EQ(label("Label9"), QStringLiteral("1 Delay Send Pages"));
     EXPECT_TRUE(window->timer2().isActive());
 
@@ -1062,11 +925,6 @@ TEST_F(MainWindowTest, HelpOpensContentsAndIndexAndEveryLinkResolves)
             toVisit << it.next().captured(1);
     }
     EXPECT_GE(seen.size(), 9);
-
-    // No window sets the serial devices: the help must say where they are set.
-    QFile modem(QStringLiteral(":/help/modem.html"));
-    ASSERT_TRUE(modem.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(QString::fromUtf8(modem.readAll()).contains(QStringLiteral("<b>PORTS.DAT</b> in the program folder")));
 }
 
 TEST_F(MainWindowTest, PracticeLineShowsInTheCaptionAndTheAboutWindow)
@@ -1089,122 +947,53 @@ TEST_F(MainWindowTest, PracticeLineShowsInTheCaptionAndTheAboutWindow)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane Network-Shared (practice line)"));
 }
 
-TEST_F(MainWindowTest, RecipientsGoByDeleteKeyArrowOrDoubleClickAndTheLastTakesTheMessage)
-{
-    data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550111", "Ravenpage"));
-    data.users.push_back(testkit::DataFolderFixture::user("Kim Osei", "5550112", "Ravenpage"));
-    data.write();
-    startWindow();
-    for (int row = 0; row < 3; ++row)
-        doubleClick("List1", row);
-    type(QStringLiteral("Hello"));
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    list("List2")->setCurrentRow(0);
-    list("List2")->setFocus();
-    QTest::keyClick(list("List2"), Qt::Key_Delete);
-    EXPECT_EQ(items("List2"), (QStringList { QStringLiteral("Alex Moreno"), QStringLiteral("Kim Osei") }));
-    list("List2")->setCurrentRow(0);
-    QTest::mouseClick(child<QWidget>("Image2"), Qt::LeftButton);
-    EXPECT_EQ(items("List2"), QStringList { QStringLiteral("Kim Osei") });
-    ASSERT_TRUE(enabled("MSEND"));
-
-    doubleClick("List2", 0);
-    EXPECT_EQ(list("List2")->count(), 0);
-    EXPECT_EQ(window->desk().messageLimit(), 80);
-    EXPECT_FALSE(messageBox()->isVisible());
-    EXPECT_TRUE(messageBox()->toPlainText().isEmpty());
-    EXPECT_FALSE(enabled("MSEND"));
-    EXPECT_FALSE(enabled("MSENDTOQUE"));
-}
-
-TEST_F(MainWindowTest, TheLampKeepsACallsColourUntilRecipientsOrMessageChangeHoweverThatIsDone)
-{
-    data.users.push_back(testkit::DataFolderFixture::user("Alex Moreno", "5550111", "Ravenpage"));
-    data.write();
-    startWindow();
-    doubleClick("List1", 0);
-    type(QStringLiteral("Hello"));
-    const std::pair<const char*, std::function<void()>> changes[] = {
-        { "arrow adds", [&] { list("List1")->setCurrentRow(1); QTest::mouseClick(child<QWidget>("Image1"), Qt::LeftButton); } },
-        { "double-click adds", [&] { doubleClick("List1", 1); } },
-        { "double-click removes", [&] { doubleClick("List2", 2); } },
-        { "arrow removes", [&] { list("List2")->setCurrentRow(1); QTest::mouseClick(child<QWidget>("Image2"), Qt::LeftButton); } },
-        { "typing", [&] { type(QStringLiteral("!")); } },
-    };
-    for (const auto& [how, change] : changes) {
-        window->callView().setLamp(engine::Lamp::Green);
-        window->UpdateToolbarButtons();
-        ASSERT_EQ(window->lampColour(), QColor(0, 255, 0)) << how;
-        change();
-        EXPECT_EQ(window->lampColour(), QColor(255, 255, 0)) << how;
-    }
-}
-
-TEST_F(MainWindowTest, BoxesFromTheCoreAreConvertedFromWindows1252)
-{
-    startWindow();
-    window->callView().messageBox("Caf\xe9\rclosed", "Error");
-    ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_EQ(dialogs.messages().front(), QStringLiteral("Caf\u00e9\nclosed"));
-}
-
 // ---- Painting while a call blocks -----------------------------------------------------------------------
 
+// Remembers when, on the virtual clock, it was last painted.
 class PaintCounter : public QWidget {
 public:
+    explicit PaintCounter(const testkit::VirtualClock& clock)
+        : m_clock(clock)
+    {
+    }
     int paints = 0;
+    long long paintedAt = -1;
 
 protected:
-    void paintEvent(QPaintEvent*) override { ++paints; }
-};
-
-class RecordingPacer final : public engine::Pacer {
-public:
-    void sleepMs(int ms) override
+    void paintEvent(QPaintEvent*) override
     {
-        slept += ms;
-        if (onSleep)
-            onSleep();
+        ++paints;
+        paintedAt = m_clock.now();
     }
-    void yield() override { ++yields; }
-    void pauseYielding(int ms) override { paused += ms; }
 
-    std::function<void()> onSleep;
-    int slept = 0;
-    int yields = 0;
-    int paused = 0;
+private:
+    const testkit::VirtualClock& m_clock;
 };
 
 TEST(PaintingPacer, PaintsWhatWasShownBeforeABlockingPauseAndPassesTheRestOn)
 {
-    PaintCounter widget;
+    testkit::VirtualClock clock;
+    testkit::VirtualPacer inner(clock);
+    PaintCounter widget(clock);
     widget.resize(100, 40);
     widget.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
     QCoreApplication::processEvents();
     const int before = widget.paints;
 
-    RecordingPacer inner;
-    int duringSleep = -1;
-    inner.onSleep = [&] { duringSleep = widget.paints; };
     ui::PaintingPacer pacer(inner);
     widget.update();
     pacer.sleepMs(4000);
-    EXPECT_GT(duringSleep, before);
-    EXPECT_EQ(inner.slept, 4000);
+    EXPECT_GT(widget.paints, before);
+    EXPECT_EQ(widget.paintedAt, 0) << "painted before the pause, not after it";
+    EXPECT_EQ(clock.now(), 4000);
 
+    int yields = 0;
+    inner.setYieldHook([&] { ++yields; });
     pacer.yield();
     pacer.pauseYielding(500);
-    EXPECT_EQ(inner.yields, 1);
-    EXPECT_EQ(inner.paused, 500);
+    EXPECT_EQ(yields, 2);
+    EXPECT_EQ(inner.yieldingPauses(), std::vector<int> { 500 });
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -303,7 +303,7 @@ class NetworkCallTest : public NetworkLineTest {
 protected:
     NetworkCallTest()
     {
-        pacer.setYieldHook([this](int) {
+        pacer.setYieldHook([this] {
             if (m_line.isOpen())
                 eventually([this] { return m_line.waitingCount() > 0; }, 10ms);
         });

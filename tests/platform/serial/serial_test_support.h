@@ -1,11 +1,9 @@
 #pragma once
 
 #include "engine/serial_line.h"
+#include "testkit/temp_folder.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -30,40 +28,7 @@ inline int errorNumberOf(const std::function<void()>& action)
     return 0;
 }
 
-// A throwaway folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tolvane-serial-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-    void write(std::string_view name, std::string_view bytes) const
-    {
-        std::ofstream out(m_path / name, std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
-    std::string read(std::string_view name) const
-    {
-        std::ifstream in(m_path / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-private:
-    std::filesystem::path m_path;
-};
+using testkit::TempFolder;
 
 // Polls a condition for at most a short while; a pseudo-terminal delivers within microseconds, so this
 // only absorbs the kernel's hand-over between its two sides.

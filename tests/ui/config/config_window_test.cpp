@@ -23,7 +23,6 @@
 #include <QTest>
 
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <tuple>
 
@@ -42,12 +41,6 @@ bool heldOpen(const std::filesystem::path& file)
             return true;
     }
     return false;
-}
-
-std::string fileText(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 class ConfigWindowTest : public ::testing::Test {
@@ -264,7 +257,7 @@ TEST_F(ConfigWindowTest, PortDevicesAreStoredAmongForeignLinesForTheNextOpen)
     EXPECT_EQ(m_dialogs.messages().last(), QStringLiteral("Choose or type the device COMM1 uses."));
     device->setCurrentText(QStringLiteral("/dev/ttyUSB7"));
     click("BSAVE1");
-    EXPECT_EQ(fileText(portsFile),
+    EXPECT_EQ(testkit::readFile(portsFile),
         "# desk\nCOMM2 = network\nDIAL 5550142=pager.example.com:444\nnonsense\nCOMM1=/dev/ttyUSB7\n");
     EXPECT_EQ(m_ports.devicePath(1), "/dev/ttyUSB7");
     EXPECT_TRUE(saved);
@@ -275,7 +268,7 @@ TEST_F(ConfigWindowTest, PortDevicesAreStoredAmongForeignLinesForTheNextOpen)
     EXPECT_EQ(child<QComboBox>("PortDevice1")->currentText(), QStringLiteral("/dev/pts/98"));
     EXPECT_FALSE(child<QComboBox>("PortDevice1")->isEnabled());
     click("BSAVE1");
-    EXPECT_EQ(fileText(portsFile).find("pts"), std::string::npos);
+    EXPECT_EQ(testkit::readFile(portsFile).find("pts"), std::string::npos);
 }
 
 TEST_F(ConfigWindowTest, TheModemTestAsksThePracticeModemOnThePortChosen)
@@ -304,10 +297,3 @@ TEST_F(ConfigWindowTest, TheModemTestAsksThePracticeModemOnThePortChosen)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -175,10 +175,3 @@ TEST_F(EventsWindowTest, LogSearchLooksInTheNameColumn)
 }
 
 } // namespace
-
-int main(int argc, char* argv[])
-{
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

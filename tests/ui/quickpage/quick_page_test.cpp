@@ -49,11 +49,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return page.isNull();
     }
-    std::string cannedFile() const
-    {
-        std::ifstream in(data.folder().programPath("QUICK.DAT"), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string cannedFile() const { return testkit::readFile(data.folder().programPath("QUICK.DAT")); }
 
     testkit::DataFolderFixture data;
     testkit::RecordingView view;
@@ -124,10 +120,3 @@ TEST_F(QuickPageTest, AddCutsToEightyAndDeleteAndGetCurrentMessageRewriteTheFile
 }
 
 } // namespace
-
-int main(int argc, char* argv[])
-{
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -52,23 +52,6 @@ TEST(SearchDialog, TypingMovesToTheFirstEntryThatBeginsWithTheTextInEitherCaseBl
     EXPECT_EQ(list->currentRow(), 3);
 }
 
-TEST(SearchDialog, SearchesFromAColumnWhenTold)
-{
-    QWidget owner;
-    QListWidget list(&owner);
-    list.addItem(QStringLiteral("PAGE SENT: Bob Ames"));
-    list.addItem(QStringLiteral("ERROR FOR: Carol Diaz"));
-    SearchDialog search(QStringLiteral("TSearch4"), QStringLiteral("Search"), &owner);
-    search.setAttribute(Qt::WA_DeleteOnClose, false);
-    search.searchList(&list, 11);
-    QTest::keyClicks(search.searchBox(), QStringLiteral("car"));
-    EXPECT_EQ(list.currentRow(), 1);
-    QTest::keyClicks(search.searchBox(), QStringLiteral("!"));
-    EXPECT_EQ(list.currentRow(), 1);
-    search.searchBox()->setText(QStringLiteral("ERROR"));
-    EXPECT_EQ(list.currentRow(), 1) << "the status before the column is not searched";
-}
-
 TEST(SearchDialog, EnterAndDoneCloseTheDialogAndKeepTheSelection)
 {
     QWidget owner;
@@ -90,10 +73,3 @@ TEST(SearchDialog, EnterAndDoneCloseTheDialogAndKeepTheSelection)
 }
 
 } // namespace
-
-int main(int argc, char* argv[])
-{
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
