@@ -120,12 +120,16 @@ void BM_Pacing(benchmark::State& bench)
     }
     if (blocks.empty())
         return bench.SkipWithError("the call did not deliver every page");
-    const auto further = blocks.size() > 1 ? (blocks.back() - blocks.front()) / static_cast<double>(blocks.size() - 1) : 0;
+    const auto further
+        = blocks.size() > 1 ? (blocks.back() - blocks.front()) / static_cast<double>(blocks.size() - 1) : 0;
     bench.counters["virtual_ms_to_delivered"] = static_cast<double>(delivered);
     bench.counters["virtual_ms_to_port_closed"] = static_cast<double>(closed);
     bench.counters["virtual_ms_per_further_page"] = further;
 }
-BENCHMARK(BM_Pacing)->ArgNames({ "prompt", "pages" })->ArgsProduct({ { 0, 1 }, { 1, 10 } })->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Pacing)
+    ->ArgNames({ "prompt", "pages" })
+    ->ArgsProduct({ { 0, 1 }, { 1, 10 } })
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -1,8 +1,8 @@
 // Saves a picture of each tab of the configuration window, and one taken while a modem test runs on the
 // practice line, into the folder named on the command line. Run it under a display (Xvfb is enough).
-#include "shot_support.h"
 #include "platform/dialog_service.h"
 #include "platform/serial/port_map.h"
+#include "shot_support.h"
 #include "simulator/pty_server.h"
 #include "store/data_folder.h"
 #include "store/defaults.h"
@@ -53,9 +53,8 @@ int main(int argc, char** argv)
     practice.show();
     if (!QTest::qWaitForWindowExposed(&practice))
         return 1;
-    QTimer::singleShot(4500, &practice, [&] {
-        saved = shots::save(practice, output.filePath(QStringLiteral("config-modem-test.png"))) && saved;
-    });
+    QTimer::singleShot(4500, &practice,
+        [&] { saved = shots::save(practice, output.filePath(QStringLiteral("config-modem-test.png"))) && saved; });
     practice.findChild<QAbstractButton*>(QStringLiteral("BTEST1"))->click();
     return saved ? 0 : 1;
 }

@@ -3,8 +3,8 @@
 // files, and saves a picture of each tab. Run it under a display (Xvfb is enough):
 //     directory_shot OUTPUT_FOLDER [DATA_FOLDER]
 // With DATA_FOLDER the directory is built there and kept, to page it from the main window afterwards.
-#include "shot_support.h"
 #include "platform/dialog_service.h"
+#include "shot_support.h"
 #include "store/defaults.h"
 #include "store/record_file.h"
 #include "ui/directory/setup_window.h"
@@ -113,11 +113,12 @@ int main(int argc, char** argv)
     bool ok = expect(dialogs.messages().isEmpty(), "no message box on the way");
     ok &= expect(companies.size() == 2 && companies[1].encode().substr(0, 48).starts_with("Northwind Paging"),
         "company 2 is Northwind Paging");
-    ok &= expect(companies.size() == 2 && companies[1].PhoneNumber.starts_with("5550142 ") && companies[1].MaxChars == 80
-            && companies[1].ServiceType == 1 && companies[1].Baud == 19200 && companies[1].Parity == 2,
+    ok &= expect(companies.size() == 2 && companies[1].PhoneNumber.starts_with("5550142 ")
+            && companies[1].MaxChars == 80 && companies[1].ServiceType == 1 && companies[1].Baud == 19200
+            && companies[1].Parity == 2,
         "its number without dashes, 80 characters, alphanumeric, 19200 EVEN 7 1");
-    ok &= expect(users.size() == 3 && users[1].UserName.starts_with("Kim Osei ") && users[1].PagerId.starts_with("5551234 ")
-            && users[2].UserName.starts_with("Tom Becker "),
+    ok &= expect(users.size() == 3 && users[1].UserName.starts_with("Kim Osei ")
+            && users[1].PagerId.starts_with("5551234 ") && users[2].UserName.starts_with("Tom Becker "),
         "Kim Osei (5551234) and Tom Becker added after Dana Whitlow");
     ok &= expect(users.size() == 3 && users[1].PagingCompany == companies[1].CompanyName
             && users[2].PagingCompany == companies[1].CompanyName,

@@ -43,12 +43,10 @@ void registerCompanionWindows(ui::MainWindow& window, platform::DialogService& d
         return configs;
     });
 
-    window.registerWindow("MQUED", [&window, &dialogs] {
-        return new ui::EventsWindow(window.desk(), window.dataFolder(), dialogs, &window);
-    });
-    window.registerWindow("MCANNED", [&window, &dialogs] {
-        return new ui::QuickPage(window.desk(), window.dataFolder(), dialogs, &window);
-    });
+    window.registerWindow("MQUED",
+        [&window, &dialogs] { return new ui::EventsWindow(window.desk(), window.dataFolder(), dialogs, &window); });
+    window.registerWindow("MCANNED",
+        [&window, &dialogs] { return new ui::QuickPage(window.desk(), window.dataFolder(), dialogs, &window); });
 }
 
 } // namespace tolvane::app

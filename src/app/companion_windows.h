@@ -6,7 +6,7 @@ class SerialLine;
 namespace tolvane::platform {
 class DialogService;
 class PortMap;
-}
+} // namespace tolvane::platform
 namespace tolvane::ui {
 class MainWindow;
 }

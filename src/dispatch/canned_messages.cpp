@@ -18,11 +18,12 @@ void CannedMessages::reload()
 {
     m_messages.clear();
     if (!m_file)
-        m_file = std::make_unique<store::RecordFile>(
-            m_folder.pathOf<store::CannedRecord>(), store::CannedRecord::kLength);
+        m_file
+            = std::make_unique<store::RecordFile>(m_folder.pathOf<store::CannedRecord>(), store::CannedRecord::kLength);
     const std::string all = m_file->readAllRaw();
     for (std::size_t at = 0; at + store::CannedRecord::kLength <= all.size(); at += store::CannedRecord::kLength)
-        m_messages.push_back(store::CannedRecord::decode(std::string_view(all).substr(at, store::CannedRecord::kLength)).MessageText);
+        m_messages.push_back(
+            store::CannedRecord::decode(std::string_view(all).substr(at, store::CannedRecord::kLength)).MessageText);
 }
 
 void CannedMessages::add(std::string_view text)

@@ -35,4 +35,4 @@ public:
     virtual void callEnded() = 0;
 };
 
-}  // namespace tolvane::engine
+} // namespace tolvane::engine

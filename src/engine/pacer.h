@@ -26,4 +26,4 @@ public:
     }
 };
 
-}  // namespace tolvane::engine
+} // namespace tolvane::engine

@@ -15,4 +15,4 @@ public:
     virtual void clear() = 0;
 };
 
-}  // namespace tolvane::engine
+} // namespace tolvane::engine

@@ -15,11 +15,11 @@ class CallContext;
 
 // Run-wide values shared by the dispatcher, the paging call and the numeric sender.
 struct RunState {
-    std::int16_t queueCursor = 0;     // 0-based index of the next entry a call reads
-    std::int16_t sentCount = 0;       // pages acknowledged in the current run
-    std::int16_t runPageCounter = 0;  // pages handed to paging companies since the last send command
+    std::int16_t queueCursor = 0; // 0-based index of the next entry a call reads
+    std::int16_t sentCount = 0; // pages acknowledged in the current run
+    std::int16_t runPageCounter = 0; // pages handed to paging companies since the last send command
     bool cancelRequest = false;
-    std::int16_t messageLimit = 80;   // characters of the message column a call reads
+    std::int16_t messageLimit = 80; // characters of the message column a call reads
     // The last call ended before every page of its run was answered (or its numeric page dialled), so a
     // run over several companies can tell a partial success from a full one.
     bool lastCallFailed = false;
@@ -29,7 +29,7 @@ struct RunState {
 class PagingCall {
 public:
     PagingCall(SerialLine& line, Pacer& pacer, CallView& view, PageQueue& queue, const store::DataFolder& folder,
-               RunState& state, Pacing pacing = Pacing::Standard);
+        RunState& state, Pacing pacing = Pacing::Standard);
     PagingCall(const PagingCall&) = delete;
     PagingCall& operator=(const PagingCall&) = delete;
 
@@ -62,4 +62,4 @@ private:
     bool m_inProgress = false;
 };
 
-}  // namespace tolvane::engine
+} // namespace tolvane::engine

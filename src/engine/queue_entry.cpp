@@ -17,10 +17,10 @@ std::string column(std::string_view entry, std::size_t position, std::size_t wid
     return fixedText(part, width);
 }
 
-}  // namespace
+} // namespace
 
 std::string buildQueueEntry(const store::UserRecord& user, std::string_view timeText, std::string_view dateText,
-                            std::string_view message, std::int16_t limit, std::string_view status)
+    std::string_view message, std::int16_t limit, std::string_view status)
 {
     const std::size_t messageWidth = static_cast<std::size_t>(std::clamp<int>(limit, 0, 300));
     std::string entry;
@@ -39,6 +39,8 @@ std::string buildQueueEntry(const store::UserRecord& user, std::string_view time
     return entry;
 }
 
+// One line per column, so the layout reads as the table it is.
+// clang-format off
 std::string companyColumn(std::string_view entry) { return column(entry, 1, 25); }
 std::string nameColumn(std::string_view entry) { return column(entry, 26, 25); }
 std::string pagerIdColumn(std::string_view entry) { return column(entry, 51, 100); }
@@ -46,6 +48,7 @@ std::string timeColumn(std::string_view entry) { return column(entry, 152, 12); 
 std::string dateColumn(std::string_view entry) { return column(entry, 165, 10); }
 std::string statusColumn(std::string_view entry) { return column(entry, 176, 20); }
 std::string logStampColumn(std::string_view entry) { return column(entry, 152, 22); }
+// clang-format on
 
 std::string messageColumn(std::string_view entry, std::int16_t limit)
 {
@@ -69,4 +72,4 @@ bool isMarkedSent(std::string_view entry)
     return statusColumn(entry) == fixedText(kStatusSent, 20);
 }
 
-}  // namespace tolvane::engine
+} // namespace tolvane::engine

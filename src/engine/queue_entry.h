@@ -19,7 +19,7 @@ inline constexpr std::string_view kStatusSent = "PAGE SENT";
 
 // The message is taken into a 300-character field and then cut to the limit (at most 300).
 std::string buildQueueEntry(const store::UserRecord& user, std::string_view timeText, std::string_view dateText,
-                            std::string_view message, std::int16_t limit, std::string_view status = kStatusReady);
+    std::string_view message, std::int16_t limit, std::string_view status = kStatusReady);
 
 // Columns with their padding; a short entry reads as if blank padded.
 std::string companyColumn(std::string_view entry);
@@ -38,4 +38,4 @@ std::string withStatus(std::string_view entry, std::string_view status);
 // Whether the entry carries kStatusSent: a send walks past it.
 bool isMarkedSent(std::string_view entry);
 
-}  // namespace tolvane::engine
+} // namespace tolvane::engine

@@ -9,12 +9,12 @@ namespace tolvane::engine {
 // The numbered failures of the serial line that the program acts on.
 enum SerialErrorNumber : int {
     kInvalidPortNumber = 8002,
-    kPortAlreadyOpen = 8005,   // held by another program
+    kPortAlreadyOpen = 8005, // held by another program
     kUnsupportedBaud = 8007,
     kHardwareNotAvailable = 8010,
     kDeviceNotOpen = 8012,
     kDeviceAlreadyOpen = 8013,
-    kPortNotOpen = 8018,       // the operation needs an open port
+    kPortNotOpen = 8018, // the operation needs an open port
     kDeviceBusy = 8019,
 };
 
@@ -42,7 +42,7 @@ public:
     // Baud, parity letter, data bits, stop bits: "9600,E,7,1". Applied at the next open.
     virtual void setSettings(const std::string& settings) = 0;
 
-    virtual void open() = 0;  // throws SerialError
+    virtual void open() = 0; // throws SerialError
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
@@ -54,4 +54,4 @@ public:
     virtual void discardInput() = 0;
 };
 
-}  // namespace tolvane::engine
+} // namespace tolvane::engine

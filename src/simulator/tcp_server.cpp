@@ -66,8 +66,7 @@ void TcpServer::start(int port)
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     socklen_t length = sizeof address;
-    if (::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
-        || ::listen(listener, 8) != 0
+    if (::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 8) != 0
         || ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         const int error = errno;
         ::close(listener);
@@ -123,8 +122,8 @@ void TcpServer::serve()
                 timeout = static_cast<int>(std::clamp<long long>((*due - elapsed()).count(), 0, kPollMs));
         }
         const bool serving = m_client >= 0;
-        pollfd watch { serving ? m_client : m_listener,
-            static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0 };
+        pollfd watch { serving ? m_client : m_listener, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)),
+            0 };
         const int ready = ::poll(&watch, 1, timeout);
         if (ready < 0 && errno != EINTR)
             break;

@@ -40,7 +40,8 @@ TEST(CommandOptions, UnknownOptionsAndAMissingFolderAreUsageErrors)
 TEST(CommandOptions, PacingIsPromptOrStandardAndAnythingElseIsAUsageError)
 {
     EXPECT_FALSE(parseCommandOptions({}).options->pacing);
-    EXPECT_EQ(parseCommandOptions({ "--pacing", "prompt", "Dana:hi" }).options->pacing, tolvane::engine::Pacing::Prompt);
+    EXPECT_EQ(
+        parseCommandOptions({ "--pacing", "prompt", "Dana:hi" }).options->pacing, tolvane::engine::Pacing::Prompt);
     EXPECT_EQ(parseCommandOptions({ "--pacing=standard" }).options->pacing, tolvane::engine::Pacing::Standard);
     for (const auto& bad : { std::vector<std::string> { "--pacing" }, { "--pacing", "fast" }, { "--pacing=" } })
         EXPECT_NE(parseCommandOptions(bad).error.find("--pacing"), std::string::npos) << bad.back();

@@ -70,7 +70,8 @@ TEST_F(ProgramStart, WithoutADisplayToShowItTheCommandLinesReportIsPrintedNotLef
     for (const auto& env : { unreachable, offscreen }) {
         const auto result = runProcess(TOLVANE_BINARY, { "--data-dir", m_folder.string(), "Nobody:hello" }, env);
         EXPECT_EQ(result.status, 1) << result.err;
-        EXPECT_EQ(result.out.rfind("Page was not! sent make sure your command line matches a users name exactly.", 0), 0u)
+        EXPECT_EQ(
+            result.out.rfind("Page was not! sent make sure your command line matches a users name exactly.", 0), 0u)
             << result.out;
     }
 }

@@ -295,7 +295,8 @@ TEST_F(Sending, TheDueRuleReadsTwelveOClockAsNoonAndMidnight)
         f.clock.date = c.today;
         f.desk.Timer1_Timer();
         f.desk.Timer2_Timer();
-        EXPECT_EQ(f.desk.scheduledList().count() == 0, c.due) << c.at << " " << c.on << " at " << c.now << " " << c.today;
+        EXPECT_EQ(f.desk.scheduledList().count() == 0, c.due)
+            << c.at << " " << c.on << " at " << c.now << " " << c.today;
     }
 }
 

@@ -33,7 +33,8 @@ TEST_P(SoundBehaviour, APageLogThatCannotBeWrittenIsSaidAndThePageStaysSent)
     const auto warning = std::find_if(view.logLines.begin(), view.logLines.end(),
         [](const std::string& text) { return text.starts_with("LOG.DAT could not be written"); });
     ASSERT_NE(warning, view.logLines.end());
-    EXPECT_TRUE(warning->ends_with("so it lacks this line: PAGE SENT: Dana Whitlow             09:05 AM     12/06/202abc"))
+    EXPECT_TRUE(
+        warning->ends_with("so it lacks this line: PAGE SENT: Dana Whitlow             09:05 AM     12/06/202abc"))
         << *warning;
 }
 

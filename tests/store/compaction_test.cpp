@@ -85,8 +85,8 @@ TEST_F(Deleting, ARecordNumberOutsideTheFileDeletesNothing)
     for (const std::int32_t k : { 0, 3, 40, -1 }) {
         const DeleteResult result = deleteTerminal(folder, k);
         EXPECT_EQ(result.status, DeleteStatus::NoSuchRecord) << k;
-        EXPECT_EQ(result.message,
-            "There is no record " + std::to_string(k) + " in TERMINAL.DAT to delete; it holds 2.");
+        EXPECT_EQ(
+            result.message, "There is no record " + std::to_string(k) + " in TERMINAL.DAT to delete; it holds 2.");
     }
     EXPECT_EQ(deleteUser(folder, 1).status, DeleteStatus::NoSuchRecord); // an empty file
     EXPECT_EQ(dir.read("TERMINAL.DAT"), std::string(64, 'a') + std::string(64, 'b'));

@@ -58,6 +58,7 @@ TEST(CompanyRules, SaveAndUpdateTurnTheBoxesIntoARecordOrRefuseThem)
         TerminalRecord expected; // ignored when a message is expected
         std::string_view message;
     } cases[] = {
+        // clang-format off
         { CompanyWrite::Save, acme, { "DIG-Acme", "123456", 14, 2, 2400, 1, 2, 2, "pw" }, {} },
         { CompanyWrite::Update, with([](CompanyForm& f) { f.name = "DIG-Acme"; }),
             { "DIG-Acme", "123456", 14, 2, 2400, 1, 2, 2, "pw" }, {} },
@@ -77,6 +78,7 @@ TEST(CompanyRules, SaveAndUpdateTurnTheBoxesIntoARecordOrRefuseThem)
         { CompanyWrite::Save, with([](CompanyForm& f) { f.baud = "fast"; }), {}, kBaudNotANumber },
         { CompanyWrite::Save, with([](CompanyForm& f) { f.baud = "38400"; }), {}, kBaudNotANumber },
         { CompanyWrite::Save, with([](CompanyForm& f) { f.baud = "0"; }), {}, kBaudNotANumber },
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.form.name + "|" + c.form.maxChars + "|" + c.form.baud);
@@ -92,8 +94,10 @@ TEST(CompanyRules, SaveAndUpdateTurnTheBoxesIntoARecordOrRefuseThem)
 TEST(CompanyRules, BoxesShowTheStoredCompanyAndANewOneStartsFromTheUsualSettings)
 {
     EXPECT_EQ(newCompanyForm(), (CompanyForm { "", "", "80", "Alphanumeric", "19200", "EVEN", "7", "1", "" }));
-    const TerminalRecord stored { "DIG-Acme                 ", "123456         ", 14, 2, 2400, 1, 2, 2, "pw          " };
-    EXPECT_EQ(companyForm(stored), (CompanyForm { "DIG-Acme", "123456", "14", "Numeric", "2400", "NONE", "8", "2", "pw" }));
+    const TerminalRecord stored { "DIG-Acme                 ", "123456         ", 14, 2, 2400, 1, 2, 2,
+        "pw          " };
+    EXPECT_EQ(
+        companyForm(stored), (CompanyForm { "DIG-Acme", "123456", "14", "Numeric", "2400", "NONE", "8", "2", "pw" }));
     // Values the editor never writes: "other than 1" is numeric, 8 bits, 2 stop bits; an unknown parity shows nothing.
     const TerminalRecord odd { "X", "1", 80, 0, 300, 7, 0, 0, std::string(12, '\0') };
     EXPECT_EQ(companyForm(odd), (CompanyForm { "X", "1", "80", "Numeric", "300", "", "8", "2", "" }));
@@ -117,6 +121,7 @@ TEST(CompanyRules, TheBoxesCorrectWhatIsTyped)
     }
     EXPECT_EQ(phoneBoxText("1-800-555-0142"), "1-800-555-01");
     EXPECT_EQ(phoneBoxText("555 0142   "), "555 0142");
-    EXPECT_EQ(std::vector<std::string_view>(choiceEntries(CompanyChoice::Baud).begin(), choiceEntries(CompanyChoice::Baud).end()),
+    EXPECT_EQ(std::vector<std::string_view>(
+                  choiceEntries(CompanyChoice::Baud).begin(), choiceEntries(CompanyChoice::Baud).end()),
         (std::vector<std::string_view> { "300", "1200", "2400", "4800", "9600", "14400", "19200" }));
 }

@@ -26,13 +26,13 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QLineEdit>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
@@ -150,18 +150,21 @@ protected:
     QToolBar* toolbar(bool large) const { return window->toolbars().toolbar(large); }
     QAbstractButton* button(bool large, const char* name) const
     {
-        return qobject_cast<QAbstractButton*>(toolbar(large)->widgetForAction(window->action(QString::fromLatin1(name))));
+        return qobject_cast<QAbstractButton*>(
+            toolbar(large)->widgetForAction(window->action(QString::fromLatin1(name))));
     }
     // The one state reaches the menu item and the button on both toolbars together.
     bool enabledEverywhere(const char* name) const
     {
         for (const bool large : { false, true })
-            EXPECT_EQ(button(large, name)->isEnabled(), enabled(name)) << name << (large ? " on Toolbar2" : " on Toolbar1");
+            EXPECT_EQ(button(large, name)->isEnabled(), enabled(name))
+                << name << (large ? " on Toolbar2" : " on Toolbar1");
         return enabled(name);
     }
     static QString savedLayout(const char* name)
     {
-        return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tolvane"), QStringLiteral("Tolvane"))
+        return QSettings(
+            QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tolvane"), QStringLiteral("Tolvane"))
             .value(QStringLiteral("1/%1/True").arg(QLatin1String(name)))
             .toString();
     }
@@ -399,9 +402,10 @@ TEST_F(MainWindowTest, AFailedRerunOfStartUpEndsTheProgramWithStatusFour)
 
 // ---- Commands, menus and toolbars ------------------------------------------------------------------------
 
-const QString kDesignLayout = QStringLiteral("Groups,Config,-,ClearSend,ClearMessage,ClearQueued,Search,Sort,ToolConfig,"
-                                             "ToolToggle,View,Que,Canned,-,SendQue,QueMessage,SendPage,CancelPage,-,"
-                                             "About,ViewHelp,Exit");
+const QString kDesignLayout
+    = QStringLiteral("Groups,Config,-,ClearSend,ClearMessage,ClearQueued,Search,Sort,ToolConfig,"
+                     "ToolToggle,View,Que,Canned,-,SendQue,QueMessage,SendPage,CancelPage,-,"
+                     "About,ViewHelp,Exit");
 
 // Each command's menu item, and the key and tips of its button on each toolbar (none: not on the toolbars).
 TEST_F(MainWindowTest, CommandsCarryTheirCaptionsShortcutsAndButtonsOnBothToolbars)

@@ -46,9 +46,9 @@ std::string hostProblem(std::string_view host, bool bracketed)
         const bool fits = bracketed ? (isHexDigit(c) || c == ':' || c == '.' || c == '%' || isLetter(c))
                                     : (isLetter(c) || isDigit(c) || c == '.' || c == '-' || c == '_');
         if (!fits)
-            return bracketed ? "not an IPv6 address between the brackets"
-                             : (c == ':' ? "an IPv6 address goes between brackets"
-                                         : "the host holds a character no host name has");
+            return bracketed
+                ? "not an IPv6 address between the brackets"
+                : (c == ':' ? "an IPv6 address goes between brackets" : "the host holds a character no host name has");
     }
     if (!bracketed && (host.front() == '-' || host.front() == '.'))
         return "the host holds a character no host name has";

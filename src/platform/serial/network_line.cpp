@@ -319,8 +319,8 @@ void NetworkLine::dial(std::string_view dialString)
 
     const DialPlan plan = m_plans ? m_plans() : DialPlan {};
     for (const auto& bad : plan.badLines)
-        m_dialNotes.push_back("PORTS.DAT line " + std::to_string(bad.lineNumber) + " passed over (" + bad.reason
-            + "): " + bad.text);
+        m_dialNotes.push_back(
+            "PORTS.DAT line " + std::to_string(bad.lineNumber) + " passed over (" + bad.reason + "): " + bad.text);
     const DialPlan::Entry* entry = plan.match(dialString);
     if (dialString.ends_with('#')) {
         // The numeric sender's tones after the answer: a network connection has no keypad. The sender
@@ -509,9 +509,8 @@ std::string logSafe(std::string_view text)
     std::string safe;
     for (const char c : text)
         safe += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : (c == '[' ? '(' : c);
-    static constexpr std::array<std::string_view, 8> kAnswers {
-        "OK", "ERROR", "CONNECT", "NO CARRIER", "NO DIAL", "BUSY", "NO ANSWER", "ID="
-    };
+    static constexpr std::array<std::string_view, 8> kAnswers { "OK", "ERROR", "CONNECT", "NO CARRIER", "NO DIAL",
+        "BUSY", "NO ANSWER", "ID=" };
     for (const auto word : kAnswers) {
         for (auto at = safe.find(word); at != std::string::npos; at = safe.find(word, at + 1)) {
             for (std::size_t i = at; i < at + word.size(); ++i)

@@ -40,8 +40,8 @@ public:
     static constexpr std::chrono::milliseconds kConnectLimit { 30000 };
     static constexpr std::chrono::milliseconds kWriteStallLimit { 10000 };
 
-    explicit NetworkLine(DialPlans plans, Resolver resolver = systemResolver(),
-        std::chrono::milliseconds connectLimit = kConnectLimit);
+    explicit NetworkLine(
+        DialPlans plans, Resolver resolver = systemResolver(), std::chrono::milliseconds connectLimit = kConnectLimit);
     ~NetworkLine() override;
     NetworkLine(const NetworkLine&) = delete;
     NetworkLine& operator=(const NetworkLine&) = delete;

@@ -150,7 +150,7 @@ void PortsFile::save(const std::filesystem::path& file) const
         failToWrite(file, errno);
 
     // The new file keeps the old one's permissions; a first one is readable by all, like the data files.
-    struct stat old {};
+    struct stat old { };
     const mode_t mode = ::stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     const bool written = writeAll(fd, m_text) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     const int error = errno;

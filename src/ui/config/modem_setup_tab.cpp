@@ -119,7 +119,9 @@ ModemSetupTab::ModemSetupTab(const store::DataFolder& folder, platform::DialogSe
     connect(m_save, &QPushButton::clicked, this, &ModemSetupTab::BSAVE1_Click);
     m_test = tabButton(QStringLiteral("&Test"), "BTEST1", this);
     connect(m_test, &QPushButton::clicked, this, &ModemSetupTab::BTEST1_Click);
-    m_progress = new QLabel(QString::fromLatin1(engine::ModemTest::kLabel.data(), static_cast<qsizetype>(engine::ModemTest::kLabel.size())), this);
+    m_progress = new QLabel(
+        QString::fromLatin1(engine::ModemTest::kLabel.data(), static_cast<qsizetype>(engine::ModemTest::kLabel.size())),
+        this);
     m_progress->setObjectName(QStringLiteral("Label5"));
     m_progress->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("TESTING")) * 3);
     m_progress->hide();

@@ -22,7 +22,8 @@ class PortDevicesBox : public QGroupBox {
     Q_OBJECT
 
 public:
-    PortDevicesBox(platform::PortMap& ports, platform::DialogService& dialogs, bool practice, QWidget* parent = nullptr);
+    PortDevicesBox(
+        platform::PortMap& ports, platform::DialogService& dialogs, bool practice, QWidget* parent = nullptr);
 
     // Fills the lists from PORTS.DAT (or the practice line) as it stands now.
     void load();

@@ -49,8 +49,8 @@ bool DropDownBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        const bool types = (!key->text().isEmpty() && key->text().front().isPrint())
-            || key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete;
+        const bool types = (!key->text().isEmpty() && key->text().front().isPrint()) || key->key() == Qt::Key_Backspace
+            || key->key() == Qt::Key_Delete;
         if (types && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             Q_EMIT typingRefused();
             return true;
@@ -88,7 +88,8 @@ void ChoiceList::mouseReleaseEvent(QMouseEvent* event)
 
 void ChoiceList::keyPressEvent(QKeyEvent* event)
 {
-    const bool choose = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+    const bool choose
+        = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
     if (choose && currentItem()) {
         Q_EMIT entryChosen(currentItem());
         return;

@@ -48,7 +48,8 @@ GroupsTab::GroupsTab(const store::DataFolder& folder, platform::DialogService& d
 
     onEntryClick(m_groups, m_buttons, [this](int row) { gList1_Click(row); });
     connect(m_others, &ChoiceList::entryChosen, this, [this](QListWidgetItem* item) { changeMembership(item, true); });
-    connect(m_members, &ChoiceList::entryChosen, this, [this](QListWidgetItem* item) { changeMembership(item, false); });
+    connect(
+        m_members, &ChoiceList::entryChosen, this, [this](QListWidgetItem* item) { changeMembership(item, false); });
     connect(m_buttons.add, &QPushButton::clicked, this, &GroupsTab::BADD3_Click);
     connect(m_buttons.save, &QPushButton::clicked, this, &GroupsTab::BSAVE3_Click);
     connect(m_buttons.cancel, &QPushButton::clicked, this, &GroupsTab::BCANCEL3_Click);
@@ -59,7 +60,8 @@ GroupsTab::GroupsTab(const store::DataFolder& folder, platform::DialogService& d
 store::RecordFile& GroupsTab::file()
 {
     if (!m_file)
-        m_file = std::make_unique<store::RecordFile>(m_folder.pathOf<store::GroupRecord>(), store::GroupRecord::kLength);
+        m_file
+            = std::make_unique<store::RecordFile>(m_folder.pathOf<store::GroupRecord>(), store::GroupRecord::kLength);
     return *m_file;
 }
 

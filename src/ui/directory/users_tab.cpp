@@ -33,7 +33,8 @@ UsersTab::UsersTab(const store::DataFolder& folder, platform::DialogService& dia
     fields->addRow(QStringLiteral("User Name:"), m_name);
     fields->addRow(QStringLiteral("Pager ID:"), m_pagerId);
     fields->addRow(QStringLiteral("Pager Company:"), m_company);
-    QPushButton* search = arrange(QStringLiteral("Users:"), m_list, m_count, fields, m_buttons, QStringLiteral("search"));
+    QPushButton* search
+        = arrange(QStringLiteral("Users:"), m_list, m_count, fields, m_buttons, QStringLiteral("search"));
 
     onEntryClick(m_list, m_buttons, [this](int row) { UList1_Click(row); });
     connect(m_buttons.add, &QPushButton::clicked, this, &UsersTab::BADD_Click);

@@ -13,8 +13,8 @@ class QPushButton;
 namespace tolvane::ui {
 
 // A caption and a text box for one column of the selected entry, placed in a grid at (row, column * 2).
-QLineEdit* addDetailBox(QGridLayout* grid, int row, int column, const char* name, const QString& caption,
-    bool readOnly, int span = 1);
+QLineEdit* addDetailBox(
+    QGridLayout* grid, int row, int column, const char* name, const QString& caption, bool readOnly, int span = 1);
 
 // The design's panels, added to a tab's layout: a frame without margins holding a grid of boxes, or a
 // row of buttons.

@@ -46,10 +46,10 @@ LogTab::LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder
     grid->setColumnStretch(3, 2);
 
     QHBoxLayout* row = addButtonPanel(layout, "LSSPanel2");
-    connect(addButton(row, "LBSEARCH", QStringLiteral("&Search")), &QPushButton::clicked, this,
-        &LogTab::LBSEARCH_Click);
-    connect(addButton(row, "LBCLEAR", QStringLiteral("&Clear File")), &QPushButton::clicked, this,
-        &LogTab::LBCLEAR_Click);
+    connect(
+        addButton(row, "LBSEARCH", QStringLiteral("&Search")), &QPushButton::clicked, this, &LogTab::LBSEARCH_Click);
+    connect(
+        addButton(row, "LBCLEAR", QStringLiteral("&Clear File")), &QPushButton::clicked, this, &LogTab::LBCLEAR_Click);
     row->addStretch(1);
     connect(addButton(row, "LBOK", QStringLiteral("&OK")), &QPushButton::clicked, this, &LogTab::closeRequested);
 }

@@ -37,8 +37,8 @@ QueueTab::QueueTab(dispatch::PagingDesk& desk, platform::DialogService& dialogs,
     m_queue = makeList("List1");
     m_scheduled = makeList("List2");
     connect(m_queue, &QListWidget::currentRowChanged, this, [this](int row) { showEntry(EventList::Queue, row); });
-    connect(m_scheduled, &QListWidget::currentRowChanged, this,
-        [this](int row) { showEntry(EventList::Scheduled, row); });
+    connect(
+        m_scheduled, &QListWidget::currentRowChanged, this, [this](int row) { showEntry(EventList::Scheduled, row); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_queue, 1);
@@ -62,8 +62,8 @@ QueueTab::QueueTab(dispatch::PagingDesk& desk, platform::DialogService& dialogs,
     connect(m_deleteOne, &QPushButton::clicked, this, &QueueTab::BDELONE_Click);
     connect(m_deleteAll, &QPushButton::clicked, this, &QueueTab::BDELALL_Click);
     connect(addButton(row, "BOK", QStringLiteral("&OK")), &QPushButton::clicked, this, &QueueTab::closeRequested);
-    connect(addButton(row, "Command2", QStringLiteral("&Cancel")), &QPushButton::clicked, this,
-        &QueueTab::closeRequested);
+    connect(
+        addButton(row, "Command2", QStringLiteral("&Cancel")), &QPushButton::clicked, this, &QueueTab::closeRequested);
 
     m_listener = m_desk.addChangeListener([this] { syncFromDesk(); });
     syncFromDesk();
@@ -111,8 +111,8 @@ void QueueTab::syncList(EventList which, const std::vector<std::string>& entries
         return;
     QListWidget* list = listOf(which);
     const int row = list->currentRow();
-    const std::string selected = row >= 0 && row < static_cast<int>(shown.size()) ? shown[static_cast<std::size_t>(row)]
-                                                                                  : std::string();
+    const std::string selected
+        = row >= 0 && row < static_cast<int>(shown.size()) ? shown[static_cast<std::size_t>(row)] : std::string();
     shown = entries;
     {
         const QSignalBlocker blocker(list);

@@ -277,7 +277,8 @@ void MainWindow::endProgram(int status)
             if (registered.window)
                 registered.window->hide();
         }
-        for (QWidget* window : std::initializer_list<QWidget*> { connectionWindow(), m_help, m_about.data(), m_search.data() }) {
+        for (QWidget* window :
+            std::initializer_list<QWidget*> { connectionWindow(), m_help, m_about.data(), m_search.data() }) {
             if (window)
                 window->hide();
         }

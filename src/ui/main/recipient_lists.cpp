@@ -161,8 +161,7 @@ void RecipientLists::removeSelected()
     m_desk.removeRecipient(m_recipients->currentRow());
 }
 
-void RecipientLists::syncList(
-    QListWidget* list, const std::vector<std::string>& items, std::vector<std::string>& shown)
+void RecipientLists::syncList(QListWidget* list, const std::vector<std::string>& items, std::vector<std::string>& shown)
 {
     if (items == shown)
         return;

@@ -30,8 +30,8 @@ public:
 
     // The list to search: how many entries it has, the text of entry i, and how to select entry i (which
     // must run the list's own click handling). `from` skips the first characters of every entry.
-    void setTarget(std::function<int()> count, std::function<QString(int)> entryAt, std::function<void(int)> select,
-        int from = 0);
+    void setTarget(
+        std::function<int()> count, std::function<QString(int)> entryAt, std::function<void(int)> select, int from = 0);
     // A list widget: selecting sets its current row, which runs its current-row handling.
     void searchList(QListWidget* list, int from = 0);
     // A list view over any model (column 0 of each row).

@@ -183,10 +183,14 @@ TEST_F(NetworkLineTest, ItAnswersAsAModemConnectsPassesBytesUnchangedAndHangsUpO
 
     EXPECT_EQ(dial("AT&F E0 V1 X4 &C1 &D2"), "\r\nOK\r\n");
     EXPECT_EQ(dial("ATDT*70,555-0142"), "\r\nCONNECT 2400\r\n");
-    EXPECT_EQ(reports, (std::vector<std::string> { "dialling 705550142 reaches " + m_service.target() + " on the network" }));
+    EXPECT_EQ(
+        reports, (std::vector<std::string> { "dialling 705550142 reaches " + m_service.target() + " on the network" }));
     m_service.take();
 
-    const std::string block("\x02" "5550142\rsee you +++ at 10:30\xe9\r\x03" "3;?\r", 33);
+    const std::string block("\x02"
+                            "5550142\rsee you +++ at 10:30\xe9\r\x03"
+                            "3;?\r",
+        33);
     m_line.write("\r");
     m_line.write(block);
     EXPECT_EQ(m_service.receive(34), "\r" + block);

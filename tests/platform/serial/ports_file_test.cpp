@@ -65,7 +65,7 @@ TEST(PortsFile, SavingReplacesTheFileWholeForThePortMapsNextLookUp)
 
     EXPECT_EQ(folder.read("PORTS.DAT"), "# kept\nCOMM2=/dev/ttyUSB3\n");
     EXPECT_EQ(map.devicePath(2), "/dev/ttyUSB3");
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     // Nothing but the file itself is left in the folder.

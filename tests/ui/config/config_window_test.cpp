@@ -100,7 +100,8 @@ TEST_F(ConfigWindowTest, ModemSetupStoresWhatWasTypedAndShowsItAgain)
         setText("ATTEMPTS", QString::fromLatin1(c.attempts));
         click("BSAVE1");
         EXPECT_EQ(m_dialogs.messages().last(), QStringLiteral("Modem Configuration has been saved"));
-        EXPECT_EQ(stored<store::ConfigRecord>(), (store::ConfigRecord { "COMM3", c.storedPrefix, 0, c.storedAttempts, 1 }));
+        EXPECT_EQ(
+            stored<store::ConfigRecord>(), (store::ConfigRecord { "COMM3", c.storedPrefix, 0, c.storedAttempts, 1 }));
 
         open();
         EXPECT_EQ(child<QLineEdit>("DIALP")->text(), QString::fromLatin1(c.shownPrefix));
@@ -112,8 +113,9 @@ TEST_F(ConfigWindowTest, ModemSetupStoresWhatWasTypedAndShowsItAgain)
 TEST_F(ConfigWindowTest, SpinButtonsKeepTheRetriesWithin0To99)
 {
     open();
-    for (const auto& [start, button, result] : { std::tuple { "99", "SpinUp", "99" }, std::tuple { "0", "SpinDown", "0" },
-             std::tuple { "41", "SpinUp", "42" }, std::tuple { "41", "SpinDown", "40" } }) {
+    for (const auto& [start, button, result] :
+        { std::tuple { "99", "SpinUp", "99" }, std::tuple { "0", "SpinDown", "0" }, std::tuple { "41", "SpinUp", "42" },
+            std::tuple { "41", "SpinDown", "40" } }) {
         setText("ATTEMPTS", QString::fromLatin1(start));
         click(button);
         EXPECT_EQ(child<QLineEdit>("ATTEMPTS")->text(), QString::fromLatin1(result)) << start << button;
@@ -161,7 +163,8 @@ TEST_F(ConfigWindowTest, SavedSettingsBecomeTheRunningOnesAndLargeIconsSwapsAtOn
     std::vector<bool> largeIcons;
     QObject::connect(m_window.get(), &ui::ConfigWindow::runningSettingsChanged,
         [&](const store::RunningSettings& settings) { running.push_back(settings); });
-    QObject::connect(m_window.get(), &ui::ConfigWindow::largeIconsToggled, [&](bool large) { largeIcons.push_back(large); });
+    QObject::connect(
+        m_window.get(), &ui::ConfigWindow::largeIconsToggled, [&](bool large) { largeIcons.push_back(large); });
     showTab(1);
     ASSERT_EQ(running.size(), 1u);
     EXPECT_FALSE(child("BSAVE")->isEnabled());

@@ -108,7 +108,8 @@ TEST_F(SetupWindowTest, UsersTabAddsEditsAndCancelsThroughItsThreeStates)
     EXPECT_EQ(get<QLineEdit>("uId")->text(), QStringLiteral("5550100"));
     QTest::keyClicks(get<QLineEdit>("uNAME"), QStringLiteral("z"));
     clickEntry(get<QListWidget>("UList1"), 0);
-    EXPECT_EQ(get<QLineEdit>("uNAME")->text(), QStringLiteral("Dana Whitlow")) << "a click on the shown user ends the edit";
+    EXPECT_EQ(get<QLineEdit>("uNAME")->text(), QStringLiteral("Dana Whitlow"))
+        << "a click on the shown user ends the edit";
 
     // The company box takes only a choice from its list.
     QTest::keyClicks(get<QComboBox>("PageCoCombo")->lineEdit(), QStringLiteral("x"));
@@ -185,7 +186,8 @@ TEST_F(SetupWindowTest, PagingCompaniesTabCorrectsRefusesAndSavesANumericCompany
     click("BSAVE2");
     const auto companies = store::readAllRecords<store::TerminalRecord>(data.folder());
     ASSERT_EQ(companies.size(), 3u);
-    EXPECT_EQ(companies[2].encode(), (store::TerminalRecord { "DIG-Acme", "180055501", 14, 2, 2400, 2, 1, 1, "" }.encode()));
+    EXPECT_EQ(
+        companies[2].encode(), (store::TerminalRecord { "DIG-Acme", "180055501", 14, 2, 2400, 2, 1, 1, "" }.encode()));
     EXPECT_EQ(changes.count(), 1);
 }
 
@@ -271,7 +273,9 @@ int deleteFirstCompany(const char* folder)
 
 TEST_F(SetupWindowTest, WhileThePagingCompaniesTabIsShownAnotherWorkstationCannotDeleteACompany)
 {
-    auto otherDelete = [&] { return runProcess("/proc/self/exe", { "--delete-first-company", data.path().string() }).out; };
+    auto otherDelete = [&] {
+        return runProcess("/proc/self/exe", { "--delete-first-company", data.path().string() }).out;
+    };
     get<QTabWidget>("TabStrip1")->setCurrentIndex(1);
     EXPECT_EQ(otherDelete(), "Can not delete record while other users have the file open");
     get<QTabWidget>("TabStrip1")->setCurrentIndex(0);

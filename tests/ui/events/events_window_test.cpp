@@ -163,7 +163,8 @@ TEST_F(EventsWindowTest, LogTabShowsRecordsWithQuotesAndLineBreaksInFileOrderAnd
 
 TEST_F(EventsWindowTest, LogSearchLooksInTheNameColumn)
 {
-    writeLog("\"PAGE SENT: Bob Ames                 09:05 AM\"\r\n\"PAGE SENT: Carol                    09:05 AM\"\r\n");
+    writeLog(
+        "\"PAGE SENT: Bob Ames                 09:05 AM\"\r\n\"PAGE SENT: Carol                    09:05 AM\"\r\n");
     window.showTab(ui::EventsWindow::Logged);
     click("LBSEARCH");
     ui::SearchDialog* search = window.logTab()->searchDialog();

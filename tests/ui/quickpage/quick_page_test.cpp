@@ -85,8 +85,8 @@ TEST_F(QuickPageTest, InsertAndUsePutTheCannedTextIntoTheMessageAndUnloadTheWind
     open();
     child("Command2")->click();
     EXPECT_EQ(dialogs.messages(),
-        QStringList { QStringLiteral(
-            "Choose who to page first: the message box opens when the recipient list holds a name.") });
+        QStringList {
+            QStringLiteral("Choose who to page first: the message box opens when the recipient list holds a name.") });
     EXPECT_FALSE(unloaded());
     child("Command4")->click();
     EXPECT_TRUE(unloaded());
