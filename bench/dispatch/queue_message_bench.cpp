@@ -101,7 +101,7 @@ void QueueOneMessageForTwoThousandRecipients(benchmark::State& state)
 
     for (auto _ : state) {
         desk.clearQueue();
-        desk.QueMessage();
+        desk.queueMessage();
         benchmark::DoNotOptimize(desk.pageQueue().count());
     }
     state.counters["entries"] = desk.pageQueue().count();

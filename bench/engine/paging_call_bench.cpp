@@ -57,7 +57,7 @@ struct VirtualCall {
     std::vector<long long> run()
     {
         const auto pages = static_cast<std::int16_t>(queue.count());
-        call.PageThePeople(pages, 0);
+        call.pageThePeople(pages, 0);
         std::vector<long long> blocks;
         for (const auto& w : line.writes())
             if (!w.bytes.empty() && w.bytes.front() == '\x02')

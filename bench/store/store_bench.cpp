@@ -57,7 +57,7 @@ void SortTenThousandUsers(benchmark::State& state)
         state.PauseTiming();
         users.reset();
         state.ResumeTiming();
-        SortUsers(users.folder());
+        sortUsers(users.folder());
     }
 }
 BENCHMARK(SortTenThousandUsers)->Unit(benchmark::kMillisecond);

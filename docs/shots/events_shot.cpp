@@ -44,7 +44,7 @@ int main(int argc, char** argv)
     for (int user = 0; user < 5; ++user)
         desk.addUser(user);
     desk.setMessage("Fire drill at 11:30 - please use the north stairs");
-    desk.QueMessage();
+    desk.queueMessage();
     desk.schedule(1, "11:25 AM", "12/06/2026");
     desk.schedule(2, "04:30 PM", "12/07/2026");
 

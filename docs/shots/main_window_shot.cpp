@@ -59,7 +59,7 @@ int main(int argc, char** argv)
     window.desk().addGroup(1);
     window.findChild<ui::MessageEdit*>(QStringLiteral("Text1"))
         ->setPlainText(QStringLiteral("Server room temperature alarm - please check the cooling unit"));
-    window.desk().QueMessage();
+    window.desk().queueMessage();
     window.desk().selectUser(3);
     window.callView().setStatus("Ready");
     QTest::qWait(300);

@@ -27,16 +27,16 @@ CommandLinePage splitCommandLine(std::string_view commandLine)
     return page;
 }
 
-CommandLineOutcome CMDline(PagingDesk& desk, std::string_view commandLine)
+CommandLineOutcome pageFromCommandLine(PagingDesk& desk, std::string_view commandLine)
 {
-    desk.Timer1_Timer();
+    desk.tickClock();
     const CommandLinePage page = splitCommandLine(commandLine);
 
     desk.setActiveList(ActiveList::Users);
     desk.clearRecipients(); // the start-up state: nobody chosen, the limit 80
     desk.addRecipientName(page.paddedName);
     desk.setMessage(page.message);
-    desk.SendPageNow();
+    desk.sendToOneRecipient();
 
     CommandLineOutcome outcome;
     outcome.quiet = page.quiet;
@@ -82,7 +82,7 @@ CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string
     engine::PagingCall call(host.line, host.pacer, view, desk.callQueue(), folder, desk.runState(), host.pacing);
     PagingCallSender sender(call);
     desk.setPageSender(&sender);
-    return CMDline(desk, commandLine);
+    return pageFromCommandLine(desk, commandLine);
 }
 
 } // namespace tolvane::dispatch

@@ -40,10 +40,10 @@ struct CommandLineOutcome {
     bool showReport = false; // false in a quiet run: nothing is reported
 };
 
-// CMDline on a desk whose data folder is already settled: sets the clock captions, puts the padded name
-// in the recipient list with the limit 80, and runs SendPageNow. The host shows the report (a message box
+// pageFromCommandLine on a desk whose data folder is already settled: sets the clock captions, puts the padded name
+// in the recipient list with the limit 80, and runs sendToOneRecipient. The host shows the report (a message box
 // with a display, standard output without) and ends with the exit status.
-CommandLineOutcome CMDline(PagingDesk& desk, std::string_view commandLine);
+CommandLineOutcome pageFromCommandLine(PagingDesk& desk, std::string_view commandLine);
 
 // Everything command-line paging needs from the host. The view is the host's own (message boxes with a
 // display, an UnattendedView without); a quiet run uses none of it and shows nothing, its boxes and
@@ -59,7 +59,7 @@ struct CommandLineHost {
 };
 
 // The whole command-line start: the shared folder is taken from NETWORK.DAT first (so a shared
-// directory is searched), then CMDline runs on the engine's paging call. A NETWORK.DAT that cannot be
+// directory is searched), then pageFromCommandLine runs on the engine's paging call. A NETWORK.DAT that cannot be
 // read leaves the program folder in use and is reported on the error stream; a shared folder that cannot
 // be used (store::sharedDirectoryAvailable) is reported there too, and nothing is sent.
 CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string_view commandLine);

@@ -23,7 +23,7 @@ LogLineParts logLineParts(std::string_view line, int limit)
         part(line, 59, static_cast<std::size_t>(std::max(limit, 0))) };
 }
 
-std::vector<std::string> LoadLog(const store::DataFolder& folder)
+std::vector<std::string> loadLog(const store::DataFolder& folder)
 {
     const std::filesystem::path path = folder.programPath("LOG.DAT");
     std::error_code error;

@@ -25,8 +25,8 @@ LogLineParts logLineParts(std::string_view line, int limit);
 // Where the user-name column starts (0-based): the log's search compares from here.
 inline constexpr int kLogUserColumn = 11;
 
-// LoadLog: every line of LOG.DAT in file order. A missing log is created empty, as the log viewer always
+// loadLog: every line of LOG.DAT in file order. A missing log is created empty, as the log viewer always
 // did, and reads as no lines.
-std::vector<std::string> LoadLog(const store::DataFolder& folder);
+std::vector<std::string> loadLog(const store::DataFolder& folder);
 
 } // namespace tolvane::dispatch

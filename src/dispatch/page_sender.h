@@ -13,7 +13,7 @@ public:
     virtual ~PageSender() = default;
 
     // Sends `count` consecutive entries of one paging company from the call queue, the first at `first`.
-    virtual void PageThePeople(std::int16_t count, std::int16_t first) = 0;
+    virtual void pageThePeople(std::int16_t count, std::int16_t first) = 0;
 };
 
 class PagingCallSender final : public PageSender {
@@ -23,7 +23,7 @@ public:
     {
     }
 
-    void PageThePeople(std::int16_t count, std::int16_t first) override { m_call.PageThePeople(count, first); }
+    void pageThePeople(std::int16_t count, std::int16_t first) override { m_call.pageThePeople(count, first); }
 
 private:
     engine::PagingCall& m_call;

@@ -53,7 +53,7 @@ PagingDesk::PagingDesk(const store::DataFolder& folder, engine::CallView& view, 
     // the recipients of the next message (or an emptied list, back at 80) never cut a waiting page again.
     m_state.messageLimit = 300;
     // Entries queued before the first clock tick would otherwise carry blank times.
-    Timer1_Timer();
+    tickClock();
 }
 
 template <class Record>
@@ -152,17 +152,17 @@ void PagingDesk::addUser(int index)
 {
     selectUser(index);
     if (m_selectedUser >= 0)
-        ItemWasClicked();
+        addSelectedRecipient();
 }
 
 void PagingDesk::addGroup(int index)
 {
     selectGroup(index);
     if (m_selectedGroup >= 0)
-        ItemWasClicked();
+        addSelectedRecipient();
 }
 
-void PagingDesk::ItemWasClicked()
+void PagingDesk::addSelectedRecipient()
 {
     // With nothing selected there is nothing to add: an empty recipient would match no one.
     std::string item;
@@ -177,7 +177,7 @@ void PagingDesk::ItemWasClicked()
     m_messageBoxVisible = true;
 
     if (m_active == ActiveList::Groups) {
-        SetTmaxForGroup(item);
+        setLimitForGroup(item);
     } else {
         try {
             std::optional<std::string> company;
@@ -205,10 +205,10 @@ void PagingDesk::ItemWasClicked()
             reportError(error);
         }
     }
-    UpdateToolbarButtons();
+    updateToolbarButtons();
 }
 
-void PagingDesk::SetTmaxForGroup(const std::string& groupName)
+void PagingDesk::setLimitForGroup(const std::string& groupName)
 {
     std::vector<store::GroupRecord> groups;
     std::vector<store::UserRecord> users;
@@ -279,7 +279,7 @@ void PagingDesk::addRecipientName(std::string paddedName)
 {
     m_recipients.push_back(std::move(paddedName));
     m_messageBoxVisible = true;
-    UpdateToolbarButtons();
+    updateToolbarButtons();
 }
 
 void PagingDesk::removeRecipient(int index)
@@ -289,7 +289,7 @@ void PagingDesk::removeRecipient(int index)
     m_recipients.erase(m_recipients.begin() + index);
     if (m_recipients.empty())
         m_messageLimit = 80;
-    UpdateToolbarButtons();
+    updateToolbarButtons();
 }
 
 void PagingDesk::clearRecipients()
@@ -297,14 +297,14 @@ void PagingDesk::clearRecipients()
     m_recipients.clear();
     m_messageBoxVisible = false;
     m_messageLimit = 80;
-    UpdateToolbarButtons();
+    updateToolbarButtons();
 }
 
 void PagingDesk::setMessage(std::string_view text)
 {
     // A line break would end the message early on the wire and split the queue entry.
     m_message = withoutLineBreaks(text);
-    UpdateToolbarButtons();
+    updateToolbarButtons();
 }
 
 bool PagingDesk::refuseKey(int keyCode)
@@ -318,10 +318,10 @@ bool PagingDesk::refuseKey(int keyCode)
 void PagingDesk::clearMessage()
 {
     m_message.clear();
-    UpdateToolbarButtons();
+    updateToolbarButtons();
 }
 
-void PagingDesk::UpdateToolbarButtons()
+void PagingDesk::updateToolbarButtons()
 {
     if (m_recipients.empty()) {
         m_message.clear();

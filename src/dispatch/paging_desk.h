@@ -44,10 +44,10 @@ inline constexpr std::string_view kDelaySendPages = " Delay Send Pages";
 // Which directory list the operator works in.
 enum class ActiveList : int { Users = 0, Groups = 1, Both = 2 };
 
-// What UpdateToolbarButtons enables, as a pure reading of the desk.
+// What updateToolbarButtons enables, as a pure reading of the desk.
 struct CommandState {
     bool send = false; // MSEND, toolbar "SendPage": a message and exactly one recipient
-    bool queue = false; // MSENDTOQUE, "QueMessage": a message and at least one recipient
+    bool queue = false; // MSENDTOQUE, "queueMessage": a message and at least one recipient
     bool sendQueue = false; // MSENDQUE, "SendQue": a non-empty queue
     bool cancel = false; // MCANCEL, "CancelPage": the port is open or a run is in progress
     bool messageBoxVisible = false;
@@ -85,7 +85,7 @@ public:
     ListenerId addChangeListener(std::function<void()> listener);
     void removeChangeListener(ListenerId id);
 
-    // The running settings (CheckSettings at start-up, the configuration window when it saves). Every
+    // The running settings (checkSettings at start-up, the configuration window when it saves). Every
     // paging call reloads SETTINGS.DAT, so after a send they are what the file held then.
     const store::RunningSettings& settings() const { return m_settings; }
     void setSettings(const store::RunningSettings& settings) { m_settings = settings; }
@@ -122,15 +122,15 @@ public:
     // --- Recipients (List2) and the message length limit --------------------------------------------
     // Adds the selected user or group of the active list to the recipients and recomputes the limit;
     // a group is replaced by its members.
-    void ItemWasClicked();
-    // Double-clicks: select, then ItemWasClicked.
+    void addSelectedRecipient();
+    // Double-clicks: select, then addSelectedRecipient.
     void addUser(int index);
     void addGroup(int index);
 
     const std::vector<std::string>& recipients() const { return m_recipients; }
     // Appends a name as it stands (25 characters padded), without a directory lookup: command-line paging.
     void addRecipientName(std::string paddedName);
-    // List2_DblClick / Image2_Click; the limit returns to 80 when the last recipient goes.
+    // A double click in the recipient list, or its remove button; the limit returns to 80 when the last recipient goes.
     void removeRecipient(int index);
     // "Clear Recipient List" (Command4, MSENDLIST).
     void clearRecipients();
@@ -140,7 +140,7 @@ public:
 
     // --- Message text (Text1) ------------------------------------------------------------------------
     const std::string& message() const { return m_message; }
-    // Text1_Change: stores the text (line breaks, as pasted text may hold, become blanks) and refreshes
+    // The message box changed: stores the text (line breaks, as pasted text may hold, become blanks) and refreshes
     // the commands. The host's box stops typing at messageLimit(), and shows kLimitReachedMessage when
     // gauge().limitReached after the operator's change.
     void setMessage(std::string_view text);
@@ -160,7 +160,7 @@ public:
     engine::PageQueue& callQueue() { return m_callQueue; }
 
     // MSENDTOQUE "Que Messages": one entry per recipient (and per member of each chosen group).
-    void QueMessage();
+    void queueMessage();
     // MCLEARQUE "Clear the Que". False when refused: a run is reading the page queue, and emptying it
     // under the call would send blank pages to the rest of the call's run.
     bool clearQueue();
@@ -172,18 +172,18 @@ public:
     void refreshCounters();
 
     // --- Sending -------------------------------------------------------------------------------------
-    // MSENDQUE "Send Queued Messages": PageProcess and the clean-up. False when refused because a run
+    // MSENDQUE "Send Queued Messages": sendRunByRun and the clean-up. False when refused because a run
     // is already in progress.
     bool sendQueue();
-    // MSEND "Send": SendPageNow, then the run counters back to 0. False when refused during a run.
+    // MSEND "Send": sendToOneRecipient, then the run counters back to 0. False when refused during a run.
     bool sendSingle();
-    // Walks the page queue and calls PageThePeople once per run of one company column (once per page for
+    // Walks the page queue and calls pageThePeople once per run of one company column (once per page for
     // a numeric company, whose call dials one page), each call told where its run starts. Pages marked
     // sent are passed over. When a call failed but pages were sent, the lamp ends red and the connection
     // log names each company whose call failed.
-    bool PageProcess();
+    bool sendRunByRun();
     // Sends one page to the one user in the recipient list, on its own: the page queue is not touched.
-    bool SendPageNow();
+    bool sendToOneRecipient();
     bool runInProgress() const { return m_running; }
     // Asks the run in progress to end after its present call: no further company is called. The next
     // run starts without it.
@@ -197,12 +197,12 @@ public:
 
     // --- Clock and scheduled release -----------------------------------------------------------------
     // Timer1: the captions Label7 (time) and Label8 (date) from the clock. New entries carry them.
-    void Timer1_Timer();
+    void tickClock();
     const std::string& timeCaption() const { return m_timeCaption; }
     const std::string& dateCaption() const { return m_dateCaption; }
     // Timer2: moves due scheduled entries into the page queue and sends it. During a run it does nothing,
     // so a later tick tries again.
-    void Timer2_Timer();
+    void releaseDuePages();
     bool scheduleTimerEnabled() const { return m_scheduleTimer; }
     void setScheduleTimerEnabled(bool on) { m_scheduleTimer = on; }
     // Due: dated the caption's date and queued for an earlier minute than the caption's time; or, since the
@@ -221,9 +221,9 @@ public:
     EventsOutcome deleteAll(EventList list);
 
     // --- Commands ------------------------------------------------------------------------------------
-    // Applies the effects of UpdateToolbarButtons (no recipients: the message is emptied and hidden),
+    // Applies the effects of updateToolbarButtons (no recipients: the message is emptied and hidden),
     // then asks the host to refresh its commands.
-    void UpdateToolbarButtons();
+    void updateToolbarButtons();
     // portOpen: the paging call's serial port is open.
     CommandState commandState(bool portOpen) const;
 
@@ -243,7 +243,7 @@ private:
     void clearAfterSending();
     // The clock captions as a moment; nothing while they do not read back.
     std::optional<std::pair<CalendarDate, int>> captionMoment() const;
-    void SetTmaxForGroup(const std::string& groupName);
+    void setLimitForGroup(const std::string& groupName);
     void changed();
 
     const store::DataFolder& m_folder;

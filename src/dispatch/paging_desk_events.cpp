@@ -22,7 +22,7 @@ EventsOutcome PagingDesk::schedule(int queueIndex, std::string_view timeText, st
     if (!m_dueSince)
         m_dueSince = captionMoment();
     refreshCounters();
-    UpdateToolbarButtons();
+    updateToolbarButtons();
     return EventsOutcome::Done;
 }
 
@@ -39,7 +39,7 @@ EventsOutcome PagingDesk::deleteOne(EventList list, int index)
         m_dueSince.reset();
     }
     refreshCounters();
-    UpdateToolbarButtons();
+    updateToolbarButtons();
     return EventsOutcome::Done;
 }
 
@@ -54,7 +54,7 @@ EventsOutcome PagingDesk::deleteAll(EventList list)
         m_dueSince.reset();
     }
     refreshCounters();
-    UpdateToolbarButtons();
+    updateToolbarButtons();
     return EventsOutcome::Done;
 }
 

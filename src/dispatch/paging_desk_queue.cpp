@@ -71,7 +71,7 @@ void PagingDesk::mergeHeldEntries()
     m_held.clear();
 }
 
-void PagingDesk::QueMessage()
+void PagingDesk::queueMessage()
 {
     if (m_message.empty()) {
         m_view.messageBox(std::string(kNoMessageToQueue));
@@ -81,7 +81,7 @@ void PagingDesk::QueMessage()
         m_view.messageBox(std::string(kNoRecipientToQueue));
         return;
     }
-    UpdateToolbarButtons();
+    updateToolbarButtons();
 
     try {
         const auto groups = store::readAllRecords<store::GroupRecord>(m_folder);
@@ -121,7 +121,7 @@ void PagingDesk::QueMessage()
             m_view.messageBox(std::string(kDigitalPagerWarning));
 
         clearAfterSending();
-        UpdateToolbarButtons();
+        updateToolbarButtons();
     } catch (const std::exception& error) {
         reportError(error);
     }
@@ -136,7 +136,7 @@ bool PagingDesk::clearQueue()
     m_pageQueue.clear();
     m_held.clear();
     setQueueCounter(false);
-    UpdateToolbarButtons();
+    updateToolbarButtons();
     return true;
 }
 
@@ -158,17 +158,17 @@ bool PagingDesk::sendQueue()
     if (m_running)
         return false;
     m_view.setStatus(std::string(kPreparingPage));
-    PageProcess();
+    sendRunByRun();
     clearAfterSending();
     m_state.runPageCounter = 0;
     m_state.queueCursor = 0;
-    UpdateToolbarButtons();
+    updateToolbarButtons();
     setQueueCounter(true);
     changed();
     return true;
 }
 
-bool PagingDesk::PageProcess()
+bool PagingDesk::sendRunByRun()
 {
     if (m_running)
         return false;
@@ -204,7 +204,7 @@ bool PagingDesk::PageProcess()
             m_state.queueCursor = static_cast<std::int16_t>(start);
             if (m_sender) {
                 m_state.lastCallFailed = false;
-                m_sender->PageThePeople(static_cast<std::int16_t>(length), static_cast<std::int16_t>(start));
+                m_sender->pageThePeople(static_cast<std::int16_t>(length), static_cast<std::int16_t>(start));
                 called = true;
                 if (m_state.lastCallFailed
                     && std::find(failedCompanies.begin(), failedCompanies.end(), company) == failedCompanies.end())
@@ -237,7 +237,7 @@ void PagingDesk::markFailedCalls(const std::vector<std::string>& companies)
         m_view.appendLog("Failed call to paging company: " + store::rtrim(company));
 }
 
-bool PagingDesk::SendPageNow()
+bool PagingDesk::sendToOneRecipient()
 {
     if (m_running)
         return false;
@@ -245,13 +245,13 @@ bool PagingDesk::SendPageNow()
     m_stopRequested = false;
     if (m_active == ActiveList::Groups) {
         m_view.messageBox(std::string(kNoGroupsForSinglePage));
-        UpdateToolbarButtons();
+        updateToolbarButtons();
         return true;
     }
-    UpdateToolbarButtons();
+    updateToolbarButtons();
     if (m_recipients.size() > 1) {
         m_view.messageBox(std::string(kOneUserForSinglePage));
-        UpdateToolbarButtons();
+        updateToolbarButtons();
         return true;
     }
     if (m_recipients.empty())
@@ -282,7 +282,7 @@ bool PagingDesk::SendPageNow()
             m_singlePage.insert(engine::buildQueueEntry(user, m_timeCaption, m_dateCaption, m_message, m_messageLimit));
             m_state.queueCursor = 0;
             if (m_sender) {
-                m_sender->PageThePeople(1, 0);
+                m_sender->pageThePeople(1, 0);
                 called = true;
             }
         }
@@ -294,7 +294,7 @@ bool PagingDesk::SendPageNow()
     mergeHeldEntries();
 
     clearAfterSending();
-    UpdateToolbarButtons();
+    updateToolbarButtons();
     return true;
 }
 
@@ -313,8 +313,8 @@ bool PagingDesk::sendSingle()
     if (m_running)
         return false;
     m_view.setStatus(std::string(kPreparingPage));
-    UpdateToolbarButtons();
-    SendPageNow();
+    updateToolbarButtons();
+    sendToOneRecipient();
     m_state.runPageCounter = 0;
     m_state.queueCursor = 0;
     changed();
@@ -325,13 +325,13 @@ void PagingDesk::reloadSettings()
 {
     // Every paging call reloads the settings from SETTINGS.DAT; the clean-up after it uses what it read.
     try {
-        m_settings = store::CheckSettings(m_folder);
+        m_settings = store::checkSettings(m_folder);
     } catch (const std::exception&) {
         // The settings in hand stay; the call itself has reported what went wrong with the files.
     }
 }
 
-void PagingDesk::Timer1_Timer()
+void PagingDesk::tickClock()
 {
     m_timeCaption = m_clock.timeText();
     m_dateCaption = m_clock.dateText();
@@ -360,7 +360,7 @@ bool PagingDesk::isDue(std::string_view entry) const
     return m_dueSince && moment >= *m_dueSince && moment < *now;
 }
 
-void PagingDesk::Timer2_Timer()
+void PagingDesk::releaseDuePages()
 {
     // A run holds the port and walks the queue by index: try again on a later tick.
     if (m_running)

@@ -83,7 +83,7 @@ void CallContext::writePageLog(const std::string& text)
 void CallContext::cancelCall()
 {
     setDtr(false);
-    UpdateOnCancel(*this);
+    endCancelledCall(*this);
 }
 
 } // namespace tolvane::engine

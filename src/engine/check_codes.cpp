@@ -96,7 +96,7 @@ std::optional<std::string_view> replyCodeText(std::string_view code)
     return std::nullopt;
 }
 
-void CheckCodes(const std::string& FromModem, CallView& view)
+void checkCodes(const std::string& FromModem, CallView& view)
 {
     if (const auto text = replyCodeText(FromModem))
         view.appendLog(std::string(*text));

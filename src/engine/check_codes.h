@@ -13,6 +13,6 @@ namespace tolvane::engine {
 std::optional<std::string_view> replyCodeText(std::string_view code);
 
 // Appends the explanation of FromModem to the connection log when it is exactly a known reply code.
-void CheckCodes(const std::string& FromModem, CallView& view);
+void checkCodes(const std::string& FromModem, CallView& view);
 
 } // namespace tolvane::engine

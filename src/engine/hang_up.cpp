@@ -9,7 +9,7 @@
 
 namespace tolvane::engine {
 
-void UpdateOnCancel(CallContext& call)
+void endCancelledCall(CallContext& call)
 {
     try {
         call.line.write("+++\r");

@@ -16,7 +16,7 @@ std::string numericDialLine(const std::string& dialString, const std::string& pa
     return store::rtrim(dialString) + ",,,," + store::trim(blankControlCharacters(pageText)) + "#\r";
 }
 
-void SendDigitalPage(
+void sendDigitalPage(
     CallContext& call, const std::string& DialString, const std::string& CPageText, const std::string& CPageCompany)
 {
     call.log("");

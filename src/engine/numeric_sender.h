@@ -10,7 +10,7 @@ class CallContext;
 // Nothing on the line is awaited. Sends exactly the entry at the queue cursor, marks it sent in its
 // status column, and ends with the port closed. A dial line that cannot be written throws SerialError:
 // the modem never got the page.
-void SendDigitalPage(
+void sendDigitalPage(
     CallContext& call, const std::string& DialString, const std::string& CPageText, const std::string& CPageCompany);
 
 // What goes to the modem: the dial string, four pauses, the digits without surrounding blanks, "#".

@@ -36,7 +36,7 @@ PagingCall::PagingCall(SerialLine& line, Pacer& pacer, CallView& view, PageQueue
 {
 }
 
-void PagingCall::PageThePeople(std::int16_t count, std::int16_t first)
+void PagingCall::pageThePeople(std::int16_t count, std::int16_t first)
 {
     if (m_inProgress)
         return;
@@ -80,7 +80,7 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
     call.log(call.pacing == Pacing::Prompt ? "Pacing: prompt (waits for replies)" : "Pacing: standard (fixed pauses)");
     call.status("Preparing Page...");
     call.log("Preparing Page...");
-    const store::RunningSettings settings = store::CheckSettings(m_folder);
+    const store::RunningSettings settings = store::checkSettings(m_folder);
     if (settings.ShowConnectionWindow)
         m_view.showConnectionWindow();
     // The half-second start-up pause only lets the window catch up; under prompt pacing one yield does that.
@@ -131,7 +131,7 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
         std::string pageText = messageText;
         if (plan.cutFirstPage && pageText.size() > static_cast<std::size_t>(plan.maxChars))
             pageText.resize(static_cast<std::size_t>(plan.maxChars));
-        SendDigitalPage(call, dial, pageText, company);
+        sendDigitalPage(call, dial, pageText, company);
         m_state.lastCallFailed = false;
         return;
     }

@@ -34,7 +34,7 @@ public:
     PagingCall& operator=(const PagingCall&) = delete;
 
     // Sends `count` consecutive entries of one company, the first at index `first`.
-    void PageThePeople(std::int16_t count, std::int16_t first);
+    void pageThePeople(std::int16_t count, std::int16_t first);
 
     // The cancel command: the running call acts on it at its next polling round.
     void cancel();

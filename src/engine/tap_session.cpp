@@ -332,7 +332,7 @@ TapSession::Result TapSession::signOff()
             for (std::size_t pos = 0; pos < m_call.receiveBuffer.size(); ++pos) {
                 // Tested at every position, so a known code is explained once per character.
                 if (m_call.receiveBuffer.size() == 3)
-                    CheckCodes(m_call.receiveBuffer, m_call.view);
+                    checkCodes(m_call.receiveBuffer, m_call.view);
                 if (m_call.bufferHas(pos, kEscEot)) {
                     m_call.log("Paging company hanging up");
                     m_call.status("Page Was Sent");

@@ -89,7 +89,7 @@ ConfigRecord sampleConfig()
 
 } // namespace
 
-void Make_DAT_Files(const DataFolder& folder, std::int16_t kind)
+void makeDataFiles(const DataFolder& folder, std::int16_t kind)
 {
     switch (kind) {
     case 1:

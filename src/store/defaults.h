@@ -9,7 +9,7 @@ namespace tolvane::store {
 // Writes the default record 1 of one data file, overwriting what record 1 held: kind 1 USERS.DAT and kind 2
 // TERMINAL.DAT at their directory paths, kind 3 CONFIG.DAT in the program folder; any other kind does
 // nothing. Throws StoreError when the file cannot be written.
-void Make_DAT_Files(const DataFolder& folder, std::int16_t kind);
+void makeDataFiles(const DataFolder& folder, std::int16_t kind);
 
 // First run: when the program folder holds none of NETWORK.DAT, CONFIG.DAT, USERS.DAT and TERMINAL.DAT,
 // writes a working installation into it and returns true. A folder with any of the four is left alone,

@@ -4,7 +4,7 @@
 
 namespace tolvane::store {
 
-RunningSettings CheckSettings(const DataFolder& folder)
+RunningSettings checkSettings(const DataFolder& folder)
 {
     const auto record = readRecordAt<SettingsRecord>(folder.pathOf<SettingsRecord>());
     RunningSettings s;

@@ -18,6 +18,6 @@ struct RunningSettings {
 };
 
 // Reads record 1 of SETTINGS.DAT (a missing file is created empty and reads as all options off).
-RunningSettings CheckSettings(const DataFolder& folder);
+RunningSettings checkSettings(const DataFolder& folder);
 
 } // namespace tolvane::store

@@ -10,7 +10,7 @@
 
 namespace tolvane::store {
 
-void SortUsers(const DataFolder& folder)
+void sortUsers(const DataFolder& folder)
 {
     try {
         constexpr std::size_t kLength = UserRecord::kLength;

@@ -48,7 +48,7 @@ StartupData decideDataFolder(const std::filesystem::path& programFolder)
             return data;
         }
 
-        data.settings = CheckSettings(data.folder);
+        data.settings = checkSettings(data.folder);
 
         if (!sharedDirectoryAvailable(data.folder)) {
             data.outcome = StartupDataOutcome::NetworkDeviceUnavailable;

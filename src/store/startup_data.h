@@ -30,7 +30,7 @@ struct StartupData {
     std::string errorDescription;
 };
 
-// In the start-up order: NETWORK.DAT and the caption, CONFIG.DAT's port, CheckSettings, then whether the
+// In the start-up order: NETWORK.DAT and the caption, CONFIG.DAT's port, checkSettings, then whether the
 // shared folder can be used (sharedDirectoryAvailable, where the user list would be read). The fields filled
 // before a failure stay filled, so the caller can show the window "with whatever was loaded so far". Never
 // throws.

@@ -5,7 +5,7 @@
 
 namespace tolvane::dispatch::test {
 
-void CountingSender::PageThePeople(std::int16_t count, std::int16_t first)
+void CountingSender::pageThePeople(std::int16_t count, std::int16_t first)
 {
     Call call { count, first, {} };
     for (int i = 0; i < m_queue.count(); ++i)

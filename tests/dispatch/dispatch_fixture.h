@@ -43,7 +43,7 @@ public:
     {
     }
 
-    void PageThePeople(std::int16_t count, std::int16_t first) override;
+    void pageThePeople(std::int16_t count, std::int16_t first) override;
 
     std::vector<Call> calls;
     // Runs inside each call, after it was recorded: the place to act "while the call is running".

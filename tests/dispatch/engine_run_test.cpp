@@ -36,7 +36,7 @@ protected:
         for (const char* name : names)
             desk.addUser(rowOf(desk.userList(), name));
         desk.setMessage(message);
-        desk.QueMessage();
+        desk.queueMessage();
         desk.clearRecipients();
     }
 

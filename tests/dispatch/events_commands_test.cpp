@@ -22,7 +22,7 @@ protected:
         f.addUser("Ben");
         f.addUser("Ann");
         f.desk.setMessage("Staff meeting at three in the east wing");
-        f.desk.QueMessage();
+        f.desk.queueMessage();
         f.desk.clearRecipients();
     }
 
@@ -79,7 +79,7 @@ TEST_F(EventsCommands, DeletingWorksOnEitherListAndAnEmptyScheduledListStopsTheT
     ASSERT_EQ(f.desk.schedule(0, "9:45 PM", "12/06/2026"), EventsOutcome::Done);
     f.addUser("Ann");
     f.desk.setMessage("Again");
-    f.desk.QueMessage();
+    f.desk.queueMessage();
     const struct {
         EventsOutcome (*command)(PagingDesk&);
         int queue, scheduled;
@@ -101,7 +101,7 @@ TEST_F(EventsCommands, DeletingWorksOnEitherListAndAnEmptyScheduledListStopsTheT
     EXPECT_EQ(f.desk.queueCounterText(), "0 Pages in Que");
     EXPECT_EQ(f.desk.delayCounterText(), "0 Delay Send Pages");
 
-    f.desk.QueMessage();
+    f.desk.queueMessage();
     ASSERT_EQ(f.desk.schedule(0, "9:30 PM", "12/06/2026"), EventsOutcome::Done);
     EXPECT_EQ(f.desk.deleteAll(EventList::Scheduled), EventsOutcome::Done);
     EXPECT_FALSE(f.desk.scheduleTimerEnabled());
@@ -139,7 +139,7 @@ TEST(LogLines, PartsFollowTheColumnsAndAMissingLogIsCreatedEmpty)
     EXPECT_EQ(logLineParts("ERROR FOR: Ann", 80), (LogLineParts { "ERROR FOR: ", "Ann", "", "", "" }));
 
     DataFolderFixture data;
-    EXPECT_TRUE(LoadLog(data.folder()).empty());
+    EXPECT_TRUE(loadLog(data.folder()).empty());
     EXPECT_TRUE(std::filesystem::exists(data.folder().programPath("LOG.DAT")));
 }
 

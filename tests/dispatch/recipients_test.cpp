@@ -65,7 +65,7 @@ protected:
     {
         add(steps);
         f.desk.setMessage(message);
-        f.desk.QueMessage();
+        f.desk.queueMessage();
     }
 
     DeskFixture f;
@@ -150,13 +150,13 @@ TEST_F(Recipients, SelectingOneListClearsTheOther)
 
     // Nothing selected: the add command adds nothing.
     f.desk.selectUser(-1);
-    f.desk.ItemWasClicked();
+    f.desk.addSelectedRecipient();
     EXPECT_TRUE(f.desk.recipients().empty());
 }
 
 TEST_F(Recipients, QueueingNeedsAMessage)
 {
-    f.desk.QueMessage();
+    f.desk.queueMessage();
     queueFor("Ann", "");
     EXPECT_EQ(f.view.boxes,
         (std::vector<std::string> { "You need to enter a text message to be sent in order to que the message",
@@ -254,7 +254,7 @@ TEST_F(Recipients, NumericPagerWarningOnceAndOnlyForTextItCannotDial)
     queueFor("DIG-Ike Cal", "4321");
     EXPECT_TRUE(f.view.boxes.empty());
     f.desk.setMessage("call me");
-    f.desk.QueMessage();
+    f.desk.queueMessage();
     EXPECT_EQ(
         f.view.boxes, (std::vector<std::string> { "THIS IS A DIGITAL PAGER SO YOU CAN ONLY SEND NUMBERS TO IT..." }));
     EXPECT_EQ(f.desk.pageQueue().count(), 4);
@@ -286,7 +286,7 @@ TEST_F(Recipients, SharedFolderIsReadAtTheMomentOfTheCommand)
     f.data.folder().setSharedFolder(shared.string());
     f.desk.addRecipientName(pad("Cal", 25));
     f.desk.setMessage("Hello");
-    f.desk.QueMessage();
+    f.desk.queueMessage();
     ASSERT_EQ(f.desk.pageQueue().count(), 1);
     EXPECT_EQ(f.desk.pageQueue().entry(0).substr(0, 54), "Longpage                 Cal                      9003");
 }

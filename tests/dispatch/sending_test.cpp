@@ -22,7 +22,7 @@ protected:
         for (const char* name : names)
             f.addUser(name);
         f.desk.setMessage(message);
-        f.desk.QueMessage();
+        f.desk.queueMessage();
         f.desk.clearRecipients();
     }
 
@@ -125,17 +125,17 @@ TEST_F(Sending, NoRunStartsWhileOneIsInProgressAndPagesQueuedMeanwhileWaitForIts
     f.desk.scheduledList().insert(scheduled("Cal", "08:00 AM", "12/06/2026"));
     f.desk.setScheduleTimerEnabled(true);
     f.clock.time = "09:06 AM";
-    f.desk.Timer1_Timer();
+    f.desk.tickClock();
 
     std::vector<bool> refused;
     CommandState during;
     f.sender.during = [&](int call) {
         if (call != 0)
             return;
-        refused = { !f.desk.sendQueue(), !f.desk.sendSingle(), !f.desk.PageProcess(), !f.desk.clearQueue() };
-        f.desk.Timer2_Timer();
+        refused = { !f.desk.sendQueue(), !f.desk.sendSingle(), !f.desk.sendRunByRun(), !f.desk.clearQueue() };
+        f.desk.releaseDuePages();
         during = f.desk.commandState(false);
-        f.desk.QueMessage();
+        f.desk.queueMessage();
     };
     f.desk.sendQueue();
     EXPECT_EQ(refused, (std::vector<bool> { true, true, true, true }));
@@ -153,7 +153,7 @@ TEST_F(Sending, NoRunStartsWhileOneIsInProgressAndPagesQueuedMeanwhileWaitForIts
     EXPECT_EQ(f.desk.scheduledList().count(), 1);
 
     f.sender.during = nullptr;
-    f.desk.Timer2_Timer();
+    f.desk.releaseDuePages();
     EXPECT_EQ(f.desk.scheduledList().count(), 0);
     EXPECT_EQ(f.sender.calls.size(), 4u);
 }
@@ -166,7 +166,7 @@ TEST_F(Sending, SinglePageHasAListOfItsOwnSoTheQueueMayChangeMeanwhile)
     bool cleared = false;
     f.sender.during = [&](int) {
         cleared = f.desk.clearQueue();
-        f.desk.QueMessage();
+        f.desk.queueMessage();
     };
     f.desk.sendSingle();
     EXPECT_TRUE(cleared);
@@ -246,8 +246,8 @@ TEST_F(Sending, ScheduledPagesFallDueTheMinuteAfterTheirTimeAndOnlyOnTheirDay)
     f.desk.setScheduleTimerEnabled(true);
     const auto tick = [&](const char* time) {
         f.clock.time = time;
-        f.desk.Timer1_Timer();
-        f.desk.Timer2_Timer();
+        f.desk.tickClock();
+        f.desk.releaseDuePages();
     };
 
     tick("09:05 AM");
@@ -293,8 +293,8 @@ TEST_F(Sending, TheDueRuleReadsTwelveOClockAsNoonAndMidnight)
         f.desk.scheduledList().insert(scheduled("Ann", c.at, c.on));
         f.clock.time = c.now;
         f.clock.date = c.today;
-        f.desk.Timer1_Timer();
-        f.desk.Timer2_Timer();
+        f.desk.tickClock();
+        f.desk.releaseDuePages();
         EXPECT_EQ(f.desk.scheduledList().count() == 0, c.due)
             << c.at << " " << c.on << " at " << c.now << " " << c.today;
     }
@@ -304,22 +304,22 @@ TEST_F(Sending, APageForTheLastMinuteBeforeMidnightFallsDueJustAfterItAndYesterd
 {
     f.addUser("Ann");
     f.desk.setMessage("Lock up");
-    f.desk.QueMessage();
-    f.desk.QueMessage();
+    f.desk.queueMessage();
+    f.desk.queueMessage();
     const auto at = [&](const char* time, const char* date) {
         f.clock.time = time;
         f.clock.date = date;
-        f.desk.Timer1_Timer();
+        f.desk.tickClock();
     };
     at("11:58 PM", "12/06/2026");
     ASSERT_EQ(f.desk.schedule(0, "11:59 PM", "12/06/2026"), EventsOutcome::Done);
     ASSERT_EQ(f.desk.schedule(0, "11:00 PM", "12/05/2026"), EventsOutcome::Done);
     at("11:59 PM", "12/06/2026");
-    f.desk.Timer2_Timer();
+    f.desk.releaseDuePages();
     EXPECT_TRUE(f.sender.calls.empty());
     // The next tick comes after midnight: the page's minute has passed, though not today.
     at("12:00 AM", "12/07/2026");
-    f.desk.Timer2_Timer();
+    f.desk.releaseDuePages();
     ASSERT_EQ(f.sender.calls.size(), 1u);
     EXPECT_EQ(f.sender.calls[0].queue.at(0).substr(151, 23), "11:59 PM     12/06/2026");
     EXPECT_EQ(f.desk.scheduledList().count(), 1) << "a page dated before it was scheduled never falls due";
@@ -332,10 +332,10 @@ TEST_F(Sending, NewEntriesCarryTheClockCaptionsNotTheLiveClock)
     f.clock.date = "01/02/2027";
     f.addUser("Ann");
     f.desk.setMessage("Hi");
-    f.desk.QueMessage();
+    f.desk.queueMessage();
     EXPECT_EQ(f.desk.pageQueue().entry(0).substr(151, 23), "09:05 AM     12/06/2026");
-    f.desk.Timer1_Timer();
-    f.desk.QueMessage();
+    f.desk.tickClock();
+    f.desk.queueMessage();
     EXPECT_EQ(f.desk.pageQueue().entry(0).substr(151, 23), "09:05 AM     12/06/2026");
     EXPECT_EQ(f.desk.pageQueue().entry(1).substr(151, 23), "10:15 AM     01/02/2027");
 }
@@ -365,7 +365,7 @@ TEST_F(Sending, CommandsFollowTheEnablingRules)
     check("one recipient and a message", false, { true, true, false, false, true, true });
     f.addUser("Ben");
     check("two recipients and a message", true, { false, true, false, true, true, true });
-    f.desk.QueMessage();
+    f.desk.queueMessage();
     check("a queue", false, { false, true, true, false, true, true });
     f.desk.clearRecipients();
     check("recipients cleared", false, { false, false, true, false, false, false });

@@ -38,7 +38,7 @@ protected:
     }
     void queuePage(const std::string& message) { queuePage(message, data.users.front()); }
 
-    void run(std::int16_t count = 1, std::int16_t first = 0) { call.PageThePeople(count, first); }
+    void run(std::int16_t count = 1, std::int16_t first = 0) { call.pageThePeople(count, first); }
 
     // Dana's page "abc" in a call of its own; the happy terminal answers what the test has not scripted.
     void callOnePage()

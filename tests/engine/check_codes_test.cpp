@@ -11,13 +11,13 @@ namespace {
 std::vector<std::string> logFor(const std::string& code)
 {
     testkit::RecordingView view;
-    engine::CheckCodes(code, view);
+    engine::checkCodes(code, view);
     return view.logLines;
 }
 
 } // namespace
 
-TEST(CheckCodes, LogsTheTableTextWithItsNonBreakingSpacesAndApostrophes)
+TEST(checkCodes, LogsTheTableTextWithItsNonBreakingSpacesAndApostrophes)
 {
     const struct {
         const char* code;
@@ -41,7 +41,7 @@ TEST(CheckCodes, LogsTheTableTextWithItsNonBreakingSpacesAndApostrophes)
         EXPECT_EQ(logFor(row.code), std::vector<std::string> { row.line }) << row.code;
 }
 
-TEST(CheckCodes, OnlyTwentyFourExactCodesAreKnownAnd515IsNotOne)
+TEST(checkCodes, OnlyTwentyFourExactCodesAreKnownAnd515IsNotOne)
 {
     for (const char* text : { "515", "999", "21", "211 ", " 211", "2110", "" })
         EXPECT_TRUE(logFor(text).empty()) << '"' << text << '"';

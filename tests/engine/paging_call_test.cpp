@@ -176,7 +176,7 @@ TEST_P(DeliveringPages, ASecondSendWhileACallRunsIsRefusedAndThePortShowsOpen)
         if (text == "Sending Data..." && !triedAgain) {
             triedAgain = true;
             sawOpen = call.portOpen() && call.callInProgress();
-            call.PageThePeople(1, 0);
+            call.pageThePeople(1, 0);
         }
     };
     run();

@@ -177,7 +177,7 @@ TEST(SharedFolder, WhileAnotherWorkstationHoldsTheFileADeleteIsRefusedButASortRe
     EXPECT_EQ(dir.read("TERMINAL.DAT"), std::string(64, 'a') + std::string(64, 'b'));
     EXPECT_EQ(dir.fileCount(), 3) << "a refused delete leaves no scratch file";
 
-    SortUsers(folder);
+    sortUsers(folder);
     sorted.post();
     EXPECT_EQ(reap(holder), 0);
     EXPECT_EQ(dir.read("USERS.DAT"), userBytes("Alice") + userBytes("bob") + userBytes("carol"));

@@ -6,7 +6,7 @@
 
 using namespace tolvane::store;
 
-TEST(SortUsers, OrdersByTheFullPaddedNameByteByByteKeepingEqualNamesInOrder)
+TEST(sortUsers, OrdersByTheFullPaddedNameByteByByteKeepingEqualNamesInOrder)
 {
     const std::pair<std::string, std::string> cases[] = {
         { userBytes("bob") + userBytes("Alice") + userBytes("carol"),
@@ -27,23 +27,23 @@ TEST(SortUsers, OrdersByTheFullPaddedNameByteByByteKeepingEqualNamesInOrder)
     for (std::size_t row = 0; row < std::size(cases); ++row) {
         TempFolder dir;
         dir.write("USERS.DAT", cases[row].first);
-        SortUsers(DataFolder(dir.path()));
+        sortUsers(DataFolder(dir.path()));
         EXPECT_EQ(dir.read("USERS.DAT"), cases[row].second) << "row " << row;
         EXPECT_EQ(dir.fileCount(), 1) << "row " << row;
     }
 }
 
-TEST(SortUsers, AnUnreachableFolderIsIgnoredAndAFileHeldOpenHereSeesTheNewOrder)
+TEST(sortUsers, AnUnreachableFolderIsIgnoredAndAFileHeldOpenHereSeesTheNewOrder)
 {
     TempFolder dir;
     DataFolder unreachable(dir.path());
     unreachable.setSharedFolder((dir / "no-such-share").string());
-    EXPECT_NO_THROW(SortUsers(unreachable));
-    EXPECT_NO_THROW(SortUsers(DataFolder(dir.path()))); // no USERS.DAT yet
+    EXPECT_NO_THROW(sortUsers(unreachable));
+    EXPECT_NO_THROW(sortUsers(DataFolder(dir.path()))); // no USERS.DAT yet
 
     dir.write("USERS.DAT", userBytes("b") + userBytes("a"));
     RecordFile usersTab(dir / "USERS.DAT", 160);
-    SortUsers(DataFolder(dir.path()));
+    sortUsers(DataFolder(dir.path()));
     EXPECT_EQ(usersTab.readRaw(1), userBytes("a"));
     EXPECT_EQ(dir.read("USERS.DAT"), userBytes("a") + userBytes("b"));
 }

@@ -146,12 +146,12 @@ TEST(Settings, CheckSettingsCopiesRecordOneAndAMissingFileMeansAllOff)
         return std::vector<bool> { s.ClearSendList, s.ClearMessage, s.ClearQueue, s.ShowConnectionWindow,
             s.LargeIcons };
     };
-    EXPECT_EQ(options(CheckSettings(DataFolder(dir.path()))), std::vector<bool>(5, false));
+    EXPECT_EQ(options(checkSettings(DataFolder(dir.path()))), std::vector<bool>(5, false));
 
     dir.write("SETTINGS.DAT",
         "\x00\x00\xFF\xFF\x00\x00\xFF\xFF"s + "Re: " + std::string(16, ' ') + "-Desk" + std::string(15, ' ')
             + "\xFF\xFF"s);
-    const RunningSettings s = CheckSettings(DataFolder(dir.path()));
+    const RunningSettings s = checkSettings(DataFolder(dir.path()));
     EXPECT_EQ(options(s), (std::vector<bool> { false, true, false, true, true }));
     EXPECT_EQ(s.MessagePrefix, "Re: " + std::string(16, ' '));
     EXPECT_EQ(s.MessageSuffix, "-Desk" + std::string(15, ' '));

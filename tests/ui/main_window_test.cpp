@@ -243,7 +243,7 @@ TEST_F(MainWindowTest, StartUpWithEmptyNetworkValueUsesTheProgramFolder)
     EXPECT_EQ(window->timer3().interval(), 250);
 
     fixedClock.time = "01:40 PM";
-    window->Timer1_Timer();
+    window->tickClock();
     EXPECT_EQ(label("Label7"), QStringLiteral("01:40 PM"));
 }
 
@@ -334,7 +334,7 @@ TEST_P(NetworkSetupTest, ChoosingTheUserFileSharesItsFolder)
 
     if (*c.chosenFile)
         dialogs.queueFileName(QString::fromStdString((shared / c.chosenFile).string()));
-    window->MNETWORK_Click();
+    window->setUpNetworkShare();
 
     ASSERT_EQ(dialogs.fileDialogs().size(), 1);
     const QStringList dialog = dialogs.fileDialogs().front().split(QLatin1Char('|'));
@@ -395,7 +395,7 @@ TEST_F(MainWindowTest, AFailedRerunOfStartUpEndsTheProgramWithStatusFour)
 {
     startWindow();
     data.remove("CONFIG.DAT");
-    QTimer::singleShot(0, window.get(), [this] { window->MNETWORK_Click(); });
+    QTimer::singleShot(0, window.get(), [this] { window->setUpNetworkShare(); });
     EXPECT_EQ(QApplication::exec(), ui::kStartUpFailedExitStatus);
     EXPECT_EQ(dialogs.messages(), QStringList { kMissingFile });
 }
@@ -404,7 +404,7 @@ TEST_F(MainWindowTest, AFailedRerunOfStartUpEndsTheProgramWithStatusFour)
 
 const QString kDesignLayout
     = QStringLiteral("Groups,Config,-,ClearSend,ClearMessage,ClearQueued,Search,Sort,ToolConfig,"
-                     "ToolToggle,View,Que,Canned,-,SendQue,QueMessage,SendPage,CancelPage,-,"
+                     "ToolToggle,View,Que,Canned,-,SendQue,queueMessage,SendPage,CancelPage,-,"
                      "About,ViewHelp,Exit");
 
 // Each command's menu item, and the key and tips of its button on each toolbar (none: not on the toolbars).
@@ -439,7 +439,7 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsShortcutsAndButtonsOnBothToolba
         { "MSORT", "S&ort User Records", "", "Sort", "Sort User List", "Sort User List" },
         { "MSEND", "&Send", "F2", "SendPage", "Send Single User Page", "Send Single User Page" },
         { "MCANCEL", "&Cancel", "F3", "CancelPage", "Cancel Page(s)", "Cancel Page(s)" },
-        { "MSENDTOQUE", "&Que Messages", "F4", "QueMessage", "Que Messages", "Send Messages To Que" },
+        { "MSENDTOQUE", "&Que Messages", "F4", "queueMessage", "Que Messages", "Send Messages To Que" },
         { "MSENDQUE", "S&end Queued Messages", "F5", "SendQue", "Send Queued Messages", "Send Queued Messages" },
         { "MFORCE", "&Force Hangup", "Ctrl+F" },
         { "MHIDEPROG", "Hide &Program", "F12" },
@@ -675,7 +675,7 @@ TEST_F(MainWindowTest, RecipientsComeAndGoEveryWayAndEachWayReleasesTheLamp)
     };
     for (const auto& c : changes) {
         window->callView().setLamp(engine::Lamp::Green);
-        window->UpdateToolbarButtons();
+        window->updateToolbarButtons();
         ASSERT_EQ(window->lampColour(), QColor(0, 255, 0)) << c.how;
         c.change();
         EXPECT_EQ(items("List2"), QString::fromLatin1(c.recipients)) << c.how;
@@ -811,7 +811,7 @@ TEST_P(EndingDuringARunTest, ThePresentCallHangsUpNoFurtherCompanyIsCalledThenTh
     window->desk().addUser(0);
     window->desk().addUser(1);
     window->desk().setMessage("Fire drill");
-    window->desk().QueMessage();
+    window->desk().queueMessage();
 
     bool ended = false;
     pacer.setYieldHook([&] {
@@ -862,7 +862,7 @@ TEST_F(MainWindowTest, ScheduleTimerSendsDuePagesAndStopsWhenNoneAreLeft)
     // The configuration window's modem test holds the port: the tick leaves the pages for a later one.
     bool testHoldsPort = true;
     window->setPortHeldElsewhere([&] { return testHoldsPort; });
-    window->Timer2_Timer();
+    window->releaseDuePages();
     EXPECT_TRUE(data.log().empty());
     EXPECT_TRUE(line.opens().empty());
     testHoldsPort = false;
@@ -870,15 +870,15 @@ TEST_F(MainWindowTest, ScheduleTimerSendsDuePagesAndStopsWhenNoneAreLeft)
     // "Show View Connection Window" is off: the call runs without it.
     bool connectionShown = false;
     pacer.setYieldHook([&] { connectionShown = connectionShown || window->connectionWindow()->isVisible(); });
-    window->Timer2_Timer();
+    window->releaseDuePages();
     EXPECT_EQ(data.log().size(), 1u);
     EXPECT_FALSE(connectionShown);
     EXPECT_EQ(label("Label9"), QStringLiteral("1 Delay Send Pages"));
     EXPECT_TRUE(window->timer2().isActive());
 
     fixedClock.time = "11:31 AM";
-    window->Timer1_Timer();
-    window->Timer2_Timer();
+    window->tickClock();
+    window->releaseDuePages();
     EXPECT_EQ(data.log().size(), 2u);
     EXPECT_EQ(label("Label9"), QStringLiteral("0 Delay Send Pages"));
     EXPECT_FALSE(window->timer2().isActive());
@@ -899,7 +899,7 @@ TEST_F(MainWindowTest, WindowIsNeverMaximisedAndNeverHiddenWithoutATray)
     window->showMinimized();
     QTest::qWait(20);
     EXPECT_TRUE(window->isVisible());
-    window->MRESTORE_Click();
+    window->restoreWindow();
     EXPECT_FALSE(window->isMinimized());
 }
 
@@ -947,7 +947,7 @@ TEST_F(MainWindowTest, PracticeLineShowsInTheCaptionAndTheAboutWindow)
     const auto shared = data.path() / "shared";
     std::filesystem::create_directories(shared);
     dialogs.queueFileName(QString::fromStdString((shared / "USERS.DAT").string()));
-    window->MNETWORK_Click();
+    window->setUpNetworkShare();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane Network-Shared (practice line)"));
 }
 

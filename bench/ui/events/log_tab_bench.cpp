@@ -1,4 +1,4 @@
-// The page log tab reading and showing a log of 100,000 lines: LoadLog, then the list drawn on screen
+// The page log tab reading and showing a log of 100,000 lines: loadLog, then the list drawn on screen
 // with the last line selected (the view must reach the end of the list).
 #include "dispatch/paging_desk.h"
 #include "store/page_log.h"
@@ -39,7 +39,7 @@ void LoadAndShowAHundredThousandLogLines(benchmark::State& state)
     tab.show();
 
     for (auto _ : state) {
-        tab.LoadLog();
+        tab.loadLog();
         QListView* list = tab.list();
         list->setCurrentIndex(list->model()->index(list->model()->rowCount() - 1, 0));
         list->scrollTo(list->currentIndex());

@@ -62,7 +62,7 @@ AdvancedModemTab::AdvancedModemTab(const store::DataFolder& folder, platform::Di
     frameLayout->addWidget(m_promptPacing);
 
     auto* save = tabButton(QStringLiteral("&Save"), "Command2", this);
-    connect(save, &QPushButton::clicked, this, &AdvancedModemTab::Command2_Click);
+    connect(save, &QPushButton::clicked, this, &AdvancedModemTab::saveAdvanced);
     auto* done = tabButton(QStringLiteral("&Done"), "Command1", this);
     connect(done, &QPushButton::clicked, this, &AdvancedModemTab::doneClicked);
     auto* buttons = new QHBoxLayout;
@@ -109,7 +109,7 @@ void AdvancedModemTab::AdvancedView()
     }
 }
 
-void AdvancedModemTab::Command2_Click()
+void AdvancedModemTab::saveAdvanced()
 {
     // Saved whatever becomes of the strings: it lives outside ADVANCE.DAT. Announced only when it changed,
     // so saving the strings never undoes a pacing the command line chose for this run.

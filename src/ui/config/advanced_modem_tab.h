@@ -37,7 +37,7 @@ public:
     bool filesOpen() const { return m_file != nullptr; }
 
     // Saves the pacing and the strings and closes the file; a later save opens it again.
-    void Command2_Click();
+    void saveAdvanced();
 
 Q_SIGNALS:
     // A save changed this workstation's pacing; the paging call takes it for its next call.

@@ -36,12 +36,12 @@ ConfigWindow::ConfigWindow(const store::DataFolder& folder, platform::DialogServ
     m_tabs->tabBar()->setTabData(kModemSetup, QStringLiteral("Modem"));
     m_tabs->tabBar()->setTabData(kOtherSettings, QStringLiteral("Config"));
     m_tabs->tabBar()->setTabData(kAdvanced, QStringLiteral("Amodem"));
-    connect(m_tabs, &QTabWidget::currentChanged, this, &ConfigWindow::TabStrip1_Click);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &ConfigWindow::showTab);
 
     connect(m_modemSetup, &ModemSetupTab::portDevicesSaved, this, &ConfigWindow::portDevicesSaved);
     connect(m_otherSettings, &OtherSettingsTab::runningSettingsChanged, this, &ConfigWindow::runningSettingsChanged);
     connect(m_otherSettings, &OtherSettingsTab::largeIconsToggled, this, &ConfigWindow::largeIconsToggled);
-    connect(m_advanced, &AdvancedModemTab::doneClicked, this, &ConfigWindow::Command1_Click);
+    connect(m_advanced, &AdvancedModemTab::doneClicked, this, &ConfigWindow::closeWindow);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
@@ -52,7 +52,7 @@ bool ConfigWindow::testRunning() const
     return m_modemSetup->testRunning();
 }
 
-void ConfigWindow::TabStrip1_Click(int index)
+void ConfigWindow::showTab(int index)
 {
     if (index != kModemSetup)
         m_modemSetup->closeFiles();
@@ -73,7 +73,7 @@ void ConfigWindow::TabStrip1_Click(int index)
     }
 }
 
-void ConfigWindow::Command1_Click()
+void ConfigWindow::closeWindow()
 {
     close();
 }
@@ -92,7 +92,7 @@ void ConfigWindow::showEvent(QShowEvent* event)
         const QSignalBlocker block(m_tabs);
         m_tabs->setCurrentIndex(kModemSetup);
     }
-    TabStrip1_Click(kModemSetup);
+    showTab(kModemSetup);
 }
 
 void ConfigWindow::closeEvent(QCloseEvent* event)

@@ -46,9 +46,9 @@ public:
     AdvancedModemTab* advancedModem() const { return m_advanced; }
 
     // The tab switch: closes the files of the tabs that are not shown and loads the chosen one.
-    void TabStrip1_Click(int index);
+    void showTab(int index);
     // "&Done": closes every file and the window.
-    void Command1_Click();
+    void closeWindow();
 
 Q_SIGNALS:
     // The program's running settings, as showing or saving "Other Settings" leaves them.

@@ -58,7 +58,7 @@ ModemSetupTab::ModemSetupTab(const store::DataFolder& folder, platform::DialogSe
     m_modemName = new QComboBox(frame);
     m_modemName->setObjectName(QStringLiteral("MNAME"));
     m_modemName->setMinimumContentsLength(28);
-    connect(m_modemName, &QComboBox::activated, this, &ModemSetupTab::MName_Click);
+    connect(m_modemName, &QComboBox::activated, this, &ModemSetupTab::chooseModemType);
     m_commands = new QLineEdit(frame);
     m_commands->setObjectName(QStringLiteral("INI"));
     m_commands->setMaxLength(kCommandsWidth);
@@ -99,8 +99,8 @@ ModemSetupTab::ModemSetupTab(const store::DataFolder& folder, platform::DialogSe
     spinLayout->setSpacing(0);
     auto* up = spinArrow("SpinUp", Qt::UpArrow, spin);
     auto* down = spinArrow("SpinDown", Qt::DownArrow, spin);
-    connect(up, &QToolButton::clicked, this, &ModemSetupTab::SpinButton1_SpinUp);
-    connect(down, &QToolButton::clicked, this, &ModemSetupTab::SpinButton1_SpinDown);
+    connect(up, &QToolButton::clicked, this, &ModemSetupTab::raiseRetries);
+    connect(down, &QToolButton::clicked, this, &ModemSetupTab::lowerRetries);
     spinLayout->addWidget(up);
     spinLayout->addWidget(down);
     retriesLayout->addWidget(m_attempts);
@@ -116,9 +116,9 @@ ModemSetupTab::ModemSetupTab(const store::DataFolder& folder, platform::DialogSe
     connect(m_devices, &PortDevicesBox::devicesSaved, this, &ModemSetupTab::portDevicesSaved);
 
     m_save = tabButton(QStringLiteral("&Save"), "BSAVE1", this);
-    connect(m_save, &QPushButton::clicked, this, &ModemSetupTab::BSAVE1_Click);
+    connect(m_save, &QPushButton::clicked, this, &ModemSetupTab::saveModemSetup);
     m_test = tabButton(QStringLiteral("&Test"), "BTEST1", this);
-    connect(m_test, &QPushButton::clicked, this, &ModemSetupTab::BTEST1_Click);
+    connect(m_test, &QPushButton::clicked, this, &ModemSetupTab::testModem);
     m_progress = new QLabel(
         QString::fromLatin1(engine::ModemTest::kLabel.data(), static_cast<qsizetype>(engine::ModemTest::kLabel.size())),
         this);
@@ -171,13 +171,13 @@ void ModemSetupTab::ModemView()
         const std::int32_t count = m_modemFile->count();
         for (std::int32_t n = 1; n <= count; ++n)
             m_modemName->addItem(shownText(store::readRecord<store::ModemRecord>(*m_modemFile, n).ModemName));
-        UpdateFields();
+        showConfig();
     } catch (const std::exception& error) {
         showFileError(m_dialogs, error);
     }
 }
 
-void ModemSetupTab::UpdateFields()
+void ModemSetupTab::showConfig()
 {
     const auto config = store::readRecord<store::ConfigRecord>(*m_configFile, 1);
     const int port = m_comm->findText(shownText(config.CommPort));
@@ -201,7 +201,7 @@ void ModemSetupTab::showModemType(int number)
     m_commands->setEnabled(number == 1);
 }
 
-void ModemSetupTab::MName_Click(int index)
+void ModemSetupTab::chooseModemType(int index)
 {
     if (!m_modemFile)
         return;
@@ -212,17 +212,17 @@ void ModemSetupTab::MName_Click(int index)
     }
 }
 
-void ModemSetupTab::SpinButton1_SpinUp()
+void ModemSetupTab::raiseRetries()
 {
     m_attempts->setText(platform::fromCore(engine::retryAttemptsSpun(platform::toCore(m_attempts->text()), true)));
 }
 
-void ModemSetupTab::SpinButton1_SpinDown()
+void ModemSetupTab::lowerRetries()
 {
     m_attempts->setText(platform::fromCore(engine::retryAttemptsSpun(platform::toCore(m_attempts->text()), false)));
 }
 
-void ModemSetupTab::BSAVE1_Click()
+void ModemSetupTab::saveModemSetup()
 {
     if (!m_devices->checkDevices() || !openFiles())
         return;
@@ -250,7 +250,7 @@ void ModemSetupTab::BSAVE1_Click()
         m_dialogs.message(QStringLiteral("Modem Configuration has been saved"));
 }
 
-void ModemSetupTab::BTEST1_Click()
+void ModemSetupTab::testModem()
 {
     if (m_testing)
         return;

@@ -47,11 +47,11 @@ public:
     bool filesOpen() const { return m_configFile != nullptr; }
     bool testRunning() const { return m_testing; }
 
-    void MName_Click(int index);
-    void SpinButton1_SpinUp();
-    void SpinButton1_SpinDown();
-    void BSAVE1_Click();
-    void BTEST1_Click();
+    void chooseModemType(int index);
+    void raiseRetries();
+    void lowerRetries();
+    void saveModemSetup();
+    void testModem();
 
 Q_SIGNALS:
     void portDevicesSaved();
@@ -60,7 +60,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void UpdateFields();
+    void showConfig();
     void showModemType(int number);
     bool openFiles();
 

@@ -73,7 +73,7 @@ OtherSettingsTab::OtherSettingsTab(const store::DataFolder& folder, platform::Di
     frameLayout->addWidget(affixes);
 
     m_save = tabButton(QStringLiteral("&Save"), "BSAVE", this);
-    connect(m_save, &QPushButton::clicked, this, &OtherSettingsTab::BSAVE_Click);
+    connect(m_save, &QPushButton::clicked, this, &OtherSettingsTab::saveSettings);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_save);
@@ -109,7 +109,7 @@ void OtherSettingsTab::ConfigView()
     Q_EMIT largeIconsToggled(m_options[kLargeIcons]->isChecked());
 }
 
-void OtherSettingsTab::BSAVE_Click()
+void OtherSettingsTab::saveSettings()
 {
     try {
         const auto path = m_folder.pathOf<store::SettingsRecord>();
@@ -133,7 +133,7 @@ void OtherSettingsTab::refreshRunningSettings()
 {
     store::RunningSettings running;
     try {
-        running = store::CheckSettings(m_folder);
+        running = store::checkSettings(m_folder);
     } catch (const std::exception& error) {
         showFileError(m_dialogs, error);
         return;

@@ -28,7 +28,7 @@ public:
 
     // ConfigView: shows record 1 and hands it to the program as its running settings.
     void ConfigView();
-    void BSAVE_Click();
+    void saveSettings();
 
 Q_SIGNALS:
     void runningSettingsChanged(const tolvane::store::RunningSettings& settings);

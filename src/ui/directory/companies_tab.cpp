@@ -76,13 +76,13 @@ CompaniesTab::CompaniesTab(const store::DataFolder& folder, platform::DialogServ
     QPushButton* search
         = arrange(QStringLiteral("Pager Terminals:"), m_list, m_count, fields, m_buttons, QStringLiteral("search2"));
 
-    onEntryClick(m_list, m_buttons, [this](int row) { pList_Click(row); });
-    connect(m_buttons.add, &QPushButton::clicked, this, &CompaniesTab::BADD2_Click);
-    connect(m_buttons.save, &QPushButton::clicked, this, &CompaniesTab::BSAVE2_Click);
-    connect(m_buttons.update, &QPushButton::clicked, this, &CompaniesTab::BUPDATE2_Click);
-    connect(m_buttons.cancel, &QPushButton::clicked, this, &CompaniesTab::BCANCEL2_Click);
-    connect(m_buttons.remove, &QPushButton::clicked, this, &CompaniesTab::BDELETE2_Click);
-    connect(search, &QPushButton::clicked, this, &CompaniesTab::search2_Click);
+    onEntryClick(m_list, m_buttons, [this](int row) { selectCompany(row); });
+    connect(m_buttons.add, &QPushButton::clicked, this, &CompaniesTab::addCompany);
+    connect(m_buttons.save, &QPushButton::clicked, this, &CompaniesTab::saveCompany);
+    connect(m_buttons.update, &QPushButton::clicked, this, &CompaniesTab::updateCompany);
+    connect(m_buttons.cancel, &QPushButton::clicked, this, &CompaniesTab::cancelEdit);
+    connect(m_buttons.remove, &QPushButton::clicked, this, &CompaniesTab::deleteCompany);
+    connect(search, &QPushButton::clicked, this, &CompaniesTab::searchCompanies);
     for (QLineEdit* edit : { m_name, m_phone, m_maxChars, m_password })
         connect(edit, &QLineEdit::textEdited, this, &CompaniesTab::startEditing);
     connect(m_maxChars, &QLineEdit::textEdited, this, &CompaniesTab::correctMaxChars);
@@ -103,7 +103,7 @@ void CompaniesTab::fill()
     showFirstCompany();
 }
 
-void CompaniesTab::TermUpdate()
+void CompaniesTab::reloadCompanies()
 {
     store::RecordFile& terminals = file();
     m_lastShown = store::readRecord<store::TerminalRecord>(terminals, 1);
@@ -116,7 +116,7 @@ void CompaniesTab::TermUpdate()
     m_count->setText(QString::number(m_list->count()));
 }
 
-void CompaniesTab::pList_Click(int row)
+void CompaniesTab::selectCompany(int row)
 {
     if (row >= 0)
         guarded([&] { showCompany(row); });
@@ -177,7 +177,7 @@ store::CompanyForm CompaniesTab::form() const
         choice(CompanyChoice::DataBits), choice(CompanyChoice::StopBits), toCore(m_password->text()) };
 }
 
-void CompaniesTab::BADD2_Click()
+void CompaniesTab::addCompany()
 {
     setForm(store::newCompanyForm());
     setState(EditState::Adding);
@@ -204,17 +204,17 @@ void CompaniesTab::write(store::CompanyWrite how)
     reload();
 }
 
-void CompaniesTab::BSAVE2_Click()
+void CompaniesTab::saveCompany()
 {
     write(store::CompanyWrite::Save);
 }
 
-void CompaniesTab::BUPDATE2_Click()
+void CompaniesTab::updateCompany()
 {
     write(store::CompanyWrite::Update);
 }
 
-void CompaniesTab::BCANCEL2_Click()
+void CompaniesTab::cancelEdit()
 {
     showFirstCompany();
 }
@@ -222,7 +222,7 @@ void CompaniesTab::BCANCEL2_Click()
 void CompaniesTab::showFirstCompany()
 {
     guarded([this] {
-        TermUpdate();
+        reloadCompanies();
         if (m_list->count() > 0) {
             selectQuietly(m_list, 0);
             showCompany(0);
@@ -231,7 +231,7 @@ void CompaniesTab::showFirstCompany()
     setState(EditState::Viewing);
 }
 
-void CompaniesTab::BDELETE2_Click()
+void CompaniesTab::deleteCompany()
 {
     const int row = m_list->currentRow();
     if (row < 0)
@@ -257,7 +257,7 @@ void CompaniesTab::BDELETE2_Click()
     });
 }
 
-void CompaniesTab::search2_Click()
+void CompaniesTab::searchCompanies()
 {
     openSearch(QStringLiteral("TSearch3"), QStringLiteral("Search"), m_list, [this](int row) { showCompany(row); });
 }

@@ -27,21 +27,21 @@ public:
     // PageCoView: open TERMINAL.DAT, list the companies and show the first.
     void fill() override;
 
-    void pList_Click(int row);
-    void BADD2_Click();
-    void BSAVE2_Click();
-    void BUPDATE2_Click();
-    void BCANCEL2_Click();
-    void BDELETE2_Click();
-    void search2_Click();
+    void selectCompany(int row);
+    void addCompany();
+    void saveCompany();
+    void updateCompany();
+    void cancelEdit();
+    void deleteCompany();
+    void searchCompanies();
 
 protected:
     void closeFiles() override { m_file.reset(); }
 
 private:
     store::RecordFile& file();
-    // TermUpdate: the first company in the boxes, and the list again.
-    void TermUpdate();
+    // reloadCompanies: the first company in the boxes, and the list again.
+    void reloadCompanies();
     void showCompany(int row);
     void showFirstCompany();
     void setState(EditState state);

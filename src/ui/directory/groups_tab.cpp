@@ -46,14 +46,14 @@ GroupsTab::GroupsTab(const store::DataFolder& folder, platform::DialogService& d
 
     arrange(QStringLiteral("Groups:"), m_groups, m_count, middle, m_buttons);
 
-    onEntryClick(m_groups, m_buttons, [this](int row) { gList1_Click(row); });
+    onEntryClick(m_groups, m_buttons, [this](int row) { selectGroup(row); });
     connect(m_others, &ChoiceList::entryChosen, this, [this](QListWidgetItem* item) { changeMembership(item, true); });
     connect(
         m_members, &ChoiceList::entryChosen, this, [this](QListWidgetItem* item) { changeMembership(item, false); });
-    connect(m_buttons.add, &QPushButton::clicked, this, &GroupsTab::BADD3_Click);
-    connect(m_buttons.save, &QPushButton::clicked, this, &GroupsTab::BSAVE3_Click);
-    connect(m_buttons.cancel, &QPushButton::clicked, this, &GroupsTab::BCANCEL3_Click);
-    connect(m_buttons.remove, &QPushButton::clicked, this, &GroupsTab::BDELETE3_Click);
+    connect(m_buttons.add, &QPushButton::clicked, this, &GroupsTab::addGroup);
+    connect(m_buttons.save, &QPushButton::clicked, this, &GroupsTab::saveGroup);
+    connect(m_buttons.cancel, &QPushButton::clicked, this, &GroupsTab::cancelEdit);
+    connect(m_buttons.remove, &QPushButton::clicked, this, &GroupsTab::deleteGroup);
     setState(EditState::Viewing);
 }
 
@@ -94,7 +94,7 @@ void GroupsTab::setState(EditState state)
     m_buttons.apply(state, m_groups->currentRow() >= 0);
 }
 
-void GroupsTab::gList1_Click(int row)
+void GroupsTab::selectGroup(int row)
 {
     if (row >= 0)
         guarded([&] { showGroup(row); });
@@ -133,7 +133,7 @@ void GroupsTab::changeMembership(QListWidgetItem* item, bool join)
     });
 }
 
-void GroupsTab::BADD3_Click()
+void GroupsTab::addGroup()
 {
     guarded([this] {
         // Counted afresh: another workstation may have added groups since the list was filled.
@@ -149,7 +149,7 @@ void GroupsTab::BADD3_Click()
     });
 }
 
-void GroupsTab::BSAVE3_Click()
+void GroupsTab::saveGroup()
 {
     const std::string name = toCore(m_name->text());
     if (store::trim(name).empty())
@@ -170,12 +170,12 @@ void GroupsTab::BSAVE3_Click()
     reload();
 }
 
-void GroupsTab::BCANCEL3_Click()
+void GroupsTab::cancelEdit()
 {
     reload();
 }
 
-void GroupsTab::BDELETE3_Click()
+void GroupsTab::deleteGroup()
 {
     const int row = m_groups->currentRow();
     if (row < 0)

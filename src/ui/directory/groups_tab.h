@@ -25,13 +25,13 @@ public:
     // GroupView: open GROUP.DAT and list the groups; none is chosen yet.
     void fill() override;
 
-    void gList1_Click(int row);
+    void selectGroup(int row);
     // A non-member clicked in gList3 joins the group; a member clicked in gList2 leaves it.
     void changeMembership(QListWidgetItem* item, bool join);
-    void BADD3_Click();
-    void BSAVE3_Click();
-    void BCANCEL3_Click();
-    void BDELETE3_Click();
+    void addGroup();
+    void saveGroup();
+    void cancelEdit();
+    void deleteGroup();
 
 protected:
     void closeFiles() override { m_file.reset(); }

@@ -35,7 +35,7 @@ SetupWindow::SetupWindow(const store::DataFolder& folder, platform::DialogServic
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("Command1"));
     ok->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, &SetupWindow::Command1_Click);
+    connect(ok, &QPushButton::clicked, this, &SetupWindow::closeWindow);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -46,7 +46,7 @@ SetupWindow::SetupWindow(const store::DataFolder& folder, platform::DialogServic
     resize(sizeHint().expandedTo(QSize(720, 420)));
 }
 
-void SetupWindow::Command1_Click()
+void SetupWindow::closeWindow()
 {
     close();
 }

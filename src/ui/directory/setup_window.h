@@ -36,7 +36,7 @@ public:
     GroupsTab* groupsTab() const { return m_groups; }
     QTabWidget* tabs() const { return m_tabs; }
 
-    void Command1_Click();
+    void closeWindow();
 
 Q_SIGNALS:
     // After every change this window writes to USERS.DAT, GROUP.DAT or TERMINAL.DAT.
@@ -47,7 +47,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    // TabStrip1_Click: close every tab's files, then fill the chosen one.
+    // The tab switch: close every tab's files, then fill the chosen one.
     void changeTab(int index);
     void leaveAll();
 

@@ -36,13 +36,13 @@ UsersTab::UsersTab(const store::DataFolder& folder, platform::DialogService& dia
     QPushButton* search
         = arrange(QStringLiteral("Users:"), m_list, m_count, fields, m_buttons, QStringLiteral("search"));
 
-    onEntryClick(m_list, m_buttons, [this](int row) { UList1_Click(row); });
-    connect(m_buttons.add, &QPushButton::clicked, this, &UsersTab::BADD_Click);
-    connect(m_buttons.save, &QPushButton::clicked, this, &UsersTab::BSAVE_Click);
-    connect(m_buttons.update, &QPushButton::clicked, this, &UsersTab::BUPDATE_Click);
-    connect(m_buttons.cancel, &QPushButton::clicked, this, &UsersTab::BCANCEL_Click);
-    connect(m_buttons.remove, &QPushButton::clicked, this, &UsersTab::BDELETE_Click);
-    connect(search, &QPushButton::clicked, this, &UsersTab::search_Click);
+    onEntryClick(m_list, m_buttons, [this](int row) { selectUser(row); });
+    connect(m_buttons.add, &QPushButton::clicked, this, &UsersTab::addUser);
+    connect(m_buttons.save, &QPushButton::clicked, this, &UsersTab::saveUser);
+    connect(m_buttons.update, &QPushButton::clicked, this, &UsersTab::updateUser);
+    connect(m_buttons.cancel, &QPushButton::clicked, this, &UsersTab::cancelEdit);
+    connect(m_buttons.remove, &QPushButton::clicked, this, &UsersTab::deleteUser);
+    connect(search, &QPushButton::clicked, this, &UsersTab::searchUsers);
     connect(m_name, &QLineEdit::textEdited, this, &UsersTab::startEditing);
     connect(m_pagerId, &QLineEdit::textEdited, this, &UsersTab::startEditing);
     connect(m_company, &QComboBox::activated, this, &UsersTab::startEditing);
@@ -72,7 +72,7 @@ void UsersTab::showFirstUser()
 {
     if (m_list->count() > 0) {
         selectQuietly(m_list, 0);
-        UList1_Click(0);
+        selectUser(0);
         return;
     }
     m_current = {};
@@ -82,7 +82,7 @@ void UsersTab::showFirstUser()
     setState(EditState::Viewing);
 }
 
-void UsersTab::UList1_Click(int row)
+void UsersTab::selectUser(int row)
 {
     if (row >= 0)
         guarded([&] { showUser(row); });
@@ -115,7 +115,7 @@ void UsersTab::listCompanies()
     m_company->setEntries(names);
 }
 
-void UsersTab::BADD_Click()
+void UsersTab::addUser()
 {
     m_name->clear();
     m_pagerId->clear();
@@ -124,7 +124,7 @@ void UsersTab::BADD_Click()
     m_name->setFocus();
 }
 
-void UsersTab::BSAVE_Click()
+void UsersTab::saveUser()
 {
     guarded([this] {
         const store::UserRecord user
@@ -136,7 +136,7 @@ void UsersTab::BSAVE_Click()
     reload();
 }
 
-void UsersTab::BUPDATE_Click()
+void UsersTab::updateUser()
 {
     const int row = m_list->currentRow();
     if (row < 0)
@@ -150,12 +150,12 @@ void UsersTab::BUPDATE_Click()
     reload();
 }
 
-void UsersTab::BCANCEL_Click()
+void UsersTab::cancelEdit()
 {
     showFirstUser();
 }
 
-void UsersTab::BDELETE_Click()
+void UsersTab::deleteUser()
 {
     const int row = m_list->currentRow();
     if (row < 0)
@@ -168,7 +168,7 @@ void UsersTab::BDELETE_Click()
     reload();
 }
 
-void UsersTab::search_Click()
+void UsersTab::searchUsers()
 {
     openSearch(QStringLiteral("TSearch2"), QStringLiteral("Search User"), m_list, [this](int row) { showUser(row); });
 }

@@ -22,13 +22,13 @@ public:
     // UsersView: list the users and show the first.
     void fill() override;
 
-    void UList1_Click(int row);
-    void BADD_Click();
-    void BSAVE_Click();
-    void BUPDATE_Click();
-    void BCANCEL_Click();
-    void BDELETE_Click();
-    void search_Click();
+    void selectUser(int row);
+    void addUser();
+    void saveUser();
+    void updateUser();
+    void cancelEdit();
+    void deleteUser();
+    void searchUsers();
 
 private:
     void showUser(int row);

@@ -67,7 +67,7 @@ void EventsWindow::showTab(Tab tab)
         return;
     }
     if (tab == Logged) {
-        m_logTab->LoadLog();
+        m_logTab->loadLog();
         m_frames->setCurrentWidget(m_logTab);
     } else {
         m_queueTab->showList(tab == Current ? dispatch::EventList::Queue : dispatch::EventList::Scheduled);
@@ -81,20 +81,20 @@ void EventsWindow::changeEvent(QEvent* event)
     // Pages logged since the log was last read show when the window comes back to the front. The queue
     // lists follow the desk all the time and keep what the operator selected and typed.
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && currentTab() == Logged)
-        m_logTab->LoadLog();
+        m_logTab->loadLog();
 }
 
 void EventsWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (currentTab() == Logged)
-        m_logTab->LoadLog();
+        m_logTab->loadLog();
 }
 
 void EventsWindow::closeEvent(QCloseEvent* event)
 {
     m_desk.refreshCounters();
-    m_desk.UpdateToolbarButtons();
+    m_desk.updateToolbarButtons();
     event->accept(); // hidden, not deleted: the window is made once
 }
 

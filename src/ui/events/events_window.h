@@ -35,7 +35,7 @@ public:
     EventsWindow(dispatch::PagingDesk& desk, const store::DataFolder& folder, platform::DialogService& dialogs,
         QWidget* parent = nullptr);
 
-    // TabStrip1_Click: the tab switch.
+    // The tab switch.
     void showTab(Tab tab);
     Tab currentTab() const;
 

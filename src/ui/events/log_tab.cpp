@@ -46,18 +46,16 @@ LogTab::LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder
     grid->setColumnStretch(3, 2);
 
     QHBoxLayout* row = addButtonPanel(layout, "LSSPanel2");
-    connect(
-        addButton(row, "LBSEARCH", QStringLiteral("&Search")), &QPushButton::clicked, this, &LogTab::LBSEARCH_Click);
-    connect(
-        addButton(row, "LBCLEAR", QStringLiteral("&Clear File")), &QPushButton::clicked, this, &LogTab::LBCLEAR_Click);
+    connect(addButton(row, "LBSEARCH", QStringLiteral("&Search")), &QPushButton::clicked, this, &LogTab::searchLog);
+    connect(addButton(row, "LBCLEAR", QStringLiteral("&Clear File")), &QPushButton::clicked, this, &LogTab::clearLog);
     row->addStretch(1);
     connect(addButton(row, "LBOK", QStringLiteral("&OK")), &QPushButton::clicked, this, &LogTab::closeRequested);
 }
 
-void LogTab::LoadLog()
+void LogTab::loadLog()
 {
     const int selected = m_list->currentIndex().row();
-    m_model->setLines(dispatch::LoadLog(m_folder));
+    m_model->setLines(dispatch::loadLog(m_folder));
     if (selected >= 0 && selected < m_model->rowCount())
         m_list->setCurrentIndex(m_model->index(selected));
     else
@@ -82,7 +80,7 @@ SearchDialog* LogTab::searchDialog() const
     return m_search;
 }
 
-void LogTab::LBSEARCH_Click()
+void LogTab::searchLog()
 {
     // The log has no search of its own: this one finds a user by the beginning of the name column.
     if (!m_search) {
@@ -94,7 +92,7 @@ void LogTab::LBSEARCH_Click()
     m_search->activateWindow();
 }
 
-void LogTab::LBCLEAR_Click()
+void LogTab::clearLog()
 {
     // A log that is missing or cannot be deleted stays listed as it is.
     if (!store::clearLog(m_folder))

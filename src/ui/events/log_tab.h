@@ -26,11 +26,11 @@ public:
     // The desk gives the message length limit the message box shows at.
     LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder, QWidget* parent = nullptr);
 
-    // LoadLog: reads the file again; the selected row stays selected while the log still has it.
-    void LoadLog();
+    // loadLog: reads the file again; the selected row stays selected while the log still has it.
+    void loadLog();
 
-    void LBSEARCH_Click();
-    void LBCLEAR_Click();
+    void searchLog();
+    void clearLog();
 
     QListView* list() const { return m_list; }
     const LogListModel& model() const { return *m_model; }
@@ -41,7 +41,7 @@ Q_SIGNALS:
     void closeRequested();
 
 private:
-    void showLine(int row); // Llist1_Click
+    void showLine(int row); // a click in the log list
 
     const dispatch::PagingDesk& m_desk;
     const store::DataFolder& m_folder;

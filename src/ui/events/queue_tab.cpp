@@ -58,9 +58,9 @@ QueueTab::QueueTab(dispatch::PagingDesk& desk, platform::DialogService& dialogs,
     m_deleteOne = addButton(row, "BDELONE", QStringLiteral("Delete &One"));
     m_deleteAll = addButton(row, "BDELALL", QStringLiteral("Delete &All"));
     row->addStretch(1);
-    connect(m_schedule, &QPushButton::clicked, this, &QueueTab::Command1_Click);
-    connect(m_deleteOne, &QPushButton::clicked, this, &QueueTab::BDELONE_Click);
-    connect(m_deleteAll, &QPushButton::clicked, this, &QueueTab::BDELALL_Click);
+    connect(m_schedule, &QPushButton::clicked, this, &QueueTab::scheduleSelected);
+    connect(m_deleteOne, &QPushButton::clicked, this, &QueueTab::deleteOne);
+    connect(m_deleteAll, &QPushButton::clicked, this, &QueueTab::deleteAll);
     connect(addButton(row, "BOK", QStringLiteral("&OK")), &QPushButton::clicked, this, &QueueTab::closeRequested);
     connect(
         addButton(row, "Command2", QStringLiteral("&Cancel")), &QPushButton::clicked, this, &QueueTab::closeRequested);
@@ -158,7 +158,7 @@ void QueueTab::report(dispatch::EventsOutcome outcome)
         m_dialogs.message(platform::fromCore(text));
 }
 
-void QueueTab::Command1_Click()
+void QueueTab::scheduleSelected()
 {
     if (m_shown != EventList::Queue)
         return;
@@ -168,12 +168,12 @@ void QueueTab::Command1_Click()
     report(m_desk.schedule(row, platform::toCore(m_time->text()), platform::toCore(m_date->text())));
 }
 
-void QueueTab::BDELONE_Click()
+void QueueTab::deleteOne()
 {
     report(m_desk.deleteOne(m_shown, listOf(m_shown)->currentRow()));
 }
 
-void QueueTab::BDELALL_Click()
+void QueueTab::deleteAll()
 {
     report(m_desk.deleteAll(m_shown));
 }

@@ -34,9 +34,9 @@ public:
     void showList(dispatch::EventList list);
     dispatch::EventList shownList() const { return m_shown; }
 
-    void Command1_Click(); // "&Schedule Selected"
-    void BDELONE_Click();
-    void BDELALL_Click();
+    void scheduleSelected(); // "&Schedule Selected"
+    void deleteOne();
+    void deleteAll();
 
 Q_SIGNALS:
     // BOK "&OK" and Command2 "&Cancel".
@@ -46,7 +46,7 @@ private:
     QListWidget* listOf(dispatch::EventList list) const;
     void syncFromDesk();
     void syncList(dispatch::EventList list, const std::vector<std::string>& entries, std::vector<std::string>& shown);
-    void showEntry(dispatch::EventList list, int row); // List1_Click, List2_Click
+    void showEntry(dispatch::EventList list, int row); // a click in either list
     void clearSelection();
     void report(dispatch::EventsOutcome outcome);
 

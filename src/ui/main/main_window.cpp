@@ -56,21 +56,21 @@ MainWindow::MainWindow(std::filesystem::path programFolder, engine::SerialLine& 
     buildWidgets();
     buildMenus();
     m_toolbars = new MainToolbars(*this, [this](const QString& name) { return action(name); });
-    connect(m_toolbars, &MainToolbars::buttonClicked, this, &MainWindow::UpdateToolbarButtons);
+    connect(m_toolbars, &MainToolbars::buttonClicked, this, &MainWindow::updateToolbarButtons);
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(kClockInterval);
-    connect(&m_timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+    connect(&m_timer1, &QTimer::timeout, this, &MainWindow::tickClock);
     m_timer2.setObjectName(QStringLiteral("Timer2"));
     m_timer2.setInterval(kScheduleInterval);
-    connect(&m_timer2, &QTimer::timeout, this, &MainWindow::Timer2_Timer);
+    connect(&m_timer2, &QTimer::timeout, this, &MainWindow::releaseDuePages);
     m_timer3.setObjectName(QStringLiteral("Timer3"));
     m_timer3.setInterval(kPauseTickInterval);
-    connect(&m_timer3, &QTimer::timeout, this, &MainWindow::Timer3_Timer);
+    connect(&m_timer3, &QTimer::timeout, this, &MainWindow::countPauseTick);
 
     m_deskListener = m_desk.addChangeListener([this] { syncFromDesk(); });
     syncFromDesk();
-    UpdateToolbarButtons();
+    updateToolbarButtons();
 }
 
 MainWindow::~MainWindow()
@@ -181,19 +181,19 @@ void MainWindow::syncFromDesk()
 
 // ---- Timers ---------------------------------------------------------------------------------------------
 
-void MainWindow::Timer1_Timer()
+void MainWindow::tickClock()
 {
-    m_desk.Timer1_Timer();
+    m_desk.tickClock();
 }
 
-void MainWindow::Timer2_Timer()
+void MainWindow::releaseDuePages()
 {
     if (portBusy())
         return;
-    runSend([this] { m_desk.Timer2_Timer(); });
+    runSend([this] { m_desk.releaseDuePages(); });
 }
 
-void MainWindow::Timer3_Timer()
+void MainWindow::countPauseTick()
 {
     ++m_timer3Ticks;
 }
@@ -202,7 +202,7 @@ void MainWindow::restoreClock()
 {
     if (m_ending)
         return;
-    Timer1_Timer();
+    tickClock();
     m_timer1.start();
 }
 
@@ -213,7 +213,7 @@ bool MainWindow::canHideToTray() const
     return QSystemTrayIcon::isSystemTrayAvailable() && m_trayIcon && m_trayIcon->isVisible();
 }
 
-void MainWindow::MHIDEPROG_Click()
+void MainWindow::hideProgram()
 {
     // Without a tray icon a hidden window could never be brought back: minimise instead.
     if (canHideToTray())
@@ -222,7 +222,7 @@ void MainWindow::MHIDEPROG_Click()
         showMinimized();
 }
 
-void MainWindow::MRESTORE_Click()
+void MainWindow::restoreWindow()
 {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     show();
@@ -242,23 +242,23 @@ void MainWindow::addIconToTray()
     // Some notification areas report no double clicks, only single ones: either brings the window back.
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
-            MRESTORE_Click();
+            restoreWindow();
     });
     m_trayIcon->show();
 }
 
-void MainWindow::RemIconFromTray()
+void MainWindow::removeIconFromTray()
 {
     if (m_trayIcon)
         m_trayIcon->hide();
 }
 
-void MainWindow::MCLOSE_Click()
+void MainWindow::closeFromTray()
 {
     endProgram(0);
 }
 
-void MainWindow::MEXIT_Click()
+void MainWindow::exitProgram()
 {
     endProgram(0);
 }
@@ -272,7 +272,7 @@ void MainWindow::endProgram(int status)
         m_timer1.stop();
         m_timer2.stop();
         m_timer3.stop();
-        RemIconFromTray();
+        removeIconFromTray();
         for (const auto& registered : std::as_const(m_windows)) {
             if (registered.window)
                 registered.window->hide();

@@ -61,7 +61,7 @@ public:
         platform::DialogService& dialogs, bool practice, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The start-up sequence (Form_Load) after the app's options, single-instance check and first-run
+    // The start-up sequence after the app's options, single-instance check and first-run
     // installation. Returns false when the start-up error handler ends the program (the app exits with status 4).
     bool startUp();
 
@@ -79,38 +79,38 @@ public:
     void setPortHeldElsewhere(std::function<bool()> held) { m_portHeldElsewhere = std::move(held); }
 
     // Computes the desk's command state once and enables every command, and with it its buttons, from it.
-    void UpdateToolbarButtons();
+    void updateToolbarButtons();
 
     // The commands of the menus, the toolbars and the tray.
-    void MNETWORK_Click();
-    void MEXIT_Click();
-    void MSETUP_Click();
-    void MTOGGLE_Click();
-    void MCONNECT_Click();
-    void MVUSERS_Click();
-    void MVGROUPS_Click();
-    void MBOTH_Click();
-    void MSENDLIST_Click();
-    void MMESSAGE_Click();
-    void MCLEARQUE_Click();
-    void MSEARCH_Click();
-    void MSORT_Click();
-    void MSEND_Click();
-    void MCANCEL_Click();
-    void MSENDTOQUE_Click();
-    void MSENDQUE_Click();
-    void MFORCE_Click();
-    void MHIDEPROG_Click();
-    void MCONTENTS_Click();
-    void MINDEX_Click();
-    void MABOUT2_Click();
-    void MRESTORE_Click();
-    void MCLOSE_Click();
+    void setUpNetworkShare();
+    void exitProgram();
+    void customizeToolbar();
+    void toggleIconSize();
+    void showConnectionWindow();
+    void showUsers();
+    void showGroups();
+    void showBoth();
+    void clearRecipients();
+    void clearMessage();
+    void clearQueue();
+    void searchUsers();
+    void sortUsers();
+    void sendPage();
+    void cancelPages();
+    void queueMessage();
+    void sendQueue();
+    void forceHangUp();
+    void hideProgram();
+    void showHelpContents();
+    void showHelpIndex();
+    void showAbout();
+    void restoreWindow();
+    void closeFromTray();
 
     // The three timers' handlers; the timers call them, and so may tests.
-    void Timer1_Timer();
-    void Timer2_Timer();
-    void Timer3_Timer();
+    void tickClock();
+    void releaseDuePages();
+    void countPauseTick();
     QTimer& timer1() { return m_timer1; }
     QTimer& timer2() { return m_timer2; }
     QTimer& timer3() { return m_timer3; }
@@ -154,10 +154,10 @@ private:
             , m_clock(clock)
         {
         }
-        void PageThePeople(std::int16_t count, std::int16_t first) override
+        void pageThePeople(std::int16_t count, std::int16_t first) override
         {
             m_clock.stop();
-            m_call.PageThePeople(count, first);
+            m_call.pageThePeople(count, first);
         }
 
     private:
@@ -185,7 +185,7 @@ private:
     bool reportStartUpFailure(const StartUpFailure& failure);
     void restoreClock();
     void addIconToTray();
-    void RemIconFromTray();
+    void removeIconFromTray();
     void endProgram(int status);
     void leaveWhenIdle();
     bool runInProgress() const;

@@ -83,9 +83,9 @@ bool MainWindow::portBusy() const
     return runInProgress() || (m_portHeldElsewhere && m_portHeldElsewhere());
 }
 
-void MainWindow::UpdateToolbarButtons()
+void MainWindow::updateToolbarButtons()
 {
-    m_desk.UpdateToolbarButtons();
+    m_desk.updateToolbarButtons();
 }
 
 void MainWindow::showCommandState()
@@ -159,7 +159,7 @@ void MainWindow::showWindowOf(const QString& command)
     found->window->activateWindow();
 }
 
-void MainWindow::MSEARCH_Click()
+void MainWindow::searchUsers()
 {
     if (!m_search) {
         m_search = new SearchDialog(QStringLiteral("TSearch"), QStringLiteral("Search..."), this);
@@ -170,23 +170,23 @@ void MainWindow::MSEARCH_Click()
     m_search->activateWindow();
 }
 
-void MainWindow::MCONNECT_Click()
+void MainWindow::showConnectionWindow()
 {
     m_display.showConnectionWindow();
     connectionWindow()->activateWindow();
 }
 
-void MainWindow::MCONTENTS_Click()
+void MainWindow::showHelpContents()
 {
     m_help->showContents();
 }
 
-void MainWindow::MINDEX_Click()
+void MainWindow::showHelpIndex()
 {
     m_help->showIndex();
 }
 
-void MainWindow::MABOUT2_Click()
+void MainWindow::showAbout()
 {
     if (!m_about)
         m_about = new AboutDialog(m_practice, this);
@@ -197,7 +197,7 @@ void MainWindow::MABOUT2_Click()
 
 // ---- Toolbars ---------------------------------------------------------------------------------------------
 
-void MainWindow::MSETUP_Click()
+void MainWindow::customizeToolbar()
 {
     m_toolbars->customize();
 }
@@ -205,10 +205,10 @@ void MainWindow::MSETUP_Click()
 void MainWindow::showLargeToolbar(bool large)
 {
     m_toolbars->showLarge(large);
-    m_toolbars->LoadToolbar();
+    m_toolbars->restoreLayout();
 }
 
-void MainWindow::MTOGGLE_Click()
+void MainWindow::toggleIconSize()
 {
     // The stored choice decides, and is turned over in SETTINGS.DAT.
     bool large = false;
@@ -230,7 +230,7 @@ void MainWindow::MTOGGLE_Click()
 
 // ---- The directory and the folder ----------------------------------------------------------------------
 
-void MainWindow::MNETWORK_Click()
+void MainWindow::setUpNetworkShare()
 {
     if (runInProgress())
         return;
@@ -247,50 +247,50 @@ void MainWindow::MNETWORK_Click()
         endProgram(kStartUpFailedExitStatus);
 }
 
-void MainWindow::MSORT_Click()
+void MainWindow::sortUsers()
 {
     if (runInProgress())
         return;
-    store::SortUsers(m_folder);
+    store::sortUsers(m_folder);
     if (!startUp())
         endProgram(kStartUpFailedExitStatus);
 }
 
-void MainWindow::MVUSERS_Click()
+void MainWindow::showUsers()
 {
     m_desk.showUsers();
 }
 
-void MainWindow::MVGROUPS_Click()
+void MainWindow::showGroups()
 {
     m_desk.showGroups();
 }
 
-void MainWindow::MBOTH_Click()
+void MainWindow::showBoth()
 {
     m_desk.showBoth();
 }
 
 // ---- Composing and sending ----------------------------------------------------------------------------------
 
-void MainWindow::MSENDLIST_Click()
+void MainWindow::clearRecipients()
 {
     m_desk.clearRecipients();
 }
 
-void MainWindow::MMESSAGE_Click()
+void MainWindow::clearMessage()
 {
     m_desk.clearMessage();
 }
 
-void MainWindow::MCLEARQUE_Click()
+void MainWindow::clearQueue()
 {
     m_desk.clearQueue();
 }
 
-void MainWindow::MSENDTOQUE_Click()
+void MainWindow::queueMessage()
 {
-    m_desk.QueMessage();
+    m_desk.queueMessage();
 }
 
 void MainWindow::runSend(const std::function<void()>& send)
@@ -305,29 +305,29 @@ void MainWindow::runSend(const std::function<void()>& send)
     leaveWhenIdle();
 }
 
-void MainWindow::MSEND_Click()
+void MainWindow::sendPage()
 {
     if (!portBusy())
         runSend([this] { m_desk.sendSingle(); });
 }
 
-void MainWindow::MSENDQUE_Click()
+void MainWindow::sendQueue()
 {
     if (!portBusy())
         runSend([this] { m_desk.sendQueue(); });
 }
 
-void MainWindow::MCANCEL_Click()
+void MainWindow::cancelPages()
 {
     m_call.cancel();
 }
 
-void MainWindow::MFORCE_Click()
+void MainWindow::forceHangUp()
 {
     if (m_portHeldElsewhere && m_portHeldElsewhere())
         return;
     m_call.forceHangUp();
-    UpdateToolbarButtons();
+    updateToolbarButtons();
 }
 
 } // namespace tolvane::ui

@@ -52,9 +52,9 @@ bool MainWindow::startUp()
             // icon are there as on any start.
             m_desk.clearDirectory();
             restoreClock();
-            m_toolbars->LoadToolbar();
+            m_toolbars->restoreLayout();
             addIconToTray();
-            UpdateToolbarButtons();
+            updateToolbarButtons();
             return reportStartUpFailure({ startup.errorNumber, startup.errorDescription });
         }
 
@@ -66,9 +66,9 @@ bool MainWindow::startUp()
             m_desk.selectUser(0);
 
         restoreClock();
-        m_toolbars->LoadToolbar();
+        m_toolbars->restoreLayout();
         addIconToTray();
-        UpdateToolbarButtons();
+        updateToolbarButtons();
         return true;
     } catch (const store::StoreError& error) {
         return reportStartUpFailure({ error.number(), error.what() });

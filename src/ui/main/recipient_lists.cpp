@@ -153,7 +153,7 @@ QLayout* RecipientLists::buildRecipients(int captionHeight)
 
 void RecipientLists::addSelected()
 {
-    m_desk.ItemWasClicked();
+    m_desk.addSelectedRecipient();
 }
 
 void RecipientLists::removeSelected()

@@ -114,7 +114,7 @@ void MainToolbars::saveLayout(bool large) const
     platform::storeToolbarLayout(layoutName(large), layout(large).join(QLatin1Char(',')));
 }
 
-void MainToolbars::LoadToolbar()
+void MainToolbars::restoreLayout()
 {
     if (!restoreLayout(m_largeShown))
         saveLayout(m_largeShown);

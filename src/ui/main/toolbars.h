@@ -34,7 +34,7 @@ public:
     void setLayout(bool large, const QStringList& keys);
 
     // Restores the shown toolbar's saved layout; when nothing usable was saved, saves the present one.
-    void LoadToolbar();
+    void restoreLayout();
     // The shown toolbar's customise dialog; each change is applied and saved at once.
     ToolbarCustomizeDialog* customize();
 

@@ -47,13 +47,13 @@ QuickPage::QuickPage(
         connect(b, &QPushButton::clicked, this, handler);
         return b;
     };
-    m_insert = button("Command1", QStringLiteral("&Insert Into Current Message"), &QuickPage::Command1_Click);
-    m_use = button("Command2", QStringLiteral("&Use Quick Page As Message"), &QuickPage::Command2_Click);
-    m_delete = button("Command3", QStringLiteral("&Delete From Quick List"), &QuickPage::Command3_Click);
-    m_add = button("Command5", QStringLiteral("&Add To Quick List"), &QuickPage::Command5_Click);
-    button("Command6", QStringLiteral("&Get Current Message"), &QuickPage::Command6_Click);
+    m_insert = button("Command1", QStringLiteral("&Insert Into Current Message"), &QuickPage::insertIntoMessage);
+    m_use = button("Command2", QStringLiteral("&Use Quick Page As Message"), &QuickPage::useAsMessage);
+    m_delete = button("Command3", QStringLiteral("&Delete From Quick List"), &QuickPage::deleteMessage);
+    m_add = button("Command5", QStringLiteral("&Add To Quick List"), &QuickPage::addMessage);
+    button("Command6", QStringLiteral("&Get Current Message"), &QuickPage::getCurrentMessage);
     column->addStretch(1);
-    button("Command4", QStringLiteral("&OK"), &QuickPage::Command4_Click);
+    button("Command4", QStringLiteral("&OK"), &QuickPage::closeWindow);
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("SSPanel1"));
@@ -71,7 +71,7 @@ QuickPage::QuickPage(
         for (QPushButton* b : { m_insert, m_use, m_delete })
             b->setEnabled(row >= 0);
     });
-    connect(m_list, &QListWidget::itemDoubleClicked, this, &QuickPage::Command2_Click);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &QuickPage::useAsMessage);
     connect(m_text, &QLineEdit::textChanged, this, [this] { m_add->setEnabled(true); });
 
     // Wide enough for a whole 80-character message.
@@ -82,12 +82,12 @@ QuickPage::QuickPage(
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-    Form_Load();
+    loadMessages();
 }
 
 QuickPage::~QuickPage() = default;
 
-void QuickPage::Form_Load()
+void QuickPage::loadMessages()
 {
     {
         const QSignalBlocker blockList(m_list);
@@ -123,7 +123,7 @@ void QuickPage::putIntoMessage(const std::string& text)
     close();
 }
 
-void QuickPage::Command1_Click()
+void QuickPage::insertIntoMessage()
 {
     const int row = m_list->currentRow();
     if (row >= 0 && m_canned)
@@ -131,14 +131,14 @@ void QuickPage::Command1_Click()
             m_desk.message(), m_canned->messages()[static_cast<std::size_t>(row)], m_desk.messageLimit()));
 }
 
-void QuickPage::Command2_Click()
+void QuickPage::useAsMessage()
 {
     const int row = m_list->currentRow();
     if (row >= 0 && m_canned)
         putIntoMessage(dispatch::useCanned(m_canned->messages()[static_cast<std::size_t>(row)], m_desk.messageLimit()));
 }
 
-void QuickPage::Command3_Click()
+void QuickPage::deleteMessage()
 {
     const int row = m_list->currentRow();
     if (row < 0 || !m_canned)
@@ -147,10 +147,10 @@ void QuickPage::Command3_Click()
     if (!result.message.empty())
         m_dialogs.message(platform::fromCore(result.message));
     if (result.deleted())
-        Form_Load();
+        loadMessages();
 }
 
-void QuickPage::Command5_Click()
+void QuickPage::addMessage()
 {
     if (!m_canned)
         return;
@@ -160,15 +160,15 @@ void QuickPage::Command5_Click()
         m_desk.reportError(error);
         return;
     }
-    Form_Load();
+    loadMessages();
 }
 
-void QuickPage::Command6_Click()
+void QuickPage::getCurrentMessage()
 {
     m_text->setText(platform::fromCore(m_desk.message()));
 }
 
-void QuickPage::Command4_Click()
+void QuickPage::closeWindow()
 {
     close();
 }

@@ -35,12 +35,12 @@ public:
         QWidget* parent = nullptr);
     ~QuickPage() override;
 
-    void Command1_Click(); // "&Insert Into Current Message"
-    void Command2_Click(); // "&Use Quick Page As Message", also a double click in the list
-    void Command3_Click(); // "&Delete From Quick List"
-    void Command5_Click(); // "&Add To Quick List"
-    void Command6_Click(); // "&Get Current Message"
-    void Command4_Click(); // "&OK": closes, which unloads the window
+    void insertIntoMessage(); // "&Insert Into Current Message"
+    void useAsMessage(); // "&Use Quick Page As Message", also a double click in the list
+    void deleteMessage(); // "&Delete From Quick List"
+    void addMessage(); // "&Add To Quick List"
+    void getCurrentMessage(); // "&Get Current Message"
+    void closeWindow(); // "&OK": closes, which unloads the window
 
     // QUICK.DAT is held open.
     bool fileOpen() const { return m_canned && m_canned->isOpen(); }
@@ -49,7 +49,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Load();
+    void loadMessages();
     void putIntoMessage(const std::string& text);
 
     dispatch::PagingDesk& m_desk;

@@ -318,7 +318,7 @@ protected:
         data.write();
         queue.add(testkit::DataFolderFixture::entryFor(data.users.front(), "abc"));
         m_line.setReport([this](const std::string& text) { view.appendLog(text); });
-        call.PageThePeople(1, 0);
+        call.pageThePeople(1, 0);
     }
 
     testkit::VirtualClock clock;

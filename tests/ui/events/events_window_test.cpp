@@ -39,7 +39,7 @@ protected:
     {
         desk.addUser(userRow);
         desk.setMessage("Hello");
-        desk.QueMessage();
+        desk.queueMessage();
         desk.clearRecipients();
     }
 
