@@ -26,6 +26,8 @@ namespace tolvane::ui {
 namespace {
 
 constexpr int kClockInterval = 20000;
+// A page scheduled for a minute that has already begun is looked at this soon, not at the next minute.
+constexpr int kFirstCheckMs = 1000;
 // A due check that found the port held looks again this soon, not a minute later.
 constexpr int kPortHeldRetryMs = 5000;
 constexpr int kPauseTickInterval = 250;
@@ -172,8 +174,10 @@ void MainWindow::syncFromDesk()
     m_time->setText(platform::fromCore(m_desk.timeCaption()));
     m_date->setText(platform::fromCore(m_desk.dateCaption()));
 
-    if (m_desk.scheduleTimerEnabled() != m_timer2.isActive())
-        armDueCheck();
+    if (m_desk.scheduleTimerEnabled() && !m_timer2.isActive() && !m_ending)
+        m_timer2.start(kFirstCheckMs);
+    else if (!m_desk.scheduleTimerEnabled())
+        m_timer2.stop();
 
     showCommandState();
     // The desk reports the end of every run: a program asked to end during one ends now.
