@@ -32,6 +32,8 @@ public:
 
     QTableView* view() const { return m_view; }
     QLineEdit* filterBox() const { return m_filter; }
+    // How many lines the filter lets through.
+    int shownLineCount() const { return m_proxy->rowCount(); }
     // The line the operator has selected, -1 for none.
     int currentLine() const;
     // Selects a line quietly (the caller shows it); false, with nothing selected, for -1 or a line the filter hides.

@@ -170,6 +170,13 @@ void QueueTab::deleteOne()
 
 void QueueTab::deleteAll()
 {
+    // "Delete All" empties the whole list, the pages the filter hides too: say so before they go unseen.
+    const int all = modelOf(m_shown)->rowCount();
+    const int shown = tableOf(m_shown)->shownLineCount();
+    if (shown < all
+        && !m_dialogs.ask(
+            QStringLiteral("The filter shows %1 of the %2 pages. Delete all %2 pages?").arg(shown).arg(all)))
+        return;
     report(m_desk.deleteAll(m_shown));
 }
 

@@ -184,6 +184,10 @@ TEST_F(EventsWindowTest, TablesSortByAHeaderClickWhileTheQueueKeepsItsOrderAndTh
     EXPECT_TRUE(text("TUSER").isEmpty());
     EXPECT_FALSE(child<QPushButton>("BDELONE")->isEnabled());
     EXPECT_FALSE(child("queueNoMatch")->isVisibleTo(&window));
+    click("BDELALL"); // the question is answered No
+    EXPECT_EQ(
+        dialogs.questions(), QStringList { QStringLiteral("The filter shows 1 of the 2 pages. Delete all 2 pages?") });
+    EXPECT_EQ(desk.pageQueue().count(), 2);
     filter("queueFilter", QStringLiteral("hello zzz"));
     EXPECT_EQ(rows("List1"), 0);
     EXPECT_TRUE(child("queueNoMatch")->isVisibleTo(&window));
