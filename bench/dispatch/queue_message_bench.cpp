@@ -42,6 +42,7 @@ public:
     {
         return dispatch::parseShortDate(text);
     }
+    int millisecondsIntoMinute() const override { return 0; }
 };
 
 std::string numbered(const char* prefix, int n)

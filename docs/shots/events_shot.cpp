@@ -9,8 +9,7 @@
 #include "ui/quickpage/quick_page.h"
 
 #include <QApplication>
-#include <QListView>
-#include <QListWidget>
+#include <QTableView>
 
 #include <fstream>
 
@@ -46,18 +45,21 @@ int main(int argc, char** argv)
     desk.setMessage("Fire drill at 11:30 - please use the north stairs");
     desk.queueMessage();
     desk.schedule(1, "11:25 AM", "12/06/2026");
-    desk.schedule(2, "04:30 PM", "12/07/2026");
+    desk.schedule(2, "16:30", "12/07/2026");
 
     ui::EventsWindow events(desk, data.folder(), dialogs);
     events.show();
-    events.findChild<QListWidget*>(QStringLiteral("List1"))->setCurrentRow(1);
+    const auto select = [&](const char* table, int row) {
+        auto* shown = events.findChild<QTableView*>(QString::fromLatin1(table));
+        shown->setCurrentIndex(shown->model()->index(row, 0));
+    };
+    select("List1", 1);
     bool saved = shots::save(events, folder + QStringLiteral("events-current.png"));
     events.showTab(ui::EventsWindow::Scheduled);
-    events.findChild<QListWidget*>(QStringLiteral("List2"))->setCurrentRow(0);
+    select("List2", 0);
     saved = shots::save(events, folder + QStringLiteral("events-scheduled.png")) && saved;
     events.showTab(ui::EventsWindow::Logged);
-    auto* log = events.findChild<QListView*>(QStringLiteral("LList1"));
-    log->setCurrentIndex(log->model()->index(2, 0));
+    select("LList1", 2);
     saved = shots::save(events, folder + QStringLiteral("events-logged.png")) && saved;
     events.hide();
 

@@ -1,6 +1,7 @@
 #include "dispatch/clock.h"
 
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 
@@ -134,6 +135,13 @@ std::string SystemClock::dateText() const
 {
     const std::tm now = localNow();
     return formatShortDate(CalendarDate { now.tm_year + 1900, now.tm_mon + 1, now.tm_mday });
+}
+
+int SystemClock::millisecondsIntoMinute() const
+{
+    // Local minutes start on the whole minutes of the system clock wherever the zone's offset is whole minutes.
+    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+    return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 60000);
 }
 
 } // namespace tolvane::dispatch

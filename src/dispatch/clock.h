@@ -27,6 +27,8 @@ public:
     // Minutes since midnight, or nothing when the text is not a time.
     virtual std::optional<int> minuteOfDay(std::string_view timeText) const = 0;
     virtual std::optional<CalendarDate> dateOf(std::string_view dateText) const = 0;
+    // How far the present minute has run, 0..59999: the scheduled-page check waits for the next one.
+    virtual int millisecondsIntoMinute() const = 0;
 };
 
 // "09:05 AM" for 545; midnight is "12:00 AM", noon "12:00 PM".
@@ -49,6 +51,7 @@ public:
     std::string dateText() const override;
     std::optional<int> minuteOfDay(std::string_view timeText) const override { return parseTime(timeText); }
     std::optional<CalendarDate> dateOf(std::string_view dateText) const override { return parseShortDate(dateText); }
+    int millisecondsIntoMinute() const override;
 };
 
 } // namespace tolvane::dispatch

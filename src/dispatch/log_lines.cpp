@@ -1,5 +1,6 @@
 #include "dispatch/log_lines.h"
 
+#include "dispatch/entry_columns.h"
 #include "store/page_log.h"
 
 #include <algorithm>
@@ -19,8 +20,8 @@ std::string part(std::string_view line, std::size_t position, std::size_t width)
 
 LogLineParts logLineParts(std::string_view line, int limit)
 {
-    return LogLineParts { part(line, 1, 11), part(line, 12, 25), part(line, 37, 8), part(line, 50, 8),
-        part(line, 59, static_cast<std::size_t>(std::max(limit, 0))) };
+    return LogLineParts { part(line, 1, 11), part(line, 12, 25), part(line, 37, 8),
+        std::string(logColumn(line, LogDate)), part(line, 59, static_cast<std::size_t>(std::max(limit, 0))) };
 }
 
 std::vector<std::string> loadLog(const store::DataFolder& folder)

@@ -9,8 +9,9 @@
 // Reading the page log back for the log viewer.
 namespace tolvane::dispatch {
 
-// The parts of one LOG.DAT line (1-based columns): status 1-11, user 12-36, time 37-44, date 50-57,
-// and the message from 59 on, at most `limit` characters. A short line gives what it has.
+// The parts of one LOG.DAT line (1-based columns): status 1-11, user 12-36, time 37-44, the date as the
+// log table shows it (from 50, its year where the line holds it whole), and the message from 59 on, at most
+// `limit` characters. A short line gives what it has.
 struct LogLineParts {
     std::string status;
     std::string user;
@@ -21,9 +22,6 @@ struct LogLineParts {
 };
 
 LogLineParts logLineParts(std::string_view line, int limit);
-
-// Where the user-name column starts (0-based): the log's search compares from here.
-inline constexpr int kLogUserColumn = 11;
 
 // loadLog: every line of LOG.DAT in file order. A missing log is created empty, as the log viewer always
 // did, and reads as no lines.

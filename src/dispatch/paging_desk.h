@@ -200,13 +200,13 @@ public:
     void tickClock();
     const std::string& timeCaption() const { return m_timeCaption; }
     const std::string& dateCaption() const { return m_dateCaption; }
-    // Timer2: moves due scheduled entries into the page queue and sends it. During a run it does nothing,
-    // so a later tick tries again.
+    // Timer2, at the start of each minute once the captions show it: moves due scheduled entries into the
+    // page queue and sends it. During a run it does nothing, so a later check tries again.
     void releaseDuePages();
     bool scheduleTimerEnabled() const { return m_scheduleTimer; }
     void setScheduleTimerEnabled(bool on) { m_scheduleTimer = on; }
-    // Due: dated the caption's date and queued for an earlier minute than the caption's time; or, since the
-    // last tick (or the scheduling before it), a moment the captions have passed meanwhile, so a page for
+    // Due: dated the caption's date and scheduled for the caption's minute or an earlier one; or, since the
+    // last check (or the scheduling before it), a moment the captions have reached meanwhile, so a page for
     // the last minutes before midnight falls due just after it instead of never. A page dated before the
     // scheduled list was last looked at never falls due.
     bool isDue(std::string_view entry) const;

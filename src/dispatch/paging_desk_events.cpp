@@ -16,7 +16,7 @@ EventsOutcome PagingDesk::schedule(int queueIndex, std::string_view timeText, st
     const EventsOutcome checked = checkSchedule(m_clock, timeText, dateText);
     if (checked != EventsOutcome::Done)
         return checked;
-    m_scheduled.insert(scheduledEntry(m_pageQueue.entry(queueIndex), timeText, dateText));
+    m_scheduled.insert(scheduledEntry(m_clock, m_pageQueue.entry(queueIndex), timeText, dateText));
     m_pageQueue.removeAt(queueIndex);
     m_scheduleTimer = true;
     if (!m_dueSince)

@@ -355,9 +355,9 @@ bool PagingDesk::isDue(std::string_view entry) const
     if (!date || !time || !now)
         return false;
     const std::pair moment { *date, *time };
-    if (*date == now->first && *time < now->second)
+    if (*date == now->first && *time <= now->second)
         return true;
-    return m_dueSince && moment >= *m_dueSince && moment < *now;
+    return m_dueSince && moment >= *m_dueSince && moment <= *now;
 }
 
 void PagingDesk::releaseDuePages()

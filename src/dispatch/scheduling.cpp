@@ -4,10 +4,31 @@
 #include "store/text.h"
 
 #include <cctype>
+#include <optional>
 
 namespace tolvane::dispatch {
 
-std::string_view eventsMessage(EventsOutcome outcome)
+namespace {
+
+constexpr std::string_view kTimeForms = "\nType the time as 11:08 PM or as 23:08.";
+
+bool hasAmPm(std::string_view time)
+{
+    return !time.empty() && std::toupper(static_cast<unsigned char>(time.back())) == 'M';
+}
+
+// "23:08" and "0:15" can only be the 24-hour clock; "11:08" could be either half of the day.
+std::optional<int> twentyFourHourMinute(const Clock& clock, std::string_view time)
+{
+    const auto minute = hasAmPm(time) ? std::nullopt : clock.minuteOfDay(time);
+    if (!minute || (*minute >= 60 && *minute < 13 * 60))
+        return std::nullopt;
+    return minute;
+}
+
+} // namespace
+
+std::string eventsMessage(EventsOutcome outcome)
 {
     switch (outcome) {
     case EventsOutcome::QueueInUse:
@@ -15,9 +36,9 @@ std::string_view eventsMessage(EventsOutcome outcome)
     case EventsOutcome::AlreadySent:
         return "This page has already been sent.";
     case EventsOutcome::TimeNotConverted:
-        return "date can not be converted try retyping it";
+        return "date can not be converted try retyping it" + std::string(kTimeForms);
     case EventsOutcome::NoAmPm:
-        return "You Need to add a PM or AM to the Time first.";
+        return "You Need to add a PM or AM to the Time first." + std::string(kTimeForms);
     case EventsOutcome::DateNotConverted:
         return "Date can not be converted try retyping it";
     case EventsOutcome::Done:
@@ -32,18 +53,20 @@ EventsOutcome checkSchedule(const Clock& clock, std::string_view timeText, std::
     const std::string time = store::trim(store::fixedText(timeText, 12));
     if (!clock.minuteOfDay(time) && !clock.dateOf(time))
         return EventsOutcome::TimeNotConverted;
-    if (time.empty() || std::toupper(static_cast<unsigned char>(time.back())) != 'M')
+    if (!hasAmPm(time) && !twentyFourHourMinute(clock, time))
         return EventsOutcome::NoAmPm;
     if (!clock.dateOf(store::trim(store::fixedText(dateText, 10))))
         return EventsOutcome::DateNotConverted;
     return EventsOutcome::Done;
 }
 
-std::string scheduledEntry(std::string_view queueEntry, std::string_view timeText, std::string_view dateText)
+std::string scheduledEntry(
+    const Clock& clock, std::string_view queueEntry, std::string_view timeText, std::string_view dateText)
 {
     std::string entry = store::fixedText(queueEntry.substr(0, 150), 150);
     entry += ' ';
-    entry += store::fixedText(timeText, 12);
+    const auto minute = twentyFourHourMinute(clock, store::trim(store::fixedText(timeText, 12)));
+    entry += store::fixedText(minute ? formatTime12(*minute) : std::string(timeText), 12);
     entry += ' ';
     entry += store::fixedText(dateText, 10);
     entry += ' ';
@@ -53,6 +76,12 @@ std::string scheduledEntry(std::string_view queueEntry, std::string_view timeTex
     if (queueEntry.size() > 196)
         entry += queueEntry.substr(196);
     return entry;
+}
+
+int msUntilDueCheck(int millisecondsIntoMinute)
+{
+    constexpr int kAfterTheMinute = 500;
+    return 60000 - millisecondsIntoMinute + kAfterTheMinute;
 }
 
 } // namespace tolvane::dispatch

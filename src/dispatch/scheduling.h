@@ -21,17 +21,24 @@ enum class EventsOutcome {
     DateNotConverted,
 };
 
-// The box an outcome shows; empty for Done and NothingSelected.
-std::string_view eventsMessage(EventsOutcome outcome);
+// The box an outcome shows; empty for Done and NothingSelected. A bad time's box shows both forms it may take.
+std::string eventsMessage(EventsOutcome outcome);
 
 // Checks the time and date a queue entry is to be scheduled for, in the order the operator is told:
-// the time must convert (a date would do here too), it must end in an AM or PM suffix (either case),
-// and the date must convert. Each is checked as the entry will carry it (12 and 10 characters), since
-// the scheduled-page timer reads it back from there.
+// the time must convert (a date would do here too), it must end in an AM or PM suffix (either case) unless
+// it is a time of the 24-hour clock no 12-hour reading could mean ("23:08", "0:15"), and the date must
+// convert. Each is checked as the entry will carry it (12 and 10 characters), since the scheduled-page
+// check reads it back from there.
 EventsOutcome checkSchedule(const Clock& clock, std::string_view timeText, std::string_view dateText);
 
-// The scheduled form of a queue entry: its company, name and pager ID, the time and date as typed,
-// status "Page is Scheduled   " and the entry's whole message column.
-std::string scheduledEntry(std::string_view queueEntry, std::string_view timeText, std::string_view dateText);
+// The scheduled form of a queue entry: its company, name and pager ID, the time and date as typed (a
+// 24-hour time in the "11:08 PM" form the page log's readers know), status "Page is Scheduled   " and the
+// entry's whole message column.
+std::string scheduledEntry(
+    const Clock& clock, std::string_view queueEntry, std::string_view timeText, std::string_view dateText);
+
+// The wait from now until the scheduled-page check at the start of the next minute, a little after it so
+// the clock reads the new minute by then.
+int msUntilDueCheck(int millisecondsIntoMinute);
 
 } // namespace tolvane::dispatch

@@ -3,6 +3,7 @@
 #include "engine/call_view.h"
 #include "engine/pacer.h"
 #include "engine/pacing.h"
+#include "engine/page_outcome.h"
 #include "engine/page_queue.h"
 #include "engine/paging_call.h"
 #include "engine/serial_line.h"
@@ -66,6 +67,12 @@ public:
     void log(std::string_view text) { view.appendLog(std::string(text)); }
     void logBuffer() { view.appendLog(receiveBuffer); }
     void status(std::string_view text) { view.setStatus(std::string(text)); }
+    // What became of a page (or, without a name, of the call) in the connection log.
+    void logOutcome(const PageOutcome& outcome, std::string_view name = {})
+    {
+        log(name.empty() ? outcome.words() : std::string(name) + ": " + outcome.words());
+    }
+    void logFailure(CallFailure failure) { logOutcome(callFailureOutcome(failure)); }
 
     // The cancel request found set by a wait: drop DTR and cancel the page in hand.
     void cancelCall();

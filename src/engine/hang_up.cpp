@@ -17,6 +17,7 @@ void endCancelledCall(CallContext& call)
         call.line.write("ATH0\r");
         call.pacer.sleepMs(1000);
         call.status("Page Canceled");
+        call.logFailure(CallFailure::Cancelled);
         call.view.setLamp(Lamp::Red);
         call.view.refreshCommands();
         call.state.queueCursor = static_cast<std::int16_t>(call.state.queueCursor + 1);

@@ -104,6 +104,7 @@ ModemLink::Step ModemLink::openPort(const store::TerminalRecord& terminal, store
     m_call.view.refreshCommands();
     if (failed) {
         m_call.closePort();
+        m_call.logFailure(CallFailure::PortNotAvailable);
         m_call.view.messageBox(portNotAvailableMessage(config.CommPort));
         return Step::Ended;
     }
@@ -141,6 +142,7 @@ ModemLink::Result ModemLink::initialise(
                 return numeric ? Result::ModemReady : Result::Connected;
             }
             if (m_call.bufferHas(pos, "ERROR")) {
+                m_call.logFailure(CallFailure::ModemNotReady);
                 m_call.view.messageBox(
                     "Error occured while initializing your modem check initilizing string in modem setup");
                 m_call.closePort();
@@ -149,6 +151,7 @@ ModemLink::Result ModemLink::initialise(
                 return Result::Ended;
             }
             if (m_call.bufferHas(pos, "NO CARRIER")) {
+                m_call.logFailure(CallFailure::NoCarrier);
                 m_call.view.messageBox("Phone is off the hook");
                 m_call.view.beep();
                 m_call.closePort();
@@ -163,6 +166,7 @@ ModemLink::Result ModemLink::initialise(
         // 51 rounds of 250 ms.
         wait.pause();
         if (wait.reached(51 * 250)) {
+            m_call.logFailure(CallFailure::ModemNotReady);
             m_call.view.messageBox("Modem Did not Initialize properly. Check Phone Line, Modem Setup and make sure "
                                    "the comm port is not being used.");
             m_call.write(kHangUpLine);
@@ -197,6 +201,7 @@ ModemLink::Step ModemLink::dial(
                 return Step::Go;
             }
             if (m_call.bufferHas(pos, "NO CARRIER")) {
+                m_call.logFailure(CallFailure::NoCarrier);
                 m_call.log("Carrier was droped. Please try again.");
                 m_call.view.messageBox("Carrier was droped");
                 m_call.view.beep();
@@ -205,6 +210,7 @@ ModemLink::Step ModemLink::dial(
                 return Step::Ended;
             }
             if (m_call.bufferHas(pos, "NO DIAL")) {
+                m_call.logFailure(CallFailure::NoDialTone);
                 m_call.view.messageBox("NO DIAL TONE...");
                 m_call.write(kHangUpLine);
                 m_call.status("Dissconnected");
@@ -221,6 +227,7 @@ ModemLink::Step ModemLink::dial(
                     ++m_busyCount;
                     return Step::Busy;
                 }
+                m_call.logFailure(CallFailure::Busy);
                 m_call.view.messageBox("PHONE NUMBER IS BUSY... PLEASE TRY AGAIN");
                 m_call.write(kHangUpLine);
                 m_call.status("BUSY... Retring");
@@ -231,6 +238,7 @@ ModemLink::Step ModemLink::dial(
         // 150 rounds of 250 ms.
         wait.pause();
         if (wait.reached(150 * 250)) {
+            m_call.logFailure(CallFailure::Unanswered);
             m_call.view.messageBox("THE PHONE WAS UN-ANSWERED AT PAGEING COMPANY... PLEASE TRY AGAIN");
             m_call.write(kHangUpLine);
             m_call.status("Dissconnected");

@@ -115,6 +115,7 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
         plan.password = fieldText(terminal.Password);
     }
     if (!found) {
+        call.logFailure(CallFailure::CompanyMissing);
         m_view.messageBox("Warning.. The Users' Paging company had been deleted.. Please Check Users' Settings");
         return;
     }

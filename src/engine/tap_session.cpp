@@ -53,8 +53,15 @@ void TapSession::terminalHungUp()
     m_call.log("The terminal hung up without signing off; every page had its answer");
 }
 
-void TapSession::carrierLost()
+void TapSession::PageTally::answered(const PageOutcome& reply)
 {
+    if (!outcome || (outcome->delivered() && (!reply.delivered() || reply.kind != OutcomeClass::Delivered)))
+        outcome = reply;
+}
+
+void TapSession::carrierLost(std::string_view name)
+{
+    m_call.logOutcome(callFailureOutcome(CallFailure::CarrierLost), name);
     m_call.log("Carrier was droped. Please try again.");
     m_call.view.messageBox("Carrier was droped");
     m_call.view.beep();
@@ -98,6 +105,7 @@ TapSession::Step TapSession::logOn()
                 return Step::Ended;
             }
             if (timedOut) {
+                m_call.logFailure(CallFailure::NoIdPrompt);
                 m_call.view.messageBox("Never got ID+ PLEASE TRY AGAIN");
                 m_call.write(kHangUpLine);
                 m_call.status("Dissconnected");
@@ -139,11 +147,13 @@ TapSession::Step TapSession::goAhead()
                     writeLogOn(false);
                     break;
                 }
+                m_call.logOutcome(logOnOutcome(m_call.receiveBuffer));
                 m_call.view.messageBox("<NAK>Checksum or Transmission error");
                 m_call.closePort();
                 return Step::Ended;
             }
             if (m_call.bufferHas(pos, kEscEot)) {
+                m_call.logOutcome(logOnOutcome(m_call.receiveBuffer));
                 m_call.view.messageBox("<ESC><EOT>Paging company hanging up - ERROR");
                 m_call.closePort();
                 return Step::Ended;
@@ -163,6 +173,7 @@ TapSession::Step TapSession::goAhead()
             writeLogOn(false);
         }
         if (wait.reached(50 * 250)) {
+            m_call.logFailure(CallFailure::NoGoAhead);
             m_call.view.messageBox("Paging Company never returned OK to send message. Please resend.");
             m_call.write(kHangUpLine);
             m_call.status("Modem Initialization Error");
@@ -196,6 +207,7 @@ TapSession::Step TapSession::sendPages()
     for (int page = 0; page < m_plan.pageCount; ++page) {
         PageTally tally;
         tally.sentAtStart = m_call.state.sentCount;
+        tally.name = store::trim(nameColumn(m_call.queue.entry(m_call.state.queueCursor)));
         bool again = true;
         while (again) {
             again = false;
@@ -207,7 +219,7 @@ TapSession::Step TapSession::sendPages()
             for (std::size_t i = 0; i < pieces.size(); ++i) {
                 // What came after the last acknowledgment: a lost carrier there leaves nobody to send to.
                 if (carrierGone()) {
-                    carrierLost();
+                    carrierLost(tally.name);
                     return Step::Ended;
                 }
                 if (i > 0) {
@@ -229,6 +241,8 @@ TapSession::Step TapSession::sendPages()
                 if (reply == Reply::Ended)
                     return Step::Ended;
                 if (reply == Reply::Resend) {
+                    // The page goes again from its first piece: its outcome is the new sending's.
+                    tally.outcome.reset();
                     again = true;
                     break;
                 }
@@ -252,9 +266,18 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
             m_call.logBuffer();
             for (std::size_t pos = 0; pos < m_call.receiveBuffer.size(); ++pos) {
                 const char c = m_call.receiveBuffer[pos];
+                // The terminal's message sequences stand before its reply character.
+                const std::string_view said = std::string_view(m_call.receiveBuffer).substr(0, pos);
                 if (c == kAck) {
-                    m_call.log("Message Sent...");
-                    ++tally.acks;
+                    const PageOutcome outcome = blockOutcome(said, BlockReply::Ack);
+                    tally.answered(outcome);
+                    // A failure code beside the ACK refuses the page all the same.
+                    if (outcome.delivered()) {
+                        m_call.log("Message Sent...");
+                        ++tally.acks;
+                    } else {
+                        ++tally.errors;
+                    }
                     // What followed the ACK in the same read stays: after the last page it may be the
                     // terminal hanging up.
                     m_call.receiveBuffer.erase(0, pos + 1);
@@ -262,26 +285,30 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
                 }
                 if (c == kNak) {
                     m_call.log("Checksum or Transmission error");
+                    tally.answered(blockOutcome(said, BlockReply::Nak));
                     ++tally.errors;
                     return Reply::Answered;
                 }
                 if (c == kRs) {
                     if (++tally.errors < 3) {
+                        m_call.logOutcome(blockOutcome(said, BlockReply::Rs), tally.name);
                         m_call.log("Resending Message...");
                         add(m_call.state.runPageCounter, -1);
                         return Reply::Resend;
                     }
+                    tally.answered(blockOutcome(said, BlockReply::Rs));
                     m_call.log("Invalid Pager or Transaction violates system rules");
                     m_call.log("Message Length may be too long for paging company");
                     return Reply::Answered;
                 }
                 if (m_call.bufferHas(pos, kEscEot)) {
                     m_call.log("Paging company hanging up");
+                    tally.answered(blockOutcome(said, BlockReply::EscEot));
                     ++tally.errors;
                     return Reply::Answered;
                 }
                 if (m_call.bufferHas(pos, "NO CARRIER")) {
-                    carrierLost();
+                    carrierLost(tally.name);
                     return Reply::Ended;
                 }
             }
@@ -293,6 +320,7 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
         // 1001 rounds of 100 ms.
         wait.pause();
         if (wait.reached(1001 * 100)) {
+            m_call.logOutcome(callFailureOutcome(CallFailure::NoAnswer), tally.name);
             m_call.view.messageBox("Paging Company never returned Acknowledgment for sent message.");
             m_call.write(kHangUpLine);
             m_call.status("Modem Initialization Error");
@@ -305,6 +333,8 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
 
 void TapSession::logPage(const PageTally& tally)
 {
+    if (tally.outcome)
+        m_call.logOutcome(*tally.outcome, tally.name);
     m_call.log("Updating Log File");
     const std::string entry = m_call.queue.entry(m_call.state.queueCursor);
     const std::string line = std::string(tally.errors == 0 ? "PAGE SENT: " : "ERROR FOR: ") + nameColumn(entry)

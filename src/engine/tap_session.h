@@ -1,8 +1,10 @@
 #pragma once
 
+#include "engine/page_outcome.h"
 #include "store/records.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tolvane::engine {
@@ -44,12 +46,16 @@ private:
     enum class Reply { Answered, Resend, Ended };
 
     // Per page: the negative replies, and the acknowledgments and further pieces that decide the sent
-    // count. A page adds at most one to the sent count and never takes any away.
+    // count. A page adds at most one to the sent count and never takes any away. Its outcome is the first
+    // refusal of its pieces, else the most telling acknowledgment (truncated or held over plain).
     struct PageTally {
         std::int16_t sentAtStart = 0;
         int errors = 0;
         int acks = 0;
         int furtherPieces = 0;
+        std::string name; // for the connection log
+        std::optional<PageOutcome> outcome;
+        void answered(const PageOutcome& reply);
     };
 
     Step logOn();
@@ -59,7 +65,7 @@ private:
     Reply awaitReply(PageTally& tally);
     void settleSentCount(const PageTally& tally);
     void writeLogOn(bool withPassword);
-    void carrierLost();
+    void carrierLost(std::string_view name = {});
     bool carrierGone() const;
     void terminalHungUp();
     std::string pageMessage(const std::string& entry, bool firstPage) const;

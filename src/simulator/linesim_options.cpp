@@ -39,7 +39,8 @@ constexpr OptionSpec kOptions[] = {
     { "--refuse-ids", "LIST", "pager IDs the terminal refuses with RS, separated by commas" },
     { "--logon-replies", "LIST", "replies to successive log-ons: ACK, NAK, RS, EOT, NONE, DROP, AUTO" },
     { "--block-replies", "LIST",
-        "replies to successive blocks, e.g. NAK,ACK or RS,RS,RS; AUTO lets the terminal judge" },
+        "replies to successive blocks, e.g. NAK,ACK or RS,RS,RS; 512 is \"temporarily cannot deliver\" with RS; "
+        "AUTO lets the terminal judge" },
     { "--drop-after-blocks", "N", "drop the carrier once N blocks have been answered (0: right after the go-ahead)" },
     { "--max-block-chars", "N", "data characters allowed in one block (250)" },
     { "--bad-logon-limit", "N", "invalid log-ons before the terminal disconnects (3)" },

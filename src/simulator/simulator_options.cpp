@@ -62,6 +62,8 @@ std::string_view scriptedReplyName(ScriptedReply reply)
         return "NONE";
     case ScriptedReply::Drop:
         return "DROP";
+    case ScriptedReply::TryLater:
+        return "512";
     }
     return "AUTO";
 }
@@ -69,14 +71,14 @@ std::string_view scriptedReplyName(ScriptedReply reply)
 std::optional<std::vector<ScriptedReply>> parseReplyScript(std::string_view text, std::string& error)
 {
     static constexpr ScriptedReply all[] = { ScriptedReply::Auto, ScriptedReply::Ack, ScriptedReply::Nak,
-        ScriptedReply::Rs, ScriptedReply::Eot, ScriptedReply::None, ScriptedReply::Drop };
+        ScriptedReply::Rs, ScriptedReply::Eot, ScriptedReply::None, ScriptedReply::Drop, ScriptedReply::TryLater };
     std::vector<ScriptedReply> script;
     for (const auto& item : splitList(text)) {
         const auto word = upperTrimmed(item);
         const auto* found = std::find_if(
             std::begin(all), std::end(all), [&](ScriptedReply r) { return scriptedReplyName(r) == word; });
         if (found == std::end(all)) {
-            error = "unknown reply \"" + item + "\" (use ACK, NAK, RS, EOT, NONE, DROP or AUTO)";
+            error = "unknown reply \"" + item + "\" (use ACK, NAK, RS, 512, EOT, NONE, DROP or AUTO)";
             return std::nullopt;
         }
         script.push_back(*found);

@@ -25,7 +25,8 @@ enum class ScriptedReply {
     Rs,
     Eot, // ESC EOT, then the carrier drops
     None, // no answer at all
-    Drop // the carrier drops without an answer
+    Drop, // the carrier drops without an answer
+    TryLater // "512" (temporarily cannot deliver), then RS
 };
 
 struct SimulatorOptions {

@@ -181,6 +181,7 @@ void TapTerminal::onLogonLine(const std::string& line)
         m_line.sendToCaller(kNak, m_options.replyDelay);
         return;
     case ScriptedReply::Rs:
+    case ScriptedReply::TryLater:
         m_line.sendToCaller(kRs, m_options.replyDelay);
         return;
     case ScriptedReply::Eot:
@@ -314,6 +315,10 @@ void TapTerminal::onBlock(const std::string& block)
         case ScriptedReply::Rs:
             forget();
             finishBlockReply(kRs);
+            return;
+        case ScriptedReply::TryLater:
+            forget();
+            finishBlockReply("512 Temporarily cannot deliver\r" + kRs);
             return;
         case ScriptedReply::Eot:
             hangUpWith(kDisconnect, blockDelay());

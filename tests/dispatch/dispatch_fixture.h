@@ -26,6 +26,7 @@ public:
     std::string dateText() const override { return date; }
     std::optional<int> minuteOfDay(std::string_view text) const override { return parseTime(text); }
     std::optional<CalendarDate> dateOf(std::string_view text) const override { return parseShortDate(text); }
+    int millisecondsIntoMinute() const override { return 0; }
 };
 
 // Stands in for the paging call: records each call and what the call queue held at that moment.

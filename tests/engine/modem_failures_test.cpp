@@ -10,6 +10,7 @@ namespace {
 // The modem's answer to the initialisation string and to the dial line; an empty answer is silence.
 struct ModemFailure {
     const char* name;
+    const char* why; // the connection log's "Call failed: " line
     int openError; // 0: the port opens
     std::string toInit;
     std::string toDial;
@@ -31,27 +32,32 @@ std::vector<ModemFailure> modemFailures()
 {
     const std::string busyBox = "PHONE NUMBER IS BUSY... PLEASE TRY AGAIN";
     return {
-        { "PortNotAvailable", 8002, "", "", 0, "COMM1: not available. Change the CommPort property to another port.",
-            "Preparing Page...", false, false, false, 0 },
-        { "ModemSaysError", 0, "\r\nERROR\r\n", "", 0,
+        { "PortNotAvailable", "the modem's port is not available", 8002, "", "", 0,
+            "COMM1: not available. Change the CommPort property to another port.", "Preparing Page...", false, false,
+            false, 0 },
+        { "ModemSaysError", "the modem did not get ready", 0, "\r\nERROR\r\n", "", 0,
             "Error occured while initializing your modem check initilizing string in modem setup", "MODEM ERROR...",
             false, false, false, 1 },
-        { "ModemSaysNoCarrier", 0, "\r\nNO CARRIER\r\n", "", 0, "Phone is off the hook", "NO CARRIER...", false, false,
-            false, 1 },
-        { "ModemNeverAnswers", 0, "", "", 0,
+        { "ModemSaysNoCarrier", "no carrier", 0, "\r\nNO CARRIER\r\n", "", 0, "Phone is off the hook", "NO CARRIER...",
+            false, false, false, 1 },
+        { "ModemNeverAnswers", "the modem did not get ready", 0, "", "", 0,
             "Modem Did not Initialize properly. Check Phone Line, Modem Setup and make sure the comm port is not being "
             "used.",
             "Modem Initialization Error", true, true, true, 0 },
-        { "CarrierDropsWhileDialling", 0, kOk, "\r\nNO CARRIER\r\n", 3000, "Carrier was droped",
+        { "CarrierDropsWhileDialling", "no carrier", 0, kOk, "\r\nNO CARRIER\r\n", 3000, "Carrier was droped",
             "Carrier was droped Message was not sent...", false, false, false, 1 },
-        { "NoDialTone", 0, kOk, "\r\nNO DIAL TONE\r\n", 2000, "NO DIAL TONE...", "Dissconnected", true, true, true, 0 },
-        { "BusyWithNoRetries", 0, kOk, kBusy, 2000, busyBox, "BUSY... Retring", false, true, false, 0 },
+        { "NoDialTone", "no dial tone", 0, kOk, "\r\nNO DIAL TONE\r\n", 2000, "NO DIAL TONE...", "Dissconnected", true,
+            true, true, 0 },
+        { "BusyWithNoRetries", "the line was busy after every redial", 0, kOk, kBusy, 2000, busyBox, "BUSY... Retring",
+            false, true, false, 0 },
         // A negative count read from the file must not redial for ever.
-        { "BusyWithNegativeRetries", 0, kOk, kBusy, 2000, busyBox, "BUSY... Retring", false, true, false, 0, -1 },
-        { "NobodyAnswers", 0, kOk, "", 0, "THE PHONE WAS UN-ANSWERED AT PAGEING COMPANY... PLEASE TRY AGAIN",
-            "Dissconnected", true, true, false, 0 },
-        { "SettingsRejected", 0, "", "", 0, "COMM1: not available. Change the CommPort property to another port.",
-            "Preparing Page...", false, false, false, 0, 0, 8007 },
+        { "BusyWithNegativeRetries", "the line was busy after every redial", 0, kOk, kBusy, 2000, busyBox,
+            "BUSY... Retring", false, true, false, 0, -1 },
+        { "NobodyAnswers", "nobody answered at the paging company", 0, kOk, "", 0,
+            "THE PHONE WAS UN-ANSWERED AT PAGEING COMPANY... PLEASE TRY AGAIN", "Dissconnected", true, true, false, 0 },
+        { "SettingsRejected", "the modem's port is not available", 0, "", "", 0,
+            "COMM1: not available. Change the CommPort property to another port.", "Preparing Page...", false, false,
+            false, 0, 0, 8007 },
     };
 }
 
@@ -88,6 +94,7 @@ TEST_P(ModemLinkFailures, EndTheCallAsTheFailureTableSays)
     EXPECT_EQ(view.callsEnded, 1);
     EXPECT_FALSE(call.callInProgress());
     EXPECT_TRUE(state.lastCallFailed);
+    EXPECT_TRUE(logged(std::string("Call failed: ") + failure.why));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryRow, ModemLinkFailures, underBothPacings(modemFailures()), pacedRowName);

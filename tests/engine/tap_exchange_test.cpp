@@ -66,15 +66,28 @@ TEST_P(TapExchanges, ARunOfThreeIsOneCallWhereANakLogsItsPageAsAnErrorAndTheNext
     EXPECT_EQ(state.queueCursor, 3);
 }
 
-TEST_P(TapExchanges, RsThenAckIsLoggedAsAnErrorButCounted)
+TEST_P(TapExchanges, RsThenAckIsLoggedAsAnErrorButCountedAndEachReplyIsSaidInWords)
 {
-    line.whenWriteContains("\x02", wire::kRs, 50, 1);
+    line.whenWriteContains("\x02", "512 Try later\r" + wire::kRs, 50, 1)
+        .whenWriteContains("\x02", "211 Page sent\r" + wire::kAck, 50, 1);
     callOnePageWithHappyTerminal();
     EXPECT_EQ(line.countWritesEqualTo(block("1234567890", "abc", "352")), 2);
     EXPECT_TRUE(logged("Resending Message..."));
+    EXPECT_TRUE(logged("Dana Whitlow: Refused for now: 512 Try later"));
+    EXPECT_TRUE(logged("Dana Whitlow: Delivered: 211 Page sent"));
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
     EXPECT_EQ(state.sentCount, 1);
     EXPECT_EQ(state.runPageCounter, 1);
+}
+
+TEST_P(TapExchanges, AnAckBesideAFailureCodeIsARefusal)
+{
+    line.whenWriteContains("\x02", "516 Quota exceeded\r" + wire::kAck, 50, 1);
+    callOnePageWithHappyTerminal();
+    EXPECT_TRUE(logged("Dana Whitlow: Refused for now: 516 Quota exceeded"));
+    EXPECT_FALSE(logged("Message Sent..."));
+    EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
+    EXPECT_EQ(state.sentCount, 0);
 }
 
 TEST_P(TapExchanges, TwoRsRepliesSendThePageThreeTimesAndAThirdGivesUp)

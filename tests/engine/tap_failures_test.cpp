@@ -20,6 +20,7 @@ void modemConnects(ScriptedLine& l)
 // The terminal's answer to each stage of the session; an empty answer is silence.
 struct TapFailure {
     const char* name;
+    std::string outcome; // the connection log's line for the page or the call
     std::string toCr, toLogOn, toBlock, toEot;
     std::vector<std::string> boxes;
     std::string status; // the last status shown
@@ -46,32 +47,42 @@ std::vector<TapFailure> tapFailures()
     const std::string noSignOff = "The terminal hung up without signing off; every page had its answer";
     const std::string sent = "( 1) Page(s) Were Sent";
     const std::vector<Lamp> green { Lamp::Yellow, Lamp::Green };
+    const std::string lost = "Call failed: the carrier was lost before the terminal answered";
+    const std::string refused = "Call failed: the terminal refused the log-on";
+    const std::string delivered = "Dana Whitlow: Delivered";
     return {
-        { "CarrierLostWaitingForId", kNoCarrier, "", "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
+        { "CarrierLostWaitingForId", lost, kNoCarrier, "", "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
             droppedLog },
-        { "CarrierLostWaitingForGoAhead", id, kNoCarrier, "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
+        { "CarrierLostWaitingForGoAhead", lost, id, kNoCarrier, "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
             droppedLog },
-        { "CarrierLostWaitingForAcknowledgment", id, goAhead, kNoCarrier, "", dropped, droppedStatus, yellow, 0, 1, 0,
-            true, droppedLog },
+        { "CarrierLostWaitingForAcknowledgment", "Dana Whitlow: " + lost, id, goAhead, kNoCarrier, "", dropped,
+            droppedStatus, yellow, 0, 1, 0, true, droppedLog },
         // Lost in the same read as the go-ahead: no block is sent into a dead line.
-        { "CarrierLostWithTheGoAhead", id, goAhead + kNoCarrier, "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
-            droppedLog },
-        { "NeverGotId", "", "", "", "", { "Never got ID+ PLEASE TRY AGAIN" }, "Error(s) Encounterd... See Log File!",
+        { "CarrierLostWithTheGoAhead", "Dana Whitlow: " + lost, id, goAhead + kNoCarrier, "", "", dropped,
+            droppedStatus, yellow, 0, 1, 0, true, droppedLog },
+        { "NeverGotId", "Call failed: the terminal never asked for the log-on (no ID=)", "", "", "", "",
+            { "Never got ID+ PLEASE TRY AGAIN" }, "Error(s) Encounterd... See Log File!",
             { Lamp::Yellow, Lamp::Red, Lamp::Yellow }, 2, 0, 0, true },
-        { "ThirdNakBeforeGoAhead", id, wire::kNak, "", "", { "<NAK>Checksum or Transmission error" },
+        { "ThirdNakBeforeGoAhead", refused, id, wire::kNak, "", "", { "<NAK>Checksum or Transmission error" },
             "Waiting for ok to send data", yellow, 0, 0, 0, true },
-        { "EscEotBeforeGoAhead", id, wire::kEscEot, "", "", { "<ESC><EOT>Paging company hanging up - ERROR" },
+        { "WrongPassword", "Not sent, the paging company's set-up is wrong: 509 Invalid password", id,
+            "509 Invalid password\r" + wire::kEscEot, "", "", { "<ESC><EOT>Paging company hanging up - ERROR" },
             "Waiting for ok to send data", yellow, 0, 0, 0, true },
-        { "NoGoAhead", id, wire::kAck, "", "", { "Paging Company never returned OK to send message. Please resend." },
-            "Modem Initialization Error", red, 1, 0, 0, true },
-        { "NoAcknowledgment", id, goAhead, "", "", { "Paging Company never returned Acknowledgment for sent message." },
-            "Modem Initialization Error", red, 1, 0, 0, true, {}, kBlock, 1001 * 100 },
+        { "EscEotBeforeGoAhead", refused, id, wire::kEscEot, "", "", { "<ESC><EOT>Paging company hanging up - ERROR" },
+            "Waiting for ok to send data", yellow, 0, 0, 0, true },
+        { "NoGoAhead", "Call failed: the terminal never gave leave to send", id, wire::kAck, "", "",
+            { "Paging Company never returned OK to send message. Please resend." }, "Modem Initialization Error", red,
+            1, 0, 0, true },
+        { "NoAcknowledgment", "Dana Whitlow: Refused for now: the terminal never answered the page", id, goAhead, "",
+            "", { "Paging Company never returned Acknowledgment for sent message." }, "Modem Initialization Error", red,
+            1, 0, 0, true, {}, kBlock, 1001 * 100 },
         // How long to wait for the goodbye is ours to choose: 50 rounds of 250 ms.
-        { "NoDisconnectAfterEot", id, goAhead, wire::kAck, "", { "Modem Hang-up" }, "Modem Hangup Error", yellow, 1, 0,
-            1, false, {}, "\x04\r", 50 * 250 },
-        { "CarrierLostAfterEot", id, goAhead, wire::kAck, kNoCarrier, {}, sent, green, 1, 0, 1, false, noSignOff },
+        { "NoDisconnectAfterEot", delivered, id, goAhead, wire::kAck, "", { "Modem Hang-up" }, "Modem Hangup Error",
+            yellow, 1, 0, 1, false, {}, "\x04\r", 50 * 250 },
+        { "CarrierLostAfterEot", delivered, id, goAhead, wire::kAck, kNoCarrier, {}, sent, green, 1, 0, 1, false,
+            noSignOff },
         // Lost in the same read as the last acknowledgment, before the EOT went out.
-        { "CarrierLostBeforeEot", id, goAhead, wire::kAck + kNoCarrier, "", {}, sent, green, 1, 0, 1, false,
+        { "CarrierLostBeforeEot", delivered, id, goAhead, wire::kAck + kNoCarrier, "", {}, sent, green, 1, 0, 1, false,
             noSignOff },
     };
 }
@@ -104,6 +115,7 @@ TEST_P(TapSessionFailures, EndTheCallAsTheFailureTableSays)
     EXPECT_EQ(state.queueCursor, static_cast<std::int16_t>(failure.pagesLogged));
     EXPECT_EQ(view.callsEnded, 1);
     EXPECT_EQ(state.lastCallFailed, failure.callFailed);
+    EXPECT_TRUE(logged(failure.outcome));
     if (!failure.logLine.empty()) {
         EXPECT_TRUE(logged(failure.logLine));
     }

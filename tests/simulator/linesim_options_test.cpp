@@ -14,7 +14,7 @@ TEST(LinesimOptions, EveryOptionReachesTheSimulator)
         { "--reply-delay-ms", "25", "--block-reply-delay-ms=300", "--connect-delay-ms", "500", "--comma-pause-ms",
             "100", "--escape-guard-ms", "0", "--dial-results", "busy, CONNECT 2400", "--modem-answers", "error",
             "--echo", "--password", "caf\xc3\xa9", "--refuse-ids", "5559999, 5558888", "--logon-replies", "NAK,AUTO",
-            "--block-replies", "nak,ack,RS", "--drop-after-blocks", "0", "--max-block-chars", "100",
+            "--block-replies", "nak,512,RS", "--drop-after-blocks", "0", "--max-block-chars", "100",
             "--bad-logon-limit", "2", "--checksum-error-limit", "5", "--idle-timeout-ms", "9000", "--pages", "p.jsonl",
             "--transcript", "t.txt", "--max-seconds", "30", "--tcp", "10001" },
         error);
@@ -31,8 +31,8 @@ TEST(LinesimOptions, EveryOptionReachesTheSimulator)
     EXPECT_EQ(sim.password, "caf\xe9");
     EXPECT_EQ(sim.refusedPagerIds, (std::vector<std::string> { "5559999", "5558888" }));
     EXPECT_EQ(sim.logonScript, (std::vector<ScriptedReply> { ScriptedReply::Nak, ScriptedReply::Auto }));
-    EXPECT_EQ(
-        sim.blockScript, (std::vector<ScriptedReply> { ScriptedReply::Nak, ScriptedReply::Ack, ScriptedReply::Rs }));
+    EXPECT_EQ(sim.blockScript,
+        (std::vector<ScriptedReply> { ScriptedReply::Nak, ScriptedReply::TryLater, ScriptedReply::Rs }));
     EXPECT_EQ(sim.dropAfterBlocks, 0);
     EXPECT_EQ(sim.maxBlockChars, 100);
     EXPECT_EQ(sim.badLogonLimit, 2);

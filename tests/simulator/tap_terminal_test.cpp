@@ -89,11 +89,12 @@ TEST(TapSession, RefusedPagerIdGetsRsAndTheSessionGoesOn)
 TEST(TapSession, ReplyScriptOverridesTheTerminalBlockByBlockAcrossCalls)
 {
     SimulatorHarness line([](auto& o) {
-        o.blockScript = { ScriptedReply::Nak, ScriptedReply::Rs, ScriptedReply::Ack };
+        o.blockScript = { ScriptedReply::Nak, ScriptedReply::Rs, ScriptedReply::TryLater, ScriptedReply::Ack };
     });
     line.logOn();
     EXPECT_EQ(line.send(kSampleBlock), kNak);
     EXPECT_EQ(line.send(kSampleBlock), "\x1e\r");
+    EXPECT_EQ(line.send(kSampleBlock), "512 Temporarily cannot deliver\r\x1e\r");
     line.pass(1000ms);
     line.send("+++ATH\r");
     // The script carries on in the next call; then the terminal judges for itself.

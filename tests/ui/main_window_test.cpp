@@ -81,6 +81,7 @@ public:
     {
         return dispatch::parseShortDate(text);
     }
+    int millisecondsIntoMinute() const override { return 52'000; }
     std::string time = "09:05 AM";
 };
 
@@ -841,7 +842,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, EndingDuringARunTest,
 
 // ---- Timers and the window ----------------------------------------------------------------------------------
 
-TEST_F(MainWindowTest, ScheduleTimerSendsDuePagesAndStopsWhenNoneAreLeft)
+TEST_F(MainWindowTest, ScheduleTimerSendsPagesDueAtTheMinutesStartAndStopsWhenNoneAreLeft)
 {
     testkit::addHappyTerminal(line);
     // Each run then leaves an empty queue, so a page is sent once.
@@ -850,13 +851,14 @@ TEST_F(MainWindowTest, ScheduleTimerSendsDuePagesAndStopsWhenNoneAreLeft)
     startWindow();
     const store::UserRecord& dana = data.users.front();
     window->desk().scheduledList().insert(
-        engine::buildQueueEntry(dana, "09:04 AM", "12/06/2026", "Due now", 80, engine::kStatusScheduled));
+        engine::buildQueueEntry(dana, "09:05 AM", "12/06/2026", "Due now", 80, engine::kStatusScheduled));
     window->desk().scheduledList().insert(
         engine::buildQueueEntry(dana, "11:30 AM", "12/06/2026", "Later", 80, engine::kStatusScheduled));
     window->desk().setScheduleTimerEnabled(true);
     window->desk().refreshCounters();
     EXPECT_TRUE(window->timer2().isActive());
-    EXPECT_EQ(window->timer2().interval(), 65535);
+    // A page may be due already: the first check comes at once.
+    EXPECT_EQ(window->timer2().interval(), 1000);
     EXPECT_EQ(label("Label9"), QStringLiteral("2 Delay Send Pages"));
 
     // The configuration window's modem test holds the port: the tick leaves the pages for a later one.
@@ -865,6 +867,7 @@ TEST_F(MainWindowTest, ScheduleTimerSendsDuePagesAndStopsWhenNoneAreLeft)
     window->releaseDuePages();
     EXPECT_TRUE(data.log().empty());
     EXPECT_TRUE(line.opens().empty());
+    EXPECT_EQ(window->timer2().interval(), 5000) << "looks again soon, not a minute later";
     testHoldsPort = false;
 
     // "Show View Connection Window" is off: the call runs without it.
@@ -875,9 +878,10 @@ TEST_F(MainWindowTest, ScheduleTimerSendsDuePagesAndStopsWhenNoneAreLeft)
     EXPECT_FALSE(connectionShown);
     EXPECT_EQ(label("Label9"), QStringLiteral("1 Delay Send Pages"));
     EXPECT_TRUE(window->timer2().isActive());
+    // 52 s into the minute: the next check comes half a second after the next minute begins.
+    EXPECT_EQ(window->timer2().interval(), 8500);
 
-    fixedClock.time = "11:31 AM";
-    window->tickClock();
+    fixedClock.time = "11:30 AM";
     window->releaseDuePages();
     EXPECT_EQ(data.log().size(), 2u);
     EXPECT_EQ(label("Label9"), QStringLiteral("0 Delay Send Pages"));

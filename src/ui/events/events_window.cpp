@@ -46,7 +46,7 @@ EventsWindow::EventsWindow(
     connect(m_queueTab, &QueueTab::closeRequested, this, &EventsWindow::closeWindow);
     connect(m_logTab, &LogTab::closeRequested, this, &EventsWindow::closeWindow);
 
-    resize(680, 440);
+    resize(900, 460);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());

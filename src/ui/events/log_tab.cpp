@@ -1,18 +1,19 @@
 #include "ui/events/log_tab.h"
 
+#include "dispatch/entry_columns.h"
 #include "dispatch/log_lines.h"
 #include "dispatch/paging_desk.h"
 #include "store/page_log.h"
 #include "ui/events/detail_boxes.h"
-#include "ui/events/log_list_model.h"
+#include "ui/events/filtered_table.h"
+#include "ui/events/line_table_model.h"
 #include "ui/search/search_dialog.h"
 
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace tolvane::ui {
@@ -21,21 +22,18 @@ LogTab::LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder
     : QFrame(parent)
     , m_desk(desk)
     , m_folder(folder)
-    , m_model(new LogListModel(this))
+    , m_model(new LineTableModel(
+          { { dispatch::kLogHeaders.begin(), dispatch::kLogHeaders.end() }, dispatch::logColumn }, this))
 {
     setObjectName(QStringLiteral("Lframe"));
 
-    m_list = new QListView(this);
-    m_list->setObjectName(QStringLiteral("LList1"));
-    // Every row has the same height: the view never measures a long log line by line.
-    m_list->setUniformItemSizes(true);
-    m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_list->setModel(m_model);
-    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-        [this](const QModelIndex& current) { showLine(current.row()); });
+    // The log's own order is the order things happened: it is not sorted.
+    m_table = new FilteredTable(m_model, { "LList1", "logFilter", "logNoMatch" }, false, this);
+    m_table->setColumnWidths({ "Outcome", "Charlotte Catherine", "12:58 PM", "12/07/2026" });
+    connect(m_table, &FilteredTable::currentLineChanged, this, &LogTab::showLine);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_list, 1);
+    layout->addWidget(m_table, 1);
     QGridLayout* grid = addBoxPanel(layout, "LSSPanel1");
     m_status = addDetailBox(grid, 0, 0, "LTSTATUS", QStringLiteral("Status:"), true);
     m_user = addDetailBox(grid, 0, 1, "LTUSER", QStringLiteral("User:"), true);
@@ -54,10 +52,11 @@ LogTab::LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder
 
 void LogTab::loadLog()
 {
-    const int selected = m_list->currentIndex().row();
+    const int selected = m_table->currentLine();
     m_model->setLines(dispatch::loadLog(m_folder));
-    if (selected >= 0 && selected < m_model->rowCount())
-        m_list->setCurrentIndex(m_model->index(selected));
+    m_table->linesChanged();
+    if (m_table->setCurrentLine(selected))
+        showLine(selected);
     else
         showLine(-1);
 }
@@ -82,10 +81,10 @@ SearchDialog* LogTab::searchDialog() const
 
 void LogTab::searchLog()
 {
-    // The log has no search of its own: this one finds a user by the beginning of the name column.
+    // Beside the filter, the log's search finds a user by the beginning of the name, in the lines shown.
     if (!m_search) {
         m_search = new SearchDialog(QStringLiteral("TSearch4"), QStringLiteral("Search"), this);
-        m_search->searchView(m_list, dispatch::kLogUserColumn);
+        m_search->searchView(m_table->view(), dispatch::LogName);
     }
     m_search->show();
     m_search->raise();
@@ -97,7 +96,8 @@ void LogTab::clearLog()
     // A log that is missing or cannot be deleted stays listed as it is.
     if (!store::clearLog(m_folder))
         return;
-    m_model->clear();
+    m_model->setLines({});
+    m_table->linesChanged();
     showLine(-1);
 }
 

@@ -6,7 +6,7 @@
 #include <QPointer>
 
 class QLineEdit;
-class QListView;
+class QTableView;
 
 namespace tolvane::dispatch {
 class PagingDesk;
@@ -14,11 +14,13 @@ class PagingDesk;
 
 namespace tolvane::ui {
 
-class LogListModel;
+class FilteredTable;
+class LineTableModel;
 class SearchDialog;
 
-// The "Logged Events" tab (frame Lframe): LOG.DAT in file order, the parts of the selected line, the
-// log's search and "Clear File". The list is a snapshot, read again each time the tab is shown.
+// The "Logged Events" tab (frame Lframe): LOG.DAT in file order as a table with its filter box, the parts of
+// the selected line, the log's search and "Clear File". The list is a snapshot, read again each time the tab
+// is shown.
 class LogTab final : public QFrame {
     Q_OBJECT
 
@@ -32,8 +34,8 @@ public:
     void searchLog();
     void clearLog();
 
-    QListView* list() const { return m_list; }
-    const LogListModel& model() const { return *m_model; }
+    FilteredTable* table() const { return m_table; }
+    const LineTableModel& model() const { return *m_model; }
     SearchDialog* searchDialog() const;
 
 Q_SIGNALS:
@@ -45,8 +47,8 @@ private:
 
     const dispatch::PagingDesk& m_desk;
     const store::DataFolder& m_folder;
-    LogListModel* m_model = nullptr;
-    QListView* m_list = nullptr;
+    LineTableModel* m_model = nullptr;
+    FilteredTable* m_table = nullptr;
     QLineEdit* m_status = nullptr;
     QLineEdit* m_user = nullptr;
     QLineEdit* m_time = nullptr;

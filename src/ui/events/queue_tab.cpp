@@ -1,17 +1,17 @@
 #include "ui/events/queue_tab.h"
 
+#include "dispatch/entry_columns.h"
 #include "engine/queue_entry.h"
 #include "platform/dialog_service.h"
 #include "platform/text_bridge.h"
 #include "ui/events/detail_boxes.h"
+#include "ui/events/filtered_table.h"
+#include "ui/events/line_table_model.h"
 
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -27,18 +27,18 @@ QueueTab::QueueTab(dispatch::PagingDesk& desk, platform::DialogService& dialogs,
 {
     setObjectName(QStringLiteral("cframe"));
 
-    const auto makeList = [this](const char* name) {
-        auto* list = new QListWidget(this);
-        list->setObjectName(QString::fromLatin1(name));
-        list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        list->setUniformItemSizes(true);
-        return list;
+    const auto makeTable = [this](LineTableModel*& lines, FilteredTable::Names names, EventList which) {
+        const LineTableModel::Layout layout { { dispatch::kEntryHeaders.begin(), dispatch::kEntryHeaders.end() },
+            dispatch::entryColumn, dispatch::EntryTime, dispatch::EntryDate };
+        lines = new LineTableModel(layout, this);
+        auto* table = new FilteredTable(lines, names, true, this);
+        table->setColumnWidths(
+            { "Northwind Page", "Charlotte Catherine", "5550100123", "12:58 PM", "12/07/2026", "Page is Scheduled" });
+        connect(table, &FilteredTable::currentLineChanged, this, [this, which](int line) { showEntry(which, line); });
+        return table;
     };
-    m_queue = makeList("List1");
-    m_scheduled = makeList("List2");
-    connect(m_queue, &QListWidget::currentRowChanged, this, [this](int row) { showEntry(EventList::Queue, row); });
-    connect(
-        m_scheduled, &QListWidget::currentRowChanged, this, [this](int row) { showEntry(EventList::Scheduled, row); });
+    m_queue = makeTable(m_queueLines, { "List1", "queueFilter", "queueNoMatch" }, EventList::Queue);
+    m_scheduled = makeTable(m_scheduledLines, { "List2", "scheduledFilter", "scheduledNoMatch" }, EventList::Scheduled);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_queue, 1);
@@ -46,6 +46,7 @@ QueueTab::QueueTab(dispatch::PagingDesk& desk, platform::DialogService& dialogs,
     QGridLayout* grid = addBoxPanel(layout, "SSPanel1");
     // Only the time and date are the operator's to change: they are what a page is scheduled for.
     m_time = addDetailBox(grid, 0, 0, "TTIME", QStringLiteral("Time:"), false);
+    m_time->setPlaceholderText(QStringLiteral("11:08 PM or 23:08"));
     m_date = addDetailBox(grid, 0, 1, "TDATE", QStringLiteral("Date:"), false);
     m_user = addDetailBox(grid, 1, 0, "TUSER", QStringLiteral("User:"), true);
     m_status = addDetailBox(grid, 1, 1, "TSTATUS", QStringLiteral("Status:"), true);
@@ -75,9 +76,14 @@ QueueTab::~QueueTab()
     m_desk.removeChangeListener(m_listener);
 }
 
-QListWidget* QueueTab::listOf(EventList list) const
+FilteredTable* QueueTab::tableOf(EventList list) const
 {
     return list == EventList::Queue ? m_queue : m_scheduled;
+}
+
+LineTableModel* QueueTab::modelOf(EventList list) const
+{
+    return list == EventList::Queue ? m_queueLines : m_scheduledLines;
 }
 
 void QueueTab::showList(EventList list)
@@ -91,54 +97,43 @@ void QueueTab::showList(EventList list)
 
 void QueueTab::clearSelection()
 {
-    for (QListWidget* list : { m_queue, m_scheduled }) {
-        const QSignalBlocker blocker(list);
-        list->setCurrentRow(-1);
-        list->clearSelection();
-    }
+    m_queue->setCurrentLine(-1);
+    m_scheduled->setCurrentLine(-1);
     showEntry(m_shown, -1);
 }
 
 void QueueTab::syncFromDesk()
 {
-    syncList(EventList::Queue, m_desk.pageQueue().entries(), m_shownQueue);
-    syncList(EventList::Scheduled, m_desk.scheduledList().entries(), m_shownScheduled);
+    syncList(EventList::Queue, m_desk.pageQueue().entries());
+    syncList(EventList::Scheduled, m_desk.scheduledList().entries());
 }
 
-void QueueTab::syncList(EventList which, const std::vector<std::string>& entries, std::vector<std::string>& shown)
+void QueueTab::syncList(EventList which, const std::vector<std::string>& entries)
 {
-    if (entries == shown)
+    LineTableModel* lines = modelOf(which);
+    if (entries == lines->lines())
         return;
-    QListWidget* list = listOf(which);
-    const int row = list->currentRow();
-    const std::string selected
-        = row >= 0 && row < static_cast<int>(shown.size()) ? shown[static_cast<std::size_t>(row)] : std::string();
-    shown = entries;
-    {
-        const QSignalBlocker blocker(list);
-        list->clear();
-        for (const auto& entry : entries)
-            list->addItem(oneLine(entry));
-    }
+    FilteredTable* table = tableOf(which);
+    const int row = table->currentLine();
+    const std::string selected = row >= 0 ? lines->line(row) : std::string();
+    lines->setLines(entries);
+    table->linesChanged();
     if (row < 0)
         return;
     // The selected entry keeps its selection (and the boxes what the operator typed) wherever it moved to.
     const auto found = std::find(entries.begin(), entries.end(), selected);
-    if (found != entries.end()) {
-        const QSignalBlocker blocker(list);
-        list->setCurrentRow(static_cast<int>(found - entries.begin()));
-    } else if (which == m_shown) {
+    const bool kept = found != entries.end() && table->setCurrentLine(static_cast<int>(found - entries.begin()));
+    if (!kept && which == m_shown)
         showEntry(which, -1);
-    }
 }
 
-void QueueTab::showEntry(EventList list, int row)
+void QueueTab::showEntry(EventList list, int line)
 {
     if (list != m_shown)
         return;
-    const std::vector<std::string>& entries = list == EventList::Queue ? m_shownQueue : m_shownScheduled;
-    const bool selected = row >= 0 && row < static_cast<int>(entries.size());
-    const std::string entry = selected ? entries[static_cast<std::size_t>(row)] : std::string();
+    const LineTableModel* lines = modelOf(list);
+    const bool selected = line >= 0 && line < lines->rowCount();
+    const std::string entry = selected ? lines->line(line) : std::string();
     m_time->setText(selected ? oneLine(engine::timeColumn(entry).substr(0, 10)) : QString());
     m_date->setText(selected ? oneLine(engine::dateColumn(entry)) : QString());
     m_user->setText(selected ? oneLine(engine::nameColumn(entry)) : QString());
@@ -153,7 +148,7 @@ void QueueTab::showEntry(EventList list, int row)
 
 void QueueTab::report(dispatch::EventsOutcome outcome)
 {
-    const std::string_view text = dispatch::eventsMessage(outcome);
+    const std::string text = dispatch::eventsMessage(outcome);
     if (!text.empty())
         m_dialogs.message(platform::fromCore(text));
 }
@@ -162,7 +157,7 @@ void QueueTab::scheduleSelected()
 {
     if (m_shown != EventList::Queue)
         return;
-    const int row = m_queue->currentRow();
+    const int row = m_queue->currentLine();
     if (row < 0)
         return;
     report(m_desk.schedule(row, platform::toCore(m_time->text()), platform::toCore(m_date->text())));
@@ -170,11 +165,18 @@ void QueueTab::scheduleSelected()
 
 void QueueTab::deleteOne()
 {
-    report(m_desk.deleteOne(m_shown, listOf(m_shown)->currentRow()));
+    report(m_desk.deleteOne(m_shown, tableOf(m_shown)->currentLine()));
 }
 
 void QueueTab::deleteAll()
 {
+    // "Delete All" empties the whole list, the pages the filter hides too: say so before they go unseen.
+    const int all = modelOf(m_shown)->rowCount();
+    const int shown = tableOf(m_shown)->shownLineCount();
+    if (shown < all
+        && !m_dialogs.ask(
+            QStringLiteral("The filter shows %1 of the %2 pages. Delete all %2 pages?").arg(shown).arg(all)))
+        return;
     report(m_desk.deleteAll(m_shown));
 }
 

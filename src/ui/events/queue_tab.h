@@ -8,7 +8,6 @@
 #include <vector>
 
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 
 namespace tolvane::platform {
@@ -17,10 +16,13 @@ class DialogService;
 
 namespace tolvane::ui {
 
+class FilteredTable;
+class LineTableModel;
+
 // The "Current Events" and "Scheduled Events" tabs, which share one frame (cframe) as they share their
-// boxes and buttons: the page queue (List1) or the scheduled list (List2) as the desk holds them, the
-// parts of the selected entry, scheduling and deleting. Every change goes through the desk's commands, and
-// the lists follow the desk's changes, so they are never out of date.
+// boxes and buttons: the page queue (List1) or the scheduled list (List2) as the desk holds them, each a
+// table with its filter box, the parts of the selected entry, scheduling and deleting. Every change goes
+// through the desk's commands, and the lists follow the desk's changes, so they are never out of date.
 class QueueTab final : public QFrame {
     Q_OBJECT
 
@@ -43,10 +45,11 @@ Q_SIGNALS:
     void closeRequested();
 
 private:
-    QListWidget* listOf(dispatch::EventList list) const;
+    FilteredTable* tableOf(dispatch::EventList list) const;
+    LineTableModel* modelOf(dispatch::EventList list) const;
     void syncFromDesk();
-    void syncList(dispatch::EventList list, const std::vector<std::string>& entries, std::vector<std::string>& shown);
-    void showEntry(dispatch::EventList list, int row); // a click in either list
+    void syncList(dispatch::EventList list, const std::vector<std::string>& entries);
+    void showEntry(dispatch::EventList list, int line); // a click in either list
     void clearSelection();
     void report(dispatch::EventsOutcome outcome);
 
@@ -55,8 +58,10 @@ private:
     dispatch::PagingDesk::ListenerId m_listener = 0;
     dispatch::EventList m_shown = dispatch::EventList::Queue;
 
-    QListWidget* m_queue = nullptr;
-    QListWidget* m_scheduled = nullptr;
+    LineTableModel* m_queueLines = nullptr;
+    LineTableModel* m_scheduledLines = nullptr;
+    FilteredTable* m_queue = nullptr;
+    FilteredTable* m_scheduled = nullptr;
     QLineEdit* m_time = nullptr;
     QLineEdit* m_date = nullptr;
     QLineEdit* m_user = nullptr;
@@ -65,8 +70,6 @@ private:
     QPushButton* m_schedule = nullptr;
     QPushButton* m_deleteOne = nullptr;
     QPushButton* m_deleteAll = nullptr;
-    std::vector<std::string> m_shownQueue;
-    std::vector<std::string> m_shownScheduled;
 };
 
 } // namespace tolvane::ui

@@ -14,6 +14,7 @@ public:
     std::string dateText() const override;
     std::optional<int> minuteOfDay(std::string_view timeText) const override;
     std::optional<dispatch::CalendarDate> dateOf(std::string_view dateText) const override;
+    int millisecondsIntoMinute() const override { return current().millisecondsIntoMinute(); }
 
 private:
     const dispatch::Clock& current() const;

@@ -26,7 +26,10 @@ namespace tolvane::ui {
 namespace {
 
 constexpr int kClockInterval = 20000;
-constexpr int kScheduleInterval = 65535;
+// A page scheduled for a minute that has already begun is looked at this soon, not at the next minute.
+constexpr int kFirstCheckMs = 1000;
+// A due check that found the port held looks again this soon, not a minute later.
+constexpr int kPortHeldRetryMs = 5000;
 constexpr int kPauseTickInterval = 250;
 
 } // namespace
@@ -62,7 +65,9 @@ MainWindow::MainWindow(std::filesystem::path programFolder, engine::SerialLine& 
     m_timer1.setInterval(kClockInterval);
     connect(&m_timer1, &QTimer::timeout, this, &MainWindow::tickClock);
     m_timer2.setObjectName(QStringLiteral("Timer2"));
-    m_timer2.setInterval(kScheduleInterval);
+    // Armed for each minute's start in turn; a coarse timer may fire early, before the minute has begun.
+    m_timer2.setSingleShot(true);
+    m_timer2.setTimerType(Qt::PreciseTimer);
     connect(&m_timer2, &QTimer::timeout, this, &MainWindow::releaseDuePages);
     m_timer3.setObjectName(QStringLiteral("Timer3"));
     m_timer3.setInterval(kPauseTickInterval);
@@ -169,9 +174,9 @@ void MainWindow::syncFromDesk()
     m_time->setText(platform::fromCore(m_desk.timeCaption()));
     m_date->setText(platform::fromCore(m_desk.dateCaption()));
 
-    if (m_desk.scheduleTimerEnabled() && !m_timer2.isActive())
-        m_timer2.start();
-    else if (!m_desk.scheduleTimerEnabled() && m_timer2.isActive())
+    if (m_desk.scheduleTimerEnabled() && !m_timer2.isActive() && !m_ending)
+        m_timer2.start(kFirstCheckMs);
+    else if (!m_desk.scheduleTimerEnabled())
         m_timer2.stop();
 
     showCommandState();
@@ -188,9 +193,22 @@ void MainWindow::tickClock()
 
 void MainWindow::releaseDuePages()
 {
-    if (portBusy())
+    if (portBusy()) {
+        m_timer2.start(kPortHeldRetryMs);
         return;
+    }
+    // What is due is read from the captions: they must show the minute that has just begun.
+    m_desk.tickClock();
     runSend([this] { m_desk.releaseDuePages(); });
+    armDueCheck();
+}
+
+void MainWindow::armDueCheck()
+{
+    if (m_desk.scheduleTimerEnabled() && !m_ending)
+        m_timer2.start(dispatch::msUntilDueCheck(m_clock.millisecondsIntoMinute()));
+    else
+        m_timer2.stop();
 }
 
 void MainWindow::countPauseTick()

@@ -109,6 +109,7 @@ public:
 
     // The three timers' handlers; the timers call them, and so may tests.
     void tickClock();
+    // Timer2: at the start of each minute while pages are scheduled.
     void releaseDuePages();
     void countPauseTick();
     QTimer& timer1() { return m_timer1; }
@@ -191,6 +192,7 @@ private:
     bool runInProgress() const;
     // A run is in progress, or another window holds the port.
     bool portBusy() const;
+    void armDueCheck();
     void runSend(const std::function<void()>& send);
 
     store::DataFolder m_folder;

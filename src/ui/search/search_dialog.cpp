@@ -1,10 +1,10 @@
 #include "ui/search/search_dialog.h"
 
+#include <QAbstractItemView>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListView>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
@@ -77,11 +77,11 @@ void SearchDialog::searchList(QListWidget* list, int from)
         from);
 }
 
-void SearchDialog::searchView(QListView* view, int from)
+void SearchDialog::searchView(QAbstractItemView* view, int column, int from)
 {
-    const QPointer<QListView> target(view);
+    const QPointer<QAbstractItemView> target(view);
     setTarget([target] { return target && target->model() ? target->model()->rowCount() : 0; },
-        [target](int row) { return target->model()->index(row, 0).data().toString(); },
+        [target, column](int row) { return target->model()->index(row, column).data().toString(); },
         [target](int row) {
             if (!target)
                 return;

@@ -4,8 +4,8 @@
 
 #include <functional>
 
+class QAbstractItemView;
 class QLineEdit;
-class QListView;
 class QListWidget;
 
 namespace tolvane::ui {
@@ -34,8 +34,8 @@ public:
         std::function<int()> count, std::function<QString(int)> entryAt, std::function<void(int)> select, int from = 0);
     // A list widget: selecting sets its current row, which runs its current-row handling.
     void searchList(QListWidget* list, int from = 0);
-    // A list view over any model (column 0 of each row).
-    void searchView(QListView* view, int from = 0);
+    // A list or table view over any model, comparing one column of each row as the view shows it.
+    void searchView(QAbstractItemView* view, int column, int from = 0);
 
     QLineEdit* searchBox() const { return m_text; }
 

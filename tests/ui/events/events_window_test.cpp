@@ -1,6 +1,7 @@
 #include "ui/events/events_window.h"
 
 #include "dispatch/paging_desk.h"
+#include "engine/queue_entry.h"
 #include "platform/dialog_service.h"
 #include "store/page_log.h"
 #include "testkit/data_folder_fixture.h"
@@ -11,10 +12,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
-#include <QListView>
-#include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 #include <filesystem>
@@ -56,8 +58,23 @@ protected:
     {
         std::ofstream(data.folder().programPath("LOG.DAT"), std::ios::binary) << bytes;
     }
-    QListView* logList() const { return child<QListView>("LList1"); }
-    void selectLogRow(int row) const { logList()->setCurrentIndex(logList()->model()->index(row, 0)); }
+    // A table as the operator sees it: its rows in the order shown.
+    int rows(const char* table) const { return child<QTableView>(table)->model()->rowCount(); }
+    QString cell(const char* table, int row, int column) const
+    {
+        return child<QTableView>(table)->model()->index(row, column).data().toString();
+    }
+    void select(const char* table, int row) const
+    {
+        QTableView* shown = child<QTableView>(table);
+        shown->setCurrentIndex(shown->model()->index(row, 0));
+    }
+    int currentRow(const char* table) const { return child<QTableView>(table)->currentIndex().row(); }
+    void filter(const char* box, const QString& text) const
+    {
+        child<QLineEdit>(box)->clear();
+        QTest::keyClicks(child<QLineEdit>(box), text);
+    }
 
     testkit::DataFolderFixture data;
     testkit::RecordingView view;
@@ -71,10 +88,9 @@ TEST_F(EventsWindowTest, ScheduleSelectedTellsWhatIsWrongAndThenMovesThePage)
 {
     queue(1); // Ben
     queue(0); // Ann: sorted before Ben
-    auto* list1 = child<QListWidget>("List1");
-    ASSERT_EQ(list1->count(), 2);
+    ASSERT_EQ(rows("List1"), 2);
     EXPECT_FALSE(child<QPushButton>("Command1")->isEnabled());
-    list1->setCurrentRow(1);
+    select("List1", 1);
     EXPECT_EQ(text("TUSER").trimmed(), QStringLiteral("Ben"));
     EXPECT_EQ(text("TTIME"), QString::fromStdString(desk.timeCaption()).leftJustified(10));
     EXPECT_EQ(text("TDATE"), QString::fromStdString(desk.dateCaption()));
@@ -84,21 +100,22 @@ TEST_F(EventsWindowTest, ScheduleSelectedTellsWhatIsWrongAndThenMovesThePage)
     // The desk's checks decide; the window shows their box and schedules what passes them.
     child<QLineEdit>("TTIME")->setText(QStringLiteral("9:30"));
     click("Command1");
-    EXPECT_EQ(dialogs.messages(), QStringList { QStringLiteral("You Need to add a PM or AM to the Time first.") });
-    EXPECT_EQ(list1->count(), 2);
+    EXPECT_EQ(dialogs.messages(),
+        QStringList {
+            QStringLiteral("You Need to add a PM or AM to the Time first.\nType the time as 11:08 PM or as 23:08.") });
+    EXPECT_EQ(rows("List1"), 2);
     child<QLineEdit>("TTIME")->setText(QStringLiteral("9:30 pm"));
     child<QLineEdit>("TDATE")->setText(QStringLiteral("12/06/2026"));
     click("Command1");
     EXPECT_EQ(dialogs.messages().size(), 1);
-    EXPECT_EQ(list1->count(), 1);
+    EXPECT_EQ(rows("List1"), 1);
     EXPECT_TRUE(desk.scheduleTimerEnabled());
     EXPECT_TRUE(text("TUSER").isEmpty()) << "the scheduled page left the queue and the boxes";
 
     window.showTab(ui::EventsWindow::Scheduled);
-    auto* list2 = child<QListWidget>("List2");
-    EXPECT_TRUE(list2->isVisibleTo(&window));
-    EXPECT_FALSE(list1->isVisibleTo(&window));
-    list2->setCurrentRow(0);
+    EXPECT_TRUE(child("List2")->isVisibleTo(&window));
+    EXPECT_FALSE(child("List1")->isVisibleTo(&window));
+    select("List2", 0);
     EXPECT_EQ(text("TSTATUS"), QStringLiteral("Page is Scheduled   "));
     EXPECT_EQ(text("TTIME"), QStringLiteral("9:30 pm   "));
     EXPECT_FALSE(child<QPushButton>("Command1")->isEnabled()) << "only a queued page can be scheduled";
@@ -115,18 +132,76 @@ TEST_F(EventsWindowTest, ScheduleSelectedTellsWhatIsWrongAndThenMovesThePage)
 TEST_F(EventsWindowTest, ListsFollowTheDeskAndKeepTheSelectedPageAndTypedTime)
 {
     queue(1); // Ben
-    auto* list1 = child<QListWidget>("List1");
-    list1->setCurrentRow(0);
+    select("List1", 0);
     child<QLineEdit>("TTIME")->setText(QStringLiteral("11:00 AM"));
     queue(2); // Abe sorts before Ben
-    ASSERT_EQ(list1->count(), 2);
-    EXPECT_EQ(list1->currentRow(), 1);
+    ASSERT_EQ(rows("List1"), 2);
+    EXPECT_EQ(currentRow("List1"), 1);
     EXPECT_EQ(text("TTIME"), QStringLiteral("11:00 AM"));
 
     desk.clearQueue();
-    EXPECT_EQ(list1->count(), 0);
+    EXPECT_EQ(rows("List1"), 0);
     EXPECT_TRUE(text("TTIME").isEmpty());
     EXPECT_FALSE(child<QPushButton>("BDELONE")->isEnabled());
+}
+
+TEST_F(EventsWindowTest, TablesSortByAHeaderClickWhileTheQueueKeepsItsOrderAndTheFilterNeverLeavesAHiddenPage)
+{
+    queue(1); // Ben
+    queue(0); // Ann
+    queue(2); // Abe: the queue's own order is Abe, Ann, Ben
+    auto* list1 = child<QTableView>("List1");
+    QStringList headers;
+    for (int column = 0; column < list1->model()->columnCount(); ++column)
+        headers << list1->model()->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(headers.join(QLatin1Char('|')), QStringLiteral("Company|Name|Pager ID|Time|Date|Status|Message"));
+    EXPECT_EQ(cell("List1", 0, 1) + cell("List1", 0, 2) + cell("List1", 0, 5), QStringLiteral("Abe1003Ready to Send"));
+
+    // Two clicks on "Name" sort it downwards; what the operator picks there is what the commands act on.
+    const auto clickHeader = [&](int column) {
+        QHeaderView* header = list1->horizontalHeader();
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(column) + 4, 4));
+    };
+    clickHeader(1);
+    clickHeader(1);
+    EXPECT_EQ(cell("List1", 0, 1) + cell("List1", 2, 1), QStringLiteral("BenAbe"));
+    EXPECT_EQ(engine::nameColumn(desk.pageQueue().entry(0)).substr(0, 3), "Abe");
+    select("List1", 0);
+    EXPECT_EQ(text("TUSER").trimmed(), QStringLiteral("Ben"));
+    click("BDELONE");
+    ASSERT_EQ(desk.pageQueue().count(), 2);
+    EXPECT_EQ(engine::nameColumn(desk.pageQueue().entry(1)).substr(0, 3), "Ann");
+    clickHeader(1); // a third click gives back the queue's order
+    EXPECT_EQ(cell("List1", 0, 1), QStringLiteral("Abe"));
+
+    // The filter finds any column as it is typed; the selected page it hides is no longer selected.
+    select("List1", 1);
+    filter("queueFilter", QStringLiteral("aBE"));
+    ASSERT_EQ(rows("List1"), 1);
+    EXPECT_EQ(cell("List1", 0, 1), QStringLiteral("Abe"));
+    EXPECT_EQ(currentRow("List1"), -1);
+    EXPECT_TRUE(text("TUSER").isEmpty());
+    EXPECT_FALSE(child<QPushButton>("BDELONE")->isEnabled());
+    EXPECT_FALSE(child("queueNoMatch")->isVisibleTo(&window));
+    click("BDELALL"); // the question is answered No
+    EXPECT_EQ(
+        dialogs.questions(), QStringList { QStringLiteral("The filter shows 1 of the 2 pages. Delete all 2 pages?") });
+    EXPECT_EQ(desk.pageQueue().count(), 2);
+    filter("queueFilter", QStringLiteral("hello zzz"));
+    EXPECT_EQ(rows("List1"), 0);
+    EXPECT_TRUE(child("queueNoMatch")->isVisibleTo(&window));
+    EXPECT_EQ(child<QLabel>("queueNoMatch")->text(), QStringLiteral("No match"));
+    filter("queueFilter", QStringLiteral("ravenPAGE"));
+    EXPECT_EQ(rows("List1"), 2);
+    EXPECT_FALSE(child("queueNoMatch")->isVisibleTo(&window));
+
+    writeLog("\"PAGE SENT: Ann" + std::string(22, ' ') + "09:05 AM     12/06/202Hi\"\r\n\"ERROR FOR: Ben"
+        + std::string(22, ' ') + "09:06 AM     12/06/202Hi\"\r\n");
+    window.showTab(ui::EventsWindow::Logged);
+    filter("logFilter", QStringLiteral("error"));
+    ASSERT_EQ(rows("LList1"), 1);
+    EXPECT_EQ(cell("LList1", 0, 1), QStringLiteral("Ben"));
 }
 
 TEST_F(EventsWindowTest, LogTabShowsRecordsWithQuotesAndLineBreaksInFileOrderAndClearsTheFile)
@@ -135,30 +210,32 @@ TEST_F(EventsWindowTest, LogTabShowsRecordsWithQuotesAndLineBreaksInFileOrderAnd
     const std::string ben = "ERROR FOR: Ben                      10:15 PM     12/07/202";
     writeLog("\"" + ann + "Say \"hi\" to all\"\r\n\"" + ben + "line one\r\nline two\"\r\n");
     window.showTab(ui::EventsWindow::Logged);
-    ASSERT_EQ(logList()->model()->rowCount(), 2);
+    ASSERT_EQ(rows("LList1"), 2);
     EXPECT_TRUE(text("LTUSER").isEmpty()) << "nothing selected, nothing shown";
-    selectLogRow(1);
+    select("LList1", 1);
     EXPECT_EQ(text("LTSTATUS"), QStringLiteral("ERROR FOR: "));
     EXPECT_EQ(text("LTUSER").trimmed(), QStringLiteral("Ben"));
     EXPECT_EQ(text("LTTIME"), QStringLiteral("10:15 PM"));
-    EXPECT_EQ(text("LTDATE"), QStringLiteral("12/07/20"));
+    EXPECT_EQ(text("LTDATE"), QStringLiteral("12/07"));
     EXPECT_EQ(text("LTMESSAGE"), QStringLiteral("line one  line two"));
-    selectLogRow(0);
+    select("LList1", 0);
     EXPECT_EQ(text("LTMESSAGE"), QStringLiteral("Say \"hi\" to all"));
 
     // A log that is gone already leaves the list as it is.
     std::filesystem::remove(data.folder().programPath("LOG.DAT"));
     click("LBCLEAR");
-    EXPECT_EQ(logList()->model()->rowCount(), 2);
+    EXPECT_EQ(rows("LList1"), 2);
 
     writeLog("\"" + ann + "old\"\r\n");
     click("LBCLEAR");
-    EXPECT_EQ(logList()->model()->rowCount(), 0);
+    EXPECT_EQ(rows("LList1"), 0);
     store::appendLogLine(data.folder(), ben + "new");
     window.showTab(ui::EventsWindow::Current);
     window.showTab(ui::EventsWindow::Logged);
-    ASSERT_EQ(logList()->model()->rowCount(), 1);
-    EXPECT_EQ(logList()->model()->index(0, 0).data().toString(), QString::fromStdString(ben + "new"));
+    ASSERT_EQ(rows("LList1"), 1);
+    const QStringList columns { cell("LList1", 0, 0), cell("LList1", 0, 1), cell("LList1", 0, 2), cell("LList1", 0, 3),
+        cell("LList1", 0, 4) };
+    EXPECT_EQ(columns.join(QLatin1Char('|')), QStringLiteral("Error|Ben|10:15 PM|12/07|new"));
 }
 
 TEST_F(EventsWindowTest, LogSearchLooksInTheNameColumn)
@@ -171,7 +248,7 @@ TEST_F(EventsWindowTest, LogSearchLooksInTheNameColumn)
     ASSERT_NE(search, nullptr);
     EXPECT_EQ(search->objectName(), QStringLiteral("TSearch4"));
     QTest::keyClicks(search->searchBox(), QStringLiteral("car"));
-    EXPECT_EQ(logList()->currentIndex().row(), 1);
+    EXPECT_EQ(currentRow("LList1"), 1);
     EXPECT_EQ(text("LTUSER").trimmed(), QStringLiteral("Carol")) << "the found page's boxes are shown";
 }
 
