@@ -67,6 +67,8 @@ public:
     void logBuffer() { view.appendLog(receiveBuffer); }
     void status(std::string_view text) { view.setStatus(std::string(text)); }
 
+    // The connection is gone mid-call: say so, close the port and end the call.
+    void carrierLost();
     // The cancel request found set by a wait: drop DTR and cancel the page in hand.
     void cancelCall();
 
