@@ -42,10 +42,10 @@ std::optional<SnppReply> takeSnppReply(std::string& received)
             continue;
         if (coded && line.starts_with("214"))
             continue;
-        received.erase(0, start);
         SnppReply reply;
         reply.code = coded ? (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0') : 0;
         reply.text = printable(joined);
+        received.erase(0, start);
         return reply;
     }
 }
