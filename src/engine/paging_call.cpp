@@ -137,9 +137,11 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
         return;
     }
 
-    // A number that leads to a paging gateway on the internet: the gateway's protocol instead of TAP.
+    // A number that leads to a paging gateway on the internet: the gateway's protocol instead of TAP. The
+    // gateway session has ended its connection itself, and no modem stands behind the line to hang up.
     bool hangUp = false;
-    if (const std::unique_ptr<GatewayLink> gateway = m_line.takeGatewayLink()) {
+    const std::unique_ptr<GatewayLink> gateway = m_line.takeGatewayLink();
+    if (gateway) {
         GatewaySession session(call, plan, *gateway);
         hangUp = session.run() == GatewaySession::Result::HangUp;
         m_state.lastCallFailed = !session.everyPageAnswered();
@@ -150,7 +152,10 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
     }
     if (!hangUp)
         return;
-    link.hangUp();
+    if (gateway)
+        m_view.hideConnectionWindow();
+    else
+        link.hangUp();
     if (m_state.sentCount != 0) {
         call.status("(" + store::numberText(m_state.sentCount) + ")" + " Page(s) Were Sent");
         m_view.setLamp(Lamp::Green);

@@ -221,7 +221,7 @@ WctpServer::Answer WctpServer::answer(const std::string& document)
     XML_ParserFree(parser);
 
     const std::lock_guard lock(m_mutex);
-    const auto at = std::chrono::duration_cast<Millis>(started.time_since_epoch());
+    const auto at = std::chrono::duration_cast<Millis>(started - m_started);
     if (m_transcriptListener)
         m_transcriptListener(TranscriptEntry { at, TranscriptDirection::FromClient, document });
     Answer answer;

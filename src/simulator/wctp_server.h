@@ -4,6 +4,7 @@
 #include "simulator/simulator_options.h"
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -59,6 +60,7 @@ private:
     MHD_Daemon* m_daemon = nullptr;
     int m_port = 0;
     std::atomic<bool> m_stopping { false };
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
 };
 
 } // namespace tolvane::simulator
