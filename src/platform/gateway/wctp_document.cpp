@@ -57,14 +57,23 @@ xmlNode* findAnswer(xmlNode* node)
     return nullptr;
 }
 
-std::string collapsed(std::string text, std::size_t limit)
+// One line for the log: runs of white space and control characters become one blank, none at either end.
+std::string collapsed(std::string_view text, std::size_t limit)
 {
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20)
-            c = ' ';
-    if (text.size() > limit)
-        text = text.substr(0, limit) + "...";
-    return text;
+    std::string out;
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) <= 0x20) {
+            if (!out.empty() && out.back() != ' ')
+                out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    if (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    if (out.size() > limit)
+        out = out.substr(0, limit) + "...";
+    return out;
 }
 
 } // namespace
@@ -106,7 +115,7 @@ void readWctpAnswer(std::string_view body, engine::WctpAnswer& answer)
         XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
     xmlNode* found = document ? findAnswer(xmlDocGetRootElement(document.get())) : nullptr;
     if (found == nullptr) {
-        answer.shown = store::utf8ToCp1252(collapsed(std::string(body), 80));
+        answer.shown = store::utf8ToCp1252(collapsed(body, 80));
         return;
     }
     const std::string_view name(reinterpret_cast<const char*>(found->name));
