@@ -107,6 +107,9 @@ void SessionServer::acceptWaiting()
             return;
         const int on = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        // What the system holds for a client that does not read counts against the bound as well.
+        const int held = static_cast<int>(m_limits.output);
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &held, sizeof held);
         auto client = std::make_unique<Client>();
         client->fd = fd;
         client->lastHeard = elapsed();
