@@ -80,6 +80,15 @@ void CallContext::writePageLog(const std::string& text)
     }
 }
 
+void CallContext::carrierLost()
+{
+    log("Carrier was droped. Please try again.");
+    view.messageBox("Carrier was droped");
+    view.beep();
+    closePort();
+    status("Carrier was droped Message was not sent...");
+}
+
 void CallContext::cancelCall()
 {
     setDtr(false);

@@ -74,6 +74,8 @@ public:
     }
     void logFailure(CallFailure failure) { logOutcome(callFailureOutcome(failure)); }
 
+    // The connection is gone mid-call: say so, close the port and end the call.
+    void carrierLost();
     // The cancel request found set by a wait: drop DTR and cancel the page in hand.
     void cancelCall();
 

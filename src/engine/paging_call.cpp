@@ -2,6 +2,7 @@
 
 #include "engine/call_context.h"
 #include "engine/file_limits.h"
+#include "engine/gateway_session.h"
 #include "engine/hang_up.h"
 #include "engine/modem_link.h"
 #include "engine/numeric_sender.h"
@@ -137,12 +138,25 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
         return;
     }
 
-    TapSession session(call, plan);
-    const TapSession::Result ended = session.run();
-    m_state.lastCallFailed = !session.everyPageAnswered();
-    if (ended == TapSession::Result::Ended)
+    // A number that leads to a paging gateway on the internet: the gateway's protocol instead of TAP. The
+    // gateway session has ended its connection itself, and no modem stands behind the line to hang up.
+    bool hangUp = false;
+    const std::unique_ptr<GatewayLink> gateway = m_line.takeGatewayLink();
+    if (gateway) {
+        GatewaySession session(call, plan, *gateway);
+        hangUp = session.run() == GatewaySession::Result::HangUp;
+        m_state.lastCallFailed = !session.everyPageAnswered();
+    } else {
+        TapSession session(call, plan);
+        hangUp = session.run() == TapSession::Result::HangUp;
+        m_state.lastCallFailed = !session.everyPageAnswered();
+    }
+    if (!hangUp)
         return;
-    link.hangUp();
+    if (gateway)
+        m_view.hideConnectionWindow();
+    else
+        link.hangUp();
     if (m_state.sentCount != 0) {
         call.status("(" + store::numberText(m_state.sentCount) + ")" + " Page(s) Were Sent");
         m_view.setLamp(Lamp::Green);

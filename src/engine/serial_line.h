@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/gateway_link.h"
+
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -52,6 +55,10 @@ public:
     virtual std::string readAll() = 0;
     virtual int waitingCount() = 0;
     virtual void discardInput() = 0;
+
+    // After a dial that "connected" to a paging gateway on the internet rather than a terminal: the
+    // gateway, handed over once. Nothing for a modem or a TAP service.
+    virtual std::unique_ptr<GatewayLink> takeGatewayLink() { return nullptr; }
 };
 
 } // namespace tolvane::engine

@@ -62,11 +62,7 @@ void TapSession::PageTally::answered(const PageOutcome& reply)
 void TapSession::carrierLost(std::string_view name)
 {
     m_call.logOutcome(callFailureOutcome(CallFailure::CarrierLost), name);
-    m_call.log("Carrier was droped. Please try again.");
-    m_call.view.messageBox("Carrier was droped");
-    m_call.view.beep();
-    m_call.closePort();
-    m_call.status("Carrier was droped Message was not sent...");
+    m_call.carrierLost();
 }
 
 TapSession::Step TapSession::logOn()
@@ -184,13 +180,18 @@ TapSession::Step TapSession::goAhead()
     }
 }
 
+std::string composePageText(const CallPlan& plan, const std::string& entry, std::int16_t messageLimit, bool firstPage,
+    std::string (*clean)(std::string_view))
+{
+    std::string column = messageColumn(entry, messageLimit);
+    if (firstPage && plan.cutFirstPage && column.size() > static_cast<std::size_t>(plan.maxChars))
+        column.resize(static_cast<std::size_t>(plan.maxChars));
+    return clean(plan.messagePrefix) + store::rtrim(clean(column)) + clean(plan.messageSuffix);
+}
+
 std::string TapSession::pageMessage(const std::string& entry, bool firstPage) const
 {
-    std::string column = messageColumn(entry, m_call.state.messageLimit);
-    if (firstPage && m_plan.cutFirstPage && column.size() > static_cast<std::size_t>(m_plan.maxChars))
-        column.resize(static_cast<std::size_t>(m_plan.maxChars));
-    return blankControlCharacters(m_plan.messagePrefix) + store::rtrim(blankControlCharacters(column))
-        + blankControlCharacters(m_plan.messageSuffix);
+    return composePageText(m_plan, entry, m_call.state.messageLimit, firstPage, blankControlCharacters);
 }
 
 void TapSession::settleSentCount(const PageTally& tally)

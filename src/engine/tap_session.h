@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tolvane::engine {
 
@@ -21,6 +22,11 @@ struct CallPlan {
     std::string messageSuffix;
     std::int16_t pageCount = 0;
 };
+
+// The page's text: its message column (the first page cut to the company's limit when the call was told
+// to), between the settings' prefix and suffix, each part passed through `clean` and the column right-trimmed.
+std::string composePageText(const CallPlan& plan, const std::string& entry, std::int16_t messageLimit, bool firstPage,
+    std::string (*clean)(std::string_view));
 
 // The TAP dialogue with the paging company's terminal on a connected line: log-on, go-ahead, one
 // exchange per page (several blocks for a long message), a LOG.DAT line per page, sign-off.

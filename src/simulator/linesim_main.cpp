@@ -3,7 +3,9 @@
 #include "simulator/linesim_options.h"
 #include "simulator/page_json.h"
 #include "simulator/pty_server.h"
+#include "simulator/snpp_server.h"
 #include "simulator/tcp_server.h"
+#include "simulator/wctp_server.h"
 
 #include <chrono>
 #include <csignal>
@@ -97,6 +99,20 @@ int main(int argc, char** argv)
         return serve(server, *config, pages, transcript, [&] {
             server.start(*config->tcpPort);
             return "TCP 127.0.0.1:" + std::to_string(server.port());
+        });
+    }
+    if (config->snppPort) {
+        SnppServer server(config->simulator);
+        return serve(server, *config, pages, transcript, [&] {
+            server.start(*config->snppPort);
+            return "SNPP 127.0.0.1:" + std::to_string(server.port());
+        });
+    }
+    if (config->wctpPort) {
+        WctpServer server(config->simulator);
+        return serve(server, *config, pages, transcript, [&] {
+            server.start(*config->wctpPort);
+            return "WCTP http://127.0.0.1:" + std::to_string(server.port()) + "/wctp";
         });
     }
     PtyServer server(config->simulator);

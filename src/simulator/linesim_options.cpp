@@ -49,6 +49,13 @@ constexpr OptionSpec kOptions[] = {
     { "--tcp", "PORT",
         "serve the TAP terminal with no modem in front on 127.0.0.1:PORT (0: any free port), one call per "
         "connection; the modem options do not apply" },
+    { "--snpp", "PORT",
+        "serve an SNPP gateway (RFC 1861) on 127.0.0.1:PORT instead; the block replies and delay answer "
+        "successive SENDs (ACK sent, RS 550, NAK 554, EOT 421, NONE, DROP), --password is the LOGI password" },
+    { "--wctp", "PORT",
+        "serve a WCTP 1.3 gateway over HTTP on 127.0.0.1:PORT instead; the block replies and delay answer "
+        "successive requests (ACK 200, RS 403, NAK 604, EOT HTTP 503, NONE, DROP), --password is the security "
+        "code" },
     { "--pages", "FILE", "append one JSON line per page received" },
     { "--transcript", "FILE", "write both directions of the line traffic, with times" },
     { "--max-seconds", "N", "exit after N seconds" },
@@ -186,6 +193,12 @@ std::optional<LinesimConfig> parseLinesimArguments(const std::vector<std::string
                 error = "--tcp needs a port number from 0 to 65535, not \"" + value + "\"";
             ok = port.has_value();
             config.tcpPort = port;
+        } else if (name == "--snpp" || name == "--wctp") {
+            const auto port = wholeNumber(value, 65535);
+            if (!port)
+                error = name + " needs a port number from 0 to 65535, not \"" + value + "\"";
+            ok = port.has_value();
+            (name == "--snpp" ? config.snppPort : config.wctpPort) = port;
         } else if (name == "--pages") {
             config.pagesFile = value;
         } else if (name == "--transcript") {
@@ -208,6 +221,10 @@ std::optional<LinesimConfig> parseLinesimArguments(const std::vector<std::string
             error = name + " needs a value (" + known->argument + ")";
             return std::nullopt;
         }
+    }
+    if (int(config.tcpPort.has_value()) + int(config.snppPort.has_value()) + int(config.wctpPort.has_value()) > 1) {
+        error = "--tcp, --snpp and --wctp serve one thing each: give one of them";
+        return std::nullopt;
     }
     return config;
 }

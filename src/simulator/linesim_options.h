@@ -15,6 +15,8 @@ struct LinesimConfig {
     std::string transcriptFile; // empty: none
     std::optional<int> maxSeconds;
     std::optional<int> tcpPort; // serve the terminal on 127.0.0.1:port instead of a modem on a pseudo-terminal
+    std::optional<int> snppPort; // serve an SNPP gateway on 127.0.0.1:port instead
+    std::optional<int> wctpPort; // serve a WCTP gateway (HTTP) on 127.0.0.1:port instead
     bool help = false;
 };
 

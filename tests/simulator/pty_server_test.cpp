@@ -190,6 +190,42 @@ TEST(TcpServer, EachConnectionIsACallWithTheTerminalAtOnceAndTheTerminalEndsItBy
     EXPECT_EQ(server.hangUps(), 2);
 }
 
+TEST(TcpServer, ConnectionsAreServedSideBySideAndAClientThatIsSilentOrDoesNotReadIsDropped)
+{
+    SimulatorOptions options;
+    options.replyDelay = 0ms;
+    TcpServer server(options, SessionServer::Limits { 300ms, 4096 });
+    server.start(0);
+
+    // The first client says nothing and reads nothing; the second is served all the same.
+    const int silent = connectTo(server.port());
+    const int flooding = connectTo(server.port());
+    const int small = 4096; // so that little of what it is sent waits in its own buffer
+    setsockopt(flooding, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    const int second = connectTo(server.port());
+    ASSERT_GE(second, 0);
+    ASSERT_EQ(write(second, "\r", 1), 1);
+    EXPECT_EQ(readUntil(second, "ID=", 2s), "ID=");
+
+    // Each CR is answered "ID="; a client that never reads them is dropped once they pile up, so it cannot
+    // grow the server's memory. Its sends then fail.
+    const std::string crs(4096, '\r');
+    bool refused = false;
+    for (const auto until = Clock::now() + 10s; !refused && Clock::now() < until;) {
+        refused = send(flooding, crs.data(), crs.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0 && errno != EAGAIN;
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_TRUE(refused);
+    // The silent client is let go after the idle limit: its connection reads as closed.
+    char rest[16];
+    pollfd watch { silent, POLLIN, 0 };
+    EXPECT_EQ(poll(&watch, 1, 2000), 1);
+    EXPECT_EQ(read(silent, rest, sizeof rest), 0);
+    EXPECT_GE(server.dropped(), 2); // and the second, once it fell silent too
+    for (const int fd : { silent, flooding, second })
+        close(fd);
+}
+
 TEST(LinesimProgram, FirstLineNamesThePseudoTerminalSigtermEndsItCleanlyAndABadOptionIsStatusTwo)
 {
     BackgroundProcess linesim(TOLVANE_LINESIM_PATH, { "--max-seconds", "30" });

@@ -1,5 +1,6 @@
 #include "platform/serial/network_line.h"
 
+#include "platform/gateway/gateway_target.h"
 #include "platform/serial/line_settings.h"
 #include "platform/serial/serial_error_text.h"
 #include "platform/serial/text_fields.h"
@@ -332,6 +333,17 @@ void NetworkLine::dial(std::string_view dialString)
         m_dialFailure = "no number to dial";
     } else if (!entry) {
         m_dialFailure = "no DIAL line for " + digits;
+    } else if (entry->protocol != DialPlan::Protocol::Tap) {
+        m_dialNotes.push_back("dialling " + digits + " reaches " + entry->target() + " on the network");
+        GatewayTarget target { entry->protocol == DialPlan::Protocol::Snpp ? engine::GatewayProtocol::Snpp
+                                                                           : engine::GatewayProtocol::Wctp,
+            entry->host, entry->port, entry->tls, entry->user, entry->secret, entry->postUrl, entry->target(),
+            plan.caFile };
+        try {
+            m_gateway = openGatewayLink(target);
+        } catch (const std::exception& error) {
+            m_dialFailure = error.what();
+        }
     } else {
         m_host = entry->host;
         m_target = entry->target();
@@ -365,6 +377,8 @@ void NetworkLine::advanceDial()
         explain(note);
     if (!m_dialFailure.empty())
         return failDial(m_dialFailure);
+    if (m_gateway)
+        return connected(); // the gateway's own link connects when the call speaks to it
     if (m_lookup) {
         std::unique_lock lock(m_lookup->mutex);
         const bool done = m_lookup->done;
@@ -432,7 +446,8 @@ void NetworkLine::connected()
 {
     // Small writes (a lone CR) go out at once rather than waiting to be joined by more.
     const int on = 1;
-    ::setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    if (m_socket >= 0)
+        ::setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     m_mode = Mode::Online;
     m_lookup.reset();
     m_arrived += "\r\n" + connectText(m_settings) + "\r\n";
@@ -448,6 +463,8 @@ void NetworkLine::failDial(const std::string& why)
 
 void NetworkLine::receiveFromPeer()
 {
+    if (m_socket < 0)
+        return; // a gateway's link is the call's, not the line's
     char buffer[4096];
     for (;;) {
         const auto length = ::recv(m_socket, buffer, sizeof buffer, MSG_DONTWAIT);
@@ -465,6 +482,8 @@ void NetworkLine::receiveFromPeer()
 
 void NetworkLine::sendToPeer(std::string_view bytes)
 {
+    if (m_socket < 0)
+        return;
     auto lastProgress = Clock::now();
     while (!bytes.empty()) {
         const auto sent = ::send(m_socket, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -498,6 +517,7 @@ void NetworkLine::endConnection()
     if (m_socket >= 0)
         ::close(m_socket);
     m_socket = -1;
+    m_gateway.reset();
     m_lookup.reset();
     m_addresses.clear();
     m_nextAddress = 0;

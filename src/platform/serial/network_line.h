@@ -18,7 +18,8 @@ namespace tolvane::platform {
 // line's speed or "NO CARRIER". Connected, bytes pass both ways unchanged; the far end closing gives
 // "NO CARRIER" after its data; "+++" at the start of a write goes back to command state (the engine
 // writes each command in one go, so the write boundary stands in for the guard time), and ATH, ATZ,
-// a dropped DTR or closing the port end the connection.
+// a dropped DTR or closing the port end the connection. A number whose DIAL line is an SNPP or WCTP URL
+// "connects" at once and hands the paging call a gateway link instead of passing bytes.
 //
 // Nothing blocks the caller beyond a bounded write: the name is looked up on a thread of its own and
 // the connection completes while the engine polls for the dial result, within the connect limit.
@@ -63,6 +64,7 @@ public:
     std::string readAll() override;
     int waitingCount() override;
     void discardInput() override;
+    std::unique_ptr<engine::GatewayLink> takeGatewayLink() override { return std::move(m_gateway); }
 
 private:
     enum class Mode {
@@ -117,6 +119,7 @@ private:
     std::size_t m_nextAddress = 0;
     int m_lastError = 0;
     std::chrono::steady_clock::time_point m_deadline;
+    std::unique_ptr<engine::GatewayLink> m_gateway; // the dialled number leads to a paging gateway
 };
 
 // A text for the connection log that cannot be mistaken for a modem's or a terminal's answer: control

@@ -163,7 +163,11 @@ DialPlan PortMap::dialPlan() const
 {
     if (m_portsFile.empty())
         return {};
-    return DialPlan::parse(readWholeFile(m_portsFile).value_or(std::string()));
+    DialPlan plan = DialPlan::parse(readWholeFile(m_portsFile).value_or(std::string()));
+    // A CA file named without a folder sits beside PORTS.DAT.
+    if (!plan.caFile.empty() && std::filesystem::path(plan.caFile).is_relative())
+        plan.caFile = (m_portsFile.parent_path() / plan.caFile).string();
+    return plan;
 }
 
 bool PortMap::isNetworkDevice(std::string_view device)

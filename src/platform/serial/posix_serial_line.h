@@ -59,6 +59,10 @@ public:
     std::string readAll() override;
     int waitingCount() override;
     void discardInput() override;
+    std::unique_ptr<engine::GatewayLink> takeGatewayLink() override
+    {
+        return m_network ? m_network->takeGatewayLink() : nullptr;
+    }
 
     // The device of the open port ("network" for a network line); empty while closed.
     const std::string& devicePath() const { return m_devicePath; }
