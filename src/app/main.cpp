@@ -92,7 +92,8 @@ int main(int argc, char* argv[])
         return app::kExitOk;
     }
 
-    const auto programFolder = options.dataDir.empty() ? store::executableFolder() : options.dataDir;
+    const auto programFolder
+        = options.dataDir.empty() ? app::defaultProgramFolder(store::executableFolder()) : options.dataDir;
     if (const std::string problem = app::prepareProgramFolder(programFolder); !problem.empty()) {
         printTo(stderr, "tolvane: " + problem + "\n");
         return app::kExitCannotStart;

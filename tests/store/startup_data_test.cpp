@@ -180,6 +180,40 @@ TEST(Defaults, AFreshFolderGetsAWorkingInstallation)
     EXPECT_EQ(dir.read("SETTINGS.DAT").size(), 50u);
     EXPECT_GE(readAllRecords<CannedRecord>(dir / "QUICK.DAT").size(), 3u);
     EXPECT_FALSE(dir.exists("GROUP.DAT"));
+    EXPECT_TRUE(holdsSampleDirectory(DataFolder(dir.path())));
+}
+
+// The first start's hint lasts while the directory is the sample: any change of the operator's ends it.
+TEST(Defaults, TheSampleDirectoryIsTheFirstRunsFilesUntilAnyOfThemChanges)
+{
+    TempFolder fresh;
+    installIfNew(DataFolder(fresh.path()));
+    const std::string users = fresh.read("USERS.DAT");
+    const std::string companies = fresh.read("TERMINAL.DAT");
+    const struct {
+        const char* change;
+        const char* file;
+        std::string bytes;
+    } changes[] = {
+        { "empty group file", "GROUP.DAT", "" },
+        { "a group", "GROUP.DAT", padded("Night Shift", 50) },
+        { "another pager", "USERS.DAT", userBytes("Dana Whitlow", "5550143") },
+        { "a second user", "USERS.DAT", users + userBytes("Alex Moreno", "5550111") },
+        { "no users", "USERS.DAT", "" },
+        { "another number", "TERMINAL.DAT", companies.substr(0, 25) + padded("555-0199", 15) + companies.substr(40) },
+    };
+    for (const auto& c : changes) {
+        TempFolder dir;
+        installIfNew(DataFolder(dir.path()));
+        dir.write(c.file, c.bytes);
+        EXPECT_EQ(holdsSampleDirectory(DataFolder(dir.path())), std::string(c.change) == "empty group file")
+            << c.change;
+    }
+    // A shared folder holds the directory in use.
+    TempFolder shared;
+    DataFolder sharing(fresh.path());
+    sharing.setSharedFolder(shared.path().string() + "/");
+    EXPECT_FALSE(holdsSampleDirectory(sharing));
 }
 
 TEST(Defaults, AFolderWithAnyOfTheFourFilesIsNotNewAndKeepsItsFiles)
@@ -189,8 +223,10 @@ TEST(Defaults, AFolderWithAnyOfTheFourFilesIsNotNewAndKeepsItsFiles)
         dir.write(present, "");
         EXPECT_FALSE(installIfNew(DataFolder(dir.path()))) << present;
         EXPECT_EQ(dir.fileCount(), 1) << present;
+        EXPECT_TRUE(holdsDataFiles(dir.path())) << present;
     }
     TempFolder dir;
+    EXPECT_FALSE(holdsDataFiles(dir.path()));
     dir.write("QUICK.DAT", std::string(80, 'k')); // kept, not overwritten by the installation
     EXPECT_TRUE(installIfNew(DataFolder(dir.path())));
     EXPECT_EQ(dir.read("QUICK.DAT"), std::string(80, 'k'));
