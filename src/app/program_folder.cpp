@@ -40,23 +40,11 @@ std::string prepareProgramFolder(const std::filesystem::path& folder)
     return {};
 }
 
-std::filesystem::path chooseProgramFolder(const FolderChoice& choice)
-{
-    if (choice.executableFolder.empty())
-        return choice.perUserFolder;
-    if (choice.holdsDataFiles || !choice.systemFolder)
-        return choice.executableFolder;
-    return choice.perUserFolder;
-}
-
 std::filesystem::path defaultProgramFolder(const std::filesystem::path& executableFolder)
 {
-    FolderChoice choice { executableFolder, false, false, perUserDataFolder() };
-    if (!executableFolder.empty()) {
-        choice.holdsDataFiles = store::holdsDataFiles(executableFolder);
-        choice.systemFolder = isSystemFolder(executableFolder);
-    }
-    return chooseProgramFolder(choice);
+    if (!executableFolder.empty() && (store::holdsDataFiles(executableFolder) || !isSystemFolder(executableFolder)))
+        return executableFolder;
+    return perUserDataFolder();
 }
 
 bool isSystemFolder(const std::filesystem::path& folder)

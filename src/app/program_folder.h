@@ -14,15 +14,6 @@ std::string prepareProgramFolder(const std::filesystem::path& folder);
 // files. An executable folder that cannot be found counts as installed.
 std::filesystem::path defaultProgramFolder(const std::filesystem::path& executableFolder);
 
-// The folders defaultProgramFolder chooses between, with the facts it decides by.
-struct FolderChoice {
-    std::filesystem::path executableFolder;
-    bool holdsDataFiles = false;
-    bool systemFolder = false;
-    std::filesystem::path perUserFolder;
-};
-std::filesystem::path chooseProgramFolder(const FolderChoice& choice);
-
 // A folder an installation put the program into: under the system's own trees, the bin folder of a prefix
 // the desktop entry was installed under (~/.local included), or a folder this user cannot write.
 bool isSystemFolder(const std::filesystem::path& folder);

@@ -183,37 +183,22 @@ TEST(Defaults, AFreshFolderGetsAWorkingInstallation)
     EXPECT_TRUE(holdsSampleDirectory(DataFolder(dir.path())));
 }
 
-// The first start's hint lasts while the directory is the sample: any change of the operator's ends it.
+// The first start's hint lasts while the directory is the sample: a change to any of its files ends it.
 TEST(Defaults, TheSampleDirectoryIsTheFirstRunsFilesUntilAnyOfThemChanges)
 {
-    TempFolder fresh;
-    installIfNew(DataFolder(fresh.path()));
-    const std::string users = fresh.read("USERS.DAT");
-    const std::string companies = fresh.read("TERMINAL.DAT");
-    const struct {
-        const char* change;
-        const char* file;
-        std::string bytes;
-    } changes[] = {
-        { "empty group file", "GROUP.DAT", "" },
-        { "a group", "GROUP.DAT", padded("Night Shift", 50) },
-        { "another pager", "USERS.DAT", userBytes("Dana Whitlow", "5550143") },
-        { "a second user", "USERS.DAT", users + userBytes("Alex Moreno", "5550111") },
-        { "no users", "USERS.DAT", "" },
-        { "another number", "TERMINAL.DAT", companies.substr(0, 25) + padded("555-0199", 15) + companies.substr(40) },
-    };
-    for (const auto& c : changes) {
+    const std::pair<const char*, std::string> changes[] = { { "GROUP.DAT", padded("Night Shift", 50) },
+        { "USERS.DAT", userBytes("Dana Whitlow", "5550143") }, { "TERMINAL.DAT", "" }, { "GROUP.DAT", "" } };
+    for (const auto& [file, bytes] : changes) {
         TempFolder dir;
         installIfNew(DataFolder(dir.path()));
-        dir.write(c.file, c.bytes);
-        EXPECT_EQ(holdsSampleDirectory(DataFolder(dir.path())), std::string(c.change) == "empty group file")
-            << c.change;
+        dir.write(file, bytes);
+        EXPECT_EQ(holdsSampleDirectory(DataFolder(dir.path())), bytes.empty() && file == "GROUP.DAT"s) << file;
     }
-    // A shared folder holds the directory in use.
-    TempFolder shared;
-    DataFolder sharing(fresh.path());
-    sharing.setSharedFolder(shared.path().string() + "/");
-    EXPECT_FALSE(holdsSampleDirectory(sharing));
+    TempFolder dir;
+    installIfNew(DataFolder(dir.path()));
+    DataFolder sharing(dir.path());
+    sharing.setSharedFolder(dir.path().string() + "/elsewhere/");
+    EXPECT_FALSE(holdsSampleDirectory(sharing)) << "the directory in use is the shared one";
 }
 
 TEST(Defaults, AFolderWithAnyOfTheFourFilesIsNotNewAndKeepsItsFiles)

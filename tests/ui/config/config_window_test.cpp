@@ -250,8 +250,8 @@ TEST_F(ConfigWindowTest, EachTabHoldsItsFilesOnlyWhileItIsShown)
         showTab(tab);
         click(done);
         EXPECT_FALSE(m_window->isVisible()) << done;
-        expectOpen(false, false, __LINE__);
     }
+    expectOpen(false, false, __LINE__);
 }
 
 TEST_F(ConfigWindowTest, PortDevicesAreStoredAmongForeignLinesForTheNextOpen)
