@@ -1,10 +1,11 @@
-# cmake --install: the program and the practice line's stand-alone simulator, the desktop entry and the
-# program's icon in every size it ships. The data files are not installed: the program writes them into
+# cmake --install: the program and the practice line's stand-alone simulator, the desktop entry, the manual
+# page and the program's icon in every size it ships. The data files are not installed: the program writes them into
 # its program folder (or --data-dir) at its first start. `cpack -G DEB` makes a Debian package of the same.
 include(GNUInstallDirs)
 
 install(TARGETS tolvane tolvane-linesim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES "${PROJECT_SOURCE_DIR}/src/app/tolvane.desktop" DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES "${PROJECT_SOURCE_DIR}/src/app/tolvane.1" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 foreach(size 16 24 32 48 64 128 256)
   install(FILES "${PROJECT_SOURCE_DIR}/src/ui/main/icons/tolvane-${size}.png"
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME tolvane.png)

@@ -8,7 +8,7 @@ bash scripts/build.sh tolvane-main-window-shot tolvane-events-shot tolvane-confi
 shots=build/docs/shots
 run() { xvfb-run -a -s "-screen 0 1280x800x24" "$@"; }
 for view in small:main-window large:main-window-large-icons customize:customize-toolbar search:search-users \
-            connection:connection-window sent:practice-page-sent; do
+            connection:connection-window sent:practice-page-sent first:first-start; do
   run "$shots/tolvane-main-window-shot" "docs/${view#*:}.png" "${view%%:*}"
 done
 run "$shots/tolvane-events-shot" docs

@@ -1,17 +1,19 @@
 // Opens the main window on a small sample directory and the practice line, with recipients chosen and a
 // message queued, and saves a picture: of the window with its small or large toolbar, of the toolbar's
 // customise dialog, of the connection window during a practice call, or of the window after the queue was
-// sent. Run it under a display (Xvfb is enough):
-//     tolvane-main-window-shot OUT.png [small|large|customize|search|connection|sent]
+// sent, or of the window's first start on a new folder. Run it under a display (Xvfb is enough):
+//     tolvane-main-window-shot OUT.png [small|large|customize|search|connection|sent|first]
 #include "app/practice_line.h"
 #include "platform/dialog_service.h"
 #include "platform/qt_pacer.h"
 #include "platform/serial/port_map.h"
 #include "platform/serial/posix_serial_line.h"
 #include "shot_support.h"
+#include "store/defaults.h"
 #include "store/network_file.h"
 #include "store/records.h"
 #include "testkit/data_folder_fixture.h"
+#include "testkit/temp_folder.h"
 #include "ui/main/connection_window.h"
 #include "ui/main/main_window.h"
 #include "ui/main/message_edit.h"
@@ -50,18 +52,24 @@ int main(int argc, char** argv)
     platform::PosixSerialLine line(ports, data.path() / "locks");
     platform::QtPacer pacer;
     platform::ScriptedDialogService dialogs;
-    ui::MainWindow window(data.path(), line, pacer, dialogs, true);
+    // The first start: what a new folder holds, and nothing chosen yet.
+    const bool firstStart = what == QLatin1String("first");
+    testkit::TempFolder fresh;
+    store::installIfNew(store::DataFolder(fresh.path()));
+    ui::MainWindow window(firstStart ? fresh.path() : data.path(), line, pacer, dialogs, true);
     if (!window.startUp()) {
         std::fprintf(stderr, "start-up failed\n");
         return 1;
     }
-    window.desk().addUser(0);
-    window.desk().addGroup(1);
-    window.findChild<ui::MessageEdit*>(QStringLiteral("Text1"))
-        ->setPlainText(QStringLiteral("Server room temperature alarm - please check the cooling unit"));
-    window.desk().queueMessage();
-    window.desk().selectUser(3);
-    window.callView().setStatus("Ready");
+    if (!firstStart) {
+        window.desk().addUser(0);
+        window.desk().addGroup(1);
+        window.findChild<ui::MessageEdit*>(QStringLiteral("Text1"))
+            ->setPlainText(QStringLiteral("Server room temperature alarm - please check the cooling unit"));
+        window.desk().queueMessage();
+        window.desk().selectUser(3);
+        window.callView().setStatus("Ready");
+    }
     QTest::qWait(300);
 
     QWidget* shown = &window;

@@ -14,6 +14,7 @@
 #include "platform/serial/posix_serial_line.h"
 #include "platform/single_instance.h"
 #include "platform/text_bridge.h"
+#include "platform/wake_up_channel.h"
 #include "platform/workstation_settings.h"
 #include "store/codepage.h"
 #include "store/data_folder.h"
@@ -92,7 +93,8 @@ int main(int argc, char* argv[])
         return app::kExitOk;
     }
 
-    const auto programFolder = options.dataDir.empty() ? store::executableFolder() : options.dataDir;
+    const auto programFolder
+        = options.dataDir.empty() ? app::defaultProgramFolder(store::executableFolder()) : options.dataDir;
     if (const std::string problem = app::prepareProgramFolder(programFolder); !problem.empty()) {
         printTo(stderr, "tolvane: " + problem + "\n");
         return app::kExitCannotStart;
@@ -131,10 +133,14 @@ int main(int argc, char* argv[])
         dialogs = std::make_unique<platform::WidgetDialogService>();
 
     platform::SingleInstanceLock instance;
+    platform::WakeUpChannel wakeUp(programFolder);
     switch (instance.acquire(programFolder)) {
     case platform::SingleInstanceLock::Result::Acquired:
         break;
     case platform::SingleInstanceLock::Result::AlreadyRunning:
+        // At a display the running copy comes forward, from the tray if hidden, behind this copy's box.
+        if (!nobodyToAnswer)
+            wakeUp.wakeRunningCopy();
         dialogs->message(QStringLiteral(" Tolvane already running"));
         return app::kExitAlreadyRunning;
     case platform::SingleInstanceLock::Result::Failed:
@@ -186,6 +192,8 @@ int main(int argc, char* argv[])
     window.pagingCall().setPacing(pacing);
     line.setReport([&window](const std::string& text) { window.callView().appendLog(text); });
     app::registerCompanionWindows(window, *dialogs, ports, line, options.practice);
+    QObject::connect(&wakeUp, &platform::WakeUpChannel::wakeUpRequested, &window, &ui::MainWindow::restoreWindow);
+    wakeUp.listen();
     if (auto* boxes = dynamic_cast<platform::WidgetDialogService*>(dialogs.get()))
         boxes->setParent(&window);
     if (!window.startUp())

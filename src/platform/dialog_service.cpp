@@ -1,5 +1,6 @@
 #include "platform/dialog_service.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -47,22 +48,30 @@ WidgetDialogService::WidgetDialogService(QWidget* parent)
 {
 }
 
+QWidget* WidgetDialogService::owner() const
+{
+    // Parented to the main window, a box raised by another window would bring the main window in front of
+    // that one, which would then look closed.
+    QWidget* active = QApplication::activeWindow();
+    return active && active->isVisible() ? active : m_parent;
+}
+
 void WidgetDialogService::showMessage(const QString& text, const QString& title, Icon icon)
 {
-    QMessageBox box(boxIcon(icon), titleOr(title), text, QMessageBox::Ok, m_parent);
+    QMessageBox box(boxIcon(icon), titleOr(title), text, QMessageBox::Ok, owner());
     box.exec();
 }
 
 bool WidgetDialogService::askQuestion(const QString& text, const QString& title)
 {
-    QMessageBox box(QMessageBox::Question, titleOr(title), text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    QMessageBox box(QMessageBox::Question, titleOr(title), text, QMessageBox::Yes | QMessageBox::No, owner());
     return box.exec() == QMessageBox::Yes;
 }
 
 QString WidgetDialogService::chooseFile(const QString& title, const QString& filter)
 {
     // Qt's own dialog, so that the filter can match the file name without regard to case on every desktop.
-    QFileDialog dialog(m_parent, title, QString(), filter);
+    QFileDialog dialog(owner(), title, QString(), filter);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);

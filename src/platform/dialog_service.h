@@ -36,7 +36,9 @@ protected:
     virtual QString chooseFile(const QString& title, const QString& filter) = 0;
 };
 
-// Real modal boxes, for a program with a display.
+// Real modal boxes, for a program with a display. A box belongs to the window the operator is working in,
+// the one that raised it, and returns the operator to it; `parent` (the main window) has the boxes raised
+// while none of the program's windows is active.
 class WidgetDialogService final : public DialogService {
 public:
     explicit WidgetDialogService(QWidget* parent = nullptr);
@@ -48,6 +50,8 @@ protected:
     QString chooseFile(const QString& title, const QString& filter) override;
 
 private:
+    QWidget* owner() const;
+
     QWidget* m_parent;
 };
 

@@ -4,8 +4,11 @@
 #include "store/records.h"
 #include "store/text.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +43,8 @@ bool fileExists(const std::filesystem::path& path)
     std::error_code ec;
     return std::filesystem::exists(path, ec);
 }
+
+constexpr std::array<const char*, 4> kInstallationFiles { "NETWORK.DAT", "CONFIG.DAT", "USERS.DAT", "TERMINAL.DAT" };
 
 // Marks an installation in progress: a start that finds it finishes the installation that was cut short.
 constexpr std::string_view kInstallMarker = "INSTALL.TMP";
@@ -112,10 +117,8 @@ bool installIfNew(const DataFolder& folder)
     const DataFolder local(folder.programFolder());
     const std::filesystem::path marker = local.programFolder() / std::string(kInstallMarker);
     if (!fileExists(marker)) {
-        for (const char* name : { "NETWORK.DAT", "CONFIG.DAT", "USERS.DAT", "TERMINAL.DAT" }) {
-            if (fileExists(local.programPath(name)))
-                return false;
-        }
+        if (holdsDataFiles(local.programFolder()))
+            return false;
         createWholeFile(marker, "");
     }
 
@@ -146,6 +149,32 @@ bool installIfNew(const DataFolder& folder)
     std::error_code ec;
     std::filesystem::remove(marker, ec); // left behind, it only makes a later start look for missing files
     return true;
+}
+
+bool holdsDataFiles(const std::filesystem::path& programFolder)
+{
+    const DataFolder folder(programFolder);
+    return std::any_of(kInstallationFiles.begin(), kInstallationFiles.end(),
+        [&](const char* name) { return fileExists(folder.programPath(name)); });
+}
+
+bool holdsSampleDirectory(const DataFolder& folder)
+{
+    // The size first: a directory in use is never read whole just to answer this.
+    const auto holdsExactly = [](const std::filesystem::path& path, const std::string& bytes) {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(path, ec);
+        if (ec)
+            return bytes.empty() && !fileExists(path);
+        if (size != bytes.size())
+            return false;
+        std::ifstream file(path, std::ios::binary);
+        const std::string held((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        return held == bytes;
+    };
+    return holdsExactly(folder.pathOf<UserRecord>(), sampleUser().encode())
+        && holdsExactly(folder.pathOf<TerminalRecord>(), sampleTerminal().encode())
+        && holdsExactly(folder.pathOf<GroupRecord>(), {});
 }
 
 } // namespace tolvane::store

@@ -3,6 +3,7 @@
 #include "store/data_folder.h"
 
 #include <cstdint>
+#include <filesystem>
 
 namespace tolvane::store {
 
@@ -17,5 +18,12 @@ void makeDataFiles(const DataFolder& folder, std::int16_t kind);
 // or not at all, NETWORK.DAT last, and a file that exists is never overwritten. Throws StoreError when the
 // folder cannot be written.
 bool installIfNew(const DataFolder& folder);
+
+// Whether a folder holds data files of its own: any of NETWORK.DAT, CONFIG.DAT, USERS.DAT and TERMINAL.DAT.
+bool holdsDataFiles(const std::filesystem::path& programFolder);
+
+// Whether the directory at its directory paths is still what a first run wrote: the sample user and paging
+// company, byte for byte, and no group. Any change the operator makes ends it.
+bool holdsSampleDirectory(const DataFolder& folder);
 
 } // namespace tolvane::store

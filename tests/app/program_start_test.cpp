@@ -76,6 +76,22 @@ TEST_F(ProgramStart, WithoutADisplayToShowItTheCommandLinesReportIsPrintedNotLef
     }
 }
 
+TEST_F(ProgramStart, AnInstalledProgramStartedWithoutADataFolderKeepsTheFilesInTheUsersOwnFolder)
+{
+    // Laid out as an installation under a prefix: the program in bin, the desktop entry beside it in share.
+    const fs::path prefix = m_temp / "prefix";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share/applications");
+    m_temp.write("prefix/share/applications/tolvane.desktop", "");
+    fs::copy_file(TOLVANE_BINARY, prefix / "bin/tolvane");
+    auto env = kNoDisplay;
+    env["XDG_DATA_HOME"] = (m_temp / "data-home").string();
+    const auto result = runProcess((prefix / "bin/tolvane").string(), { "Nobody:hello" }, env);
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_TRUE(fs::exists(m_temp / "data-home/tolvane/USERS.DAT"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(prefix / "bin"), fs::directory_iterator()), 1);
+}
+
 TEST_F(ProgramStart, ASecondCopyOnTheSameFolderIsRefusedWithStatus3AndTouchesNoDataFile)
 {
     fs::create_directories(m_folder);

@@ -1,10 +1,16 @@
 #include "platform/dialog_service.h"
 #include "platform/display.h"
 #include "platform/text_bridge.h"
+#include "platform/wake_up_channel.h"
+#include "testkit/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -70,6 +76,29 @@ TEST(ConsoleDialogs, PrintEachBoxWithItsLineBreaksAsLinesAndAnswerAsChosen)
     EXPECT_EQ(questions,
         "Continue?\n(answered Yes: nobody is at a display to answer)\nContinue?\n(answered No: nobody is at a display "
         "to answer)\n");
+}
+
+TEST(WakeUpChannel, ASecondStartReachesTheCopyOnTheSameFolderHoweverItIsSpelledAndNoOther)
+{
+    int argc = 1;
+    char name[] = "platform_test";
+    char* argv[] = { name, nullptr };
+    QCoreApplication application(argc, argv);
+    tolvane::testkit::TempFolder folder;
+    tolvane::testkit::TempFolder otherFolder;
+    WakeUpChannel running(folder.path());
+    EXPECT_FALSE(WakeUpChannel(folder.path()).wakeRunningCopy(200)) << "nobody listens yet";
+
+    // What a copy that died left at the socket's place does not stand in the way.
+    std::ofstream(running.socketPath().toStdString()) << "stale";
+    ASSERT_TRUE(running.listen());
+    int wakeUps = 0;
+    QObject::connect(&running, &WakeUpChannel::wakeUpRequested, [&] { ++wakeUps; });
+    EXPECT_TRUE(WakeUpChannel(folder / ".").wakeRunningCopy());
+    EXPECT_FALSE(WakeUpChannel(otherFolder.path()).wakeRunningCopy(200));
+    for (QDeadlineTimer deadline(5000); wakeUps == 0 && !deadline.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(wakeUps, 1);
 }
 
 } // namespace

@@ -180,6 +180,25 @@ TEST(Defaults, AFreshFolderGetsAWorkingInstallation)
     EXPECT_EQ(dir.read("SETTINGS.DAT").size(), 50u);
     EXPECT_GE(readAllRecords<CannedRecord>(dir / "QUICK.DAT").size(), 3u);
     EXPECT_FALSE(dir.exists("GROUP.DAT"));
+    EXPECT_TRUE(holdsSampleDirectory(DataFolder(dir.path())));
+}
+
+// The first start's hint lasts while the directory is the sample: a change to any of its files ends it.
+TEST(Defaults, TheSampleDirectoryIsTheFirstRunsFilesUntilAnyOfThemChanges)
+{
+    const std::pair<const char*, std::string> changes[] = { { "GROUP.DAT", padded("Night Shift", 50) },
+        { "USERS.DAT", userBytes("Dana Whitlow", "5550143") }, { "TERMINAL.DAT", "" }, { "GROUP.DAT", "" } };
+    for (const auto& [file, bytes] : changes) {
+        TempFolder dir;
+        installIfNew(DataFolder(dir.path()));
+        dir.write(file, bytes);
+        EXPECT_EQ(holdsSampleDirectory(DataFolder(dir.path())), bytes.empty() && file == "GROUP.DAT"s) << file;
+    }
+    TempFolder dir;
+    installIfNew(DataFolder(dir.path()));
+    DataFolder sharing(dir.path());
+    sharing.setSharedFolder(dir.path().string() + "/elsewhere/");
+    EXPECT_FALSE(holdsSampleDirectory(sharing)) << "the directory in use is the shared one";
 }
 
 TEST(Defaults, AFolderWithAnyOfTheFourFilesIsNotNewAndKeepsItsFiles)
@@ -189,8 +208,10 @@ TEST(Defaults, AFolderWithAnyOfTheFourFilesIsNotNewAndKeepsItsFiles)
         dir.write(present, "");
         EXPECT_FALSE(installIfNew(DataFolder(dir.path()))) << present;
         EXPECT_EQ(dir.fileCount(), 1) << present;
+        EXPECT_TRUE(holdsDataFiles(dir.path())) << present;
     }
     TempFolder dir;
+    EXPECT_FALSE(holdsDataFiles(dir.path()));
     dir.write("QUICK.DAT", std::string(80, 'k')); // kept, not overwritten by the installation
     EXPECT_TRUE(installIfNew(DataFolder(dir.path())));
     EXPECT_EQ(dir.read("QUICK.DAT"), std::string(80, 'k'));

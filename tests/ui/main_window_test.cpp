@@ -3,12 +3,14 @@
 #include "dispatch/clock.h"
 #include "engine/queue_entry.h"
 #include "platform/dialog_service.h"
+#include "store/defaults.h"
 #include "store/network_file.h"
 #include "store/record_file.h"
 #include "store/records.h"
 #include "testkit/data_folder_fixture.h"
 #include "testkit/happy_terminal.h"
 #include "testkit/scripted_line.h"
+#include "testkit/temp_folder.h"
 #include "testkit/virtual_pacer.h"
 #include "ui/main/connection_window.h"
 #include "ui/main/help_window.h"
@@ -30,6 +32,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -40,6 +43,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 #include <filesystem>
 #include <iostream>
@@ -478,7 +482,17 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsShortcutsAndButtonsOnBothToolba
             QStringLiteral("&Hide"), QStringLiteral("&Help") }));
 }
 
-TEST_F(MainWindowTest, ARegisteredWindowIsCreatedOnFirstUseAndItsCommandEnabledFromThen)
+// The offscreen platform takes a window that shares the main window's activation as active already; a
+// request of the window's own makes it the one the keys go to.
+void activate(QWidget* window)
+{
+    window->windowHandle()->requestActivate();
+    EXPECT_TRUE(QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }));
+}
+
+// A registered window is made once; it and every other window besides the main one keeps the boxes it
+// raises, and Escape closes it.
+TEST_F(MainWindowTest, ARegisteredWindowIsCreatedOnFirstUseAndEveryOtherWindowKeepsItsBoxesAndClosesOnEscape)
 {
     startWindow();
     EXPECT_FALSE(enabledEverywhere("MQUED"));
@@ -497,6 +511,30 @@ TEST_F(MainWindowTest, ARegisteredWindowIsCreatedOnFirstUseAndItsCommandEnabledF
     QTest::mouseClick(button(false, "MQUED"), Qt::LeftButton);
     EXPECT_EQ(created, 1);
     EXPECT_TRUE(events->isVisible());
+
+    platform::WidgetDialogService boxes(window.get());
+    const std::pair<const char*, std::function<QWidget*()>> windows[] = {
+        { "MQUED", [&] { return events.data(); } },
+        { "MCONNECT", [&] { return window->connectionWindow(); } },
+        { "MCONTENTS", [&] { return window->helpWindow(); } },
+    };
+    for (const auto& [command, shown] : windows) {
+        trigger(command);
+        activate(shown());
+        // The window's own box: the window manager keeps it over that window, not over the main window.
+        QWidget* owner = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            owner = box ? box->parentWidget() : nullptr;
+            if (box)
+                box->button(QMessageBox::Ok)->click();
+        });
+        boxes.message(QStringLiteral("OK"));
+        EXPECT_EQ(owner, shown()) << command;
+        activate(shown());
+        QTest::keyClick(shown(), Qt::Key_Escape);
+        EXPECT_FALSE(shown()->isVisible()) << command;
+    }
 }
 
 TEST_F(MainWindowTest, ToggleSwapsTheToolbarsAndTurnsTheStoredChoiceOverAndFirstShowingsSaveTheDesign)
@@ -689,11 +727,14 @@ TEST_F(MainWindowTest, RecipientsComeAndGoEveryWayAndEachWayReleasesTheLamp)
     EXPECT_TRUE(messageBox()->toPlainText().isEmpty());
 }
 
-TEST_F(MainWindowTest, ReturnKeyIsRefusedAndPastedLineBreaksBecomeBlanks)
+// The keys alone make a page: they start in the users, Enter adds one and moves them to the message box.
+TEST_F(MainWindowTest, TheKeysAloneChooseAndTypeButReturnIsRefusedAndPastedLineBreaksBecomeBlanks)
 {
     startWindow();
-    doubleClick("List1", 0);
-    type(QStringLiteral("Hi"));
+    ASSERT_EQ(QApplication::focusWidget(), list("List1"));
+    QTest::keyClick(list("List1"), Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget(), messageBox());
+    QTest::keyClicks(messageBox(), QStringLiteral("Hi"));
     QTest::keyClick(messageBox(), Qt::Key_Return);
     QTest::keyClick(messageBox(), Qt::Key_Enter);
     EXPECT_EQ(dialogs.messages(), (QStringList { kReturnRefused, kReturnRefused }));
@@ -905,6 +946,37 @@ TEST_F(MainWindowTest, WindowIsNeverMaximisedAndNeverHiddenWithoutATray)
     EXPECT_TRUE(window->isVisible());
     window->restoreWindow();
     EXPECT_FALSE(window->isMinimized());
+
+    // Hidden in a tray whose host then ended: minimised, the window can be reached again.
+    window->hide();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->isVisible(); }));
+    EXPECT_TRUE(window->isMinimized());
+}
+
+TEST_F(MainWindowTest, AFreshFolderSaysWhereToStartUntilTheDirectoryFirstChanges)
+{
+    testkit::TempFolder fresh;
+    store::installIfNew(store::DataFolder(fresh.path()));
+    window = std::make_unique<ui::MainWindow>(fresh.path(), line, pacer, dialogs, false);
+    ASSERT_TRUE(window->startUp());
+    auto* hint = child<QLabel>("FirstStartHint");
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_EQ(hint->text(),
+        QStringLiteral("Start in Setup > Users/Groups/Paging Company: add your paging company, then your users. The "
+                       "practice line (--practice) lets you try a page without a modem."));
+    doubleClick("List1", 0);
+    EXPECT_FALSE(hint->isVisible()) << "the message box takes its place";
+    trigger("MSENDLIST");
+    EXPECT_TRUE(hint->isVisible());
+
+    // A change, even one undone, ends it.
+    const std::string sample = fresh.read("USERS.DAT");
+    fresh.write("USERS.DAT", sample + sample);
+    window->desk().loadUsers();
+    fresh.write("USERS.DAT", sample);
+    window->desk().loadUsers();
+    EXPECT_FALSE(hint->isVisible());
 }
 
 TEST_F(MainWindowTest, HelpOpensContentsAndIndexAndEveryLinkResolves)

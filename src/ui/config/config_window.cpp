@@ -41,6 +41,9 @@ ConfigWindow::ConfigWindow(const store::DataFolder& folder, platform::DialogServ
     connect(m_modemSetup, &ModemSetupTab::portDevicesSaved, this, &ConfigWindow::portDevicesSaved);
     connect(m_otherSettings, &OtherSettingsTab::runningSettingsChanged, this, &ConfigWindow::runningSettingsChanged);
     connect(m_otherSettings, &OtherSettingsTab::largeIconsToggled, this, &ConfigWindow::largeIconsToggled);
+    // Every tab can close the window.
+    connect(m_modemSetup, &ModemSetupTab::doneClicked, this, &ConfigWindow::closeWindow);
+    connect(m_otherSettings, &OtherSettingsTab::doneClicked, this, &ConfigWindow::closeWindow);
     connect(m_advanced, &AdvancedModemTab::doneClicked, this, &ConfigWindow::closeWindow);
 
     auto* layout = new QVBoxLayout(this);

@@ -21,7 +21,8 @@ class ModemSetupTab;
 class OtherSettingsTab;
 
 // "Configuration Settings" (CONFIGS): the modem, the program's options and the per-speed modem strings,
-// one tab each. Each tab keeps its files open only while it is shown; "&Done" and the close box close them.
+// one tab each. Each tab keeps its files open only while it is shown; every tab's "&Done" and the close box
+// close them.
 // The window is modeless and is only hidden when closed, so the main window creates it once:
 //
 //     auto* config = new ui::ConfigWindow(folder, dialogs, ports, practice,

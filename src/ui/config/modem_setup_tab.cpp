@@ -119,6 +119,8 @@ ModemSetupTab::ModemSetupTab(const store::DataFolder& folder, platform::DialogSe
     connect(m_save, &QPushButton::clicked, this, &ModemSetupTab::saveModemSetup);
     m_test = tabButton(QStringLiteral("&Test"), "BTEST1", this);
     connect(m_test, &QPushButton::clicked, this, &ModemSetupTab::testModem);
+    auto* done = tabButton(QStringLiteral("&Done"), "BDONE1", this);
+    connect(done, &QPushButton::clicked, this, &ModemSetupTab::doneClicked);
     m_progress = new QLabel(
         QString::fromLatin1(engine::ModemTest::kLabel.data(), static_cast<qsizetype>(engine::ModemTest::kLabel.size())),
         this);
@@ -131,6 +133,7 @@ ModemSetupTab::ModemSetupTab(const store::DataFolder& folder, platform::DialogSe
     buttons->addStretch();
     buttons->addWidget(m_save);
     buttons->addWidget(m_test);
+    buttons->addWidget(done);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addWidget(m_devices);

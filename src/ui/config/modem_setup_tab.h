@@ -55,6 +55,8 @@ public:
 
 Q_SIGNALS:
     void portDevicesSaved();
+    // "&Done" (BDONE1): the window closes its files and goes.
+    void doneClicked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -74,9 +74,12 @@ OtherSettingsTab::OtherSettingsTab(const store::DataFolder& folder, platform::Di
 
     m_save = tabButton(QStringLiteral("&Save"), "BSAVE", this);
     connect(m_save, &QPushButton::clicked, this, &OtherSettingsTab::saveSettings);
+    auto* done = tabButton(QStringLiteral("&Done"), "BDONE", this);
+    connect(done, &QPushButton::clicked, this, &OtherSettingsTab::doneClicked);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_save);
+    buttons->addWidget(done);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);

@@ -33,6 +33,8 @@ public:
 Q_SIGNALS:
     void runningSettingsChanged(const tolvane::store::RunningSettings& settings);
     void largeIconsToggled(bool large);
+    // "&Done" (BDONE): the window closes its files and goes.
+    void doneClicked();
 
 private:
     void refreshRunningSettings();

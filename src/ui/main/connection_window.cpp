@@ -1,5 +1,7 @@
 #include "ui/main/connection_window.h"
 
+#include "ui/main/escape_closes.h"
+
 #include <QEvent>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
@@ -37,6 +39,7 @@ ConnectionWindow::ConnectionWindow(QWidget* parent)
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(m_text);
     resize(420, 460);
+    closeOnEscape(this);
 }
 
 void ConnectionWindow::appendLine(const QString& line)

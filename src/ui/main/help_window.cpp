@@ -1,5 +1,7 @@
 #include "ui/main/help_window.h"
 
+#include "ui/main/escape_closes.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -41,6 +43,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     layout->addLayout(buttons);
     layout->addWidget(m_browser);
     resize(640, 560);
+    closeOnEscape(this);
 }
 
 QUrl HelpWindow::contentsPage()

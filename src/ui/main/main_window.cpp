@@ -1,6 +1,7 @@
 #include "ui/main/main_window.h"
 
 #include "platform/text_bridge.h"
+#include "store/defaults.h"
 #include "ui/main/about_dialog.h"
 #include "ui/main/connection_window.h"
 #include "ui/main/help_window.h"
@@ -17,6 +18,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -31,6 +33,10 @@ constexpr int kFirstCheckMs = 1000;
 // A due check that found the port held looks again this soon, not a minute later.
 constexpr int kPortHeldRetryMs = 5000;
 constexpr int kPauseTickInterval = 250;
+constexpr int kTrayWatchInterval = 1000;
+
+const char* const kFirstStartHint = "Start in Setup > Users/Groups/Paging Company: add your paging company, then your "
+                                    "users. The practice line (--practice) lets you try a page without a modem.";
 
 } // namespace
 
@@ -72,10 +78,14 @@ MainWindow::MainWindow(std::filesystem::path programFolder, engine::SerialLine& 
     m_timer3.setObjectName(QStringLiteral("Timer3"));
     m_timer3.setInterval(kPauseTickInterval);
     connect(&m_timer3, &QTimer::timeout, this, &MainWindow::countPauseTick);
+    m_trayWatch.setInterval(kTrayWatchInterval);
+    connect(&m_trayWatch, &QTimer::timeout, this, &MainWindow::watchTray);
 
     m_deskListener = m_desk.addChangeListener([this] { syncFromDesk(); });
     syncFromDesk();
     updateToolbarButtons();
+    // The keys start in the users: arrows choose, Enter adds, and the message box takes the keys from there.
+    m_lists->users()->setFocus();
 }
 
 MainWindow::~MainWindow()
@@ -93,6 +103,8 @@ void MainWindow::buildWidgets()
     setCentralWidget(central);
     m_lists = new RecipientLists(m_desk, central);
     m_messagePanel = new MessagePanel(m_desk, m_dialogs, central);
+    // Choose, type, F2: a page is made with the keyboard alone.
+    connect(m_lists, &RecipientLists::recipientsAdded, m_messagePanel, &MessagePanel::focusMessage);
 
     // Queue counters and the clock.
     auto* queueFrame = new QGroupBox(QStringLiteral("Que Status"), central);
@@ -179,9 +191,17 @@ void MainWindow::syncFromDesk()
     else if (!m_desk.scheduleTimerEnabled())
         m_timer2.stop();
 
+    showFirstStartHint();
     showCommandState();
     // The desk reports the end of every run: a program asked to end during one ends now.
     leaveWhenIdle();
+}
+
+void MainWindow::showFirstStartHint()
+{
+    // Until the directory first changes; a change the operator undoes does not bring the hint back.
+    m_firstStart = m_firstStart && store::holdsSampleDirectory(m_folder);
+    m_messagePanel->showHint(m_firstStart ? QString::fromLatin1(kFirstStartHint) : QString());
 }
 
 // ---- Timers ---------------------------------------------------------------------------------------------
@@ -240,8 +260,29 @@ void MainWindow::hideProgram()
         showMinimized();
 }
 
+void MainWindow::hideEvent(QHideEvent* event)
+{
+    QMainWindow::hideEvent(event);
+    // Hidden by the program, not minimised by the window manager: the tray icon is the only way back.
+    if (!event->spontaneous() && !m_ending)
+        m_trayWatch.start();
+}
+
+void MainWindow::watchTray()
+{
+    // The tray's host ended while the window was hidden: minimised, it can still be reached.
+    if (isVisible() || m_ending) {
+        m_trayWatch.stop();
+    } else if (!canHideToTray()) {
+        m_trayWatch.stop();
+        showMinimized();
+    }
+}
+
 void MainWindow::restoreWindow()
 {
+    if (m_ending)
+        return;
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     show();
     raise();

@@ -144,6 +144,7 @@ public:
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // Hands each run of pages to the paging call, stopping the clock first: Timer1 stands still during
@@ -187,6 +188,8 @@ private:
     void restoreClock();
     void addIconToTray();
     void removeIconFromTray();
+    void watchTray();
+    void showFirstStartHint();
     void endProgram(int status);
     void leaveWhenIdle();
     bool runInProgress() const;
@@ -204,6 +207,7 @@ private:
     QTimer m_timer1;
     QTimer m_timer2;
     QTimer m_timer3;
+    QTimer m_trayWatch;
     CallDisplay m_display;
     dispatch::PagingDesk m_desk;
     engine::PagingCall m_call;
@@ -215,6 +219,7 @@ private:
     bool m_ending = false;
     int m_exitStatus = 0;
     bool m_sending = false; // a send command of this window is running
+    bool m_firstStart = true; // the directory is the first run's sample, not yet changed
 
     QHash<QString, QAction*> m_actions;
     QHash<QString, RegisteredWindow> m_windows;

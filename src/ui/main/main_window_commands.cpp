@@ -9,6 +9,7 @@
 #include "ui/main/about_dialog.h"
 #include "ui/main/command_table.h"
 #include "ui/main/connection_window.h"
+#include "ui/main/escape_closes.h"
 #include "ui/main/help_window.h"
 #include "ui/main/network_setup.h"
 #include "ui/main/recipient_lists.h"
@@ -150,10 +151,12 @@ void MainWindow::showWindowOf(const QString& command)
     auto found = m_windows.find(command);
     if (found == m_windows.end())
         return;
-    if (!found->window)
+    if (!found->window) {
         found->window = found->create();
-    if (!found->window)
-        return;
+        if (!found->window)
+            return;
+        closeOnEscape(found->window);
+    }
     found->window->show();
     found->window->raise();
     found->window->activateWindow();

@@ -6,6 +6,7 @@
 #include "platform/text_bridge.h"
 #include "ui/main/message_edit.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -62,10 +63,22 @@ MessagePanel::MessagePanel(dispatch::PagingDesk& desk, platform::DialogService& 
     m_gauge->setFixedHeight(14);
     m_gauge->setRange(0, 80);
 
+    m_hint = new QLabel(this);
+    m_hint->setObjectName(QStringLiteral("FirstStartHint"));
+    m_hint->setWordWrap(true);
+    m_hint->setAlignment(Qt::AlignCenter);
+    m_hint->setMargin(8);
+    m_hint->setFrameShape(QFrame::StyledPanel);
+    m_hint->hide();
+    // The hint shares the message box's place: one of them shows at a time.
+    auto* place = new QGridLayout;
+    place->addWidget(m_message, 0, 0);
+    place->addWidget(m_hint, 0, 0);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(header);
-    layout->addWidget(m_message);
+    layout->addLayout(place);
     layout->addWidget(m_gauge);
 }
 
@@ -84,6 +97,7 @@ void MessagePanel::sync()
     const bool was = m_syncing;
     m_syncing = true;
     m_message->setVisible(m_desk.messageBoxVisible());
+    m_hint->setVisible(!m_hint->text().isEmpty() && !m_desk.messageBoxVisible());
     const QString wanted = platform::fromCore(m_desk.message());
     if (m_message->toPlainText() != wanted) {
         const QSignalBlocker blocker(m_message);
@@ -111,6 +125,18 @@ void MessagePanel::sync()
         m_message->setPalette(palette);
     }
     m_syncing = was;
+}
+
+void MessagePanel::showHint(const QString& text)
+{
+    m_hint->setText(text);
+    m_hint->setVisible(!text.isEmpty() && !m_message->isVisibleTo(this));
+}
+
+void MessagePanel::focusMessage()
+{
+    if (m_message->isVisibleTo(this))
+        m_message->setFocus(Qt::OtherFocusReason);
 }
 
 void MessagePanel::onEdited()

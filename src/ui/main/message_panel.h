@@ -29,6 +29,10 @@ public:
 
     // Copies the desk's message, limit and gauge into the widgets.
     void sync();
+    // A line for the operator where the message box stands while it is hidden (no recipients); empty for none.
+    void showHint(const QString& text);
+    // The keyboard goes to the message box, when it is shown.
+    void focusMessage();
 
     QColor gaugeColour() const { return m_gaugeColour; }
     QColor textColour() const;
@@ -40,6 +44,7 @@ private:
     platform::DialogService& m_dialogs;
     bool m_syncing = false;
     MessageEdit* m_message = nullptr;
+    QLabel* m_hint = nullptr;
     QLabel* m_count = nullptr;
     QProgressBar* m_gauge = nullptr;
     QColor m_gaugeColour;

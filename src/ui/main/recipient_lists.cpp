@@ -82,7 +82,7 @@ RecipientLists::RecipientLists(dispatch::PagingDesk& desk, QWidget* parent)
         });
         connect(list, &QListWidget::itemActivated, this, [this, list, addItem](QListWidgetItem* item) {
             if (!m_syncing)
-                (m_desk.*addItem)(list->row(item));
+                addRecipients([&] { (m_desk.*addItem)(list->row(item)); });
         });
     };
     forward(m_users, &Desk::selectUser, &Desk::addUser);
@@ -153,7 +153,15 @@ QLayout* RecipientLists::buildRecipients(int captionHeight)
 
 void RecipientLists::addSelected()
 {
-    m_desk.addSelectedRecipient();
+    addRecipients([this] { m_desk.addSelectedRecipient(); });
+}
+
+void RecipientLists::addRecipients(const std::function<void()>& adding)
+{
+    const std::size_t before = m_desk.recipients().size();
+    adding();
+    if (m_desk.recipients().size() > before)
+        Q_EMIT recipientsAdded();
 }
 
 void RecipientLists::removeSelected()

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,12 @@ public:
     void addSelected();
     void removeSelected();
 
+Q_SIGNALS:
+    // The operator added one or more recipients.
+    void recipientsAdded();
+
 private:
+    void addRecipients(const std::function<void()>& adding);
     QLayout* buildDirectory();
     QLayout* buildRecipients(int captionHeight);
     void syncList(QListWidget* list, const std::vector<std::string>& items, std::vector<std::string>& shown);

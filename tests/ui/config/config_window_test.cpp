@@ -243,6 +243,15 @@ TEST_F(ConfigWindowTest, EachTabHoldsItsFilesOnlyWhileItIsShown)
     expectOpen(true, false, __LINE__);
     m_window->close();
     expectOpen(false, false, __LINE__);
+
+    // Every tab's "&Done" closes the window and its files.
+    for (const auto& [tab, done] : { std::pair { 0, "BDONE1" }, std::pair { 1, "BDONE" } }) {
+        m_window->show();
+        showTab(tab);
+        click(done);
+        EXPECT_FALSE(m_window->isVisible()) << done;
+    }
+    expectOpen(false, false, __LINE__);
 }
 
 TEST_F(ConfigWindowTest, PortDevicesAreStoredAmongForeignLinesForTheNextOpen)
