@@ -84,7 +84,7 @@ TapSession::Step TapSession::logOn()
         for (std::size_t pos = 0; pos < m_call.scanPositions(); ++pos) {
             if (m_call.bufferHas(pos, "ID=")) {
                 m_call.log("Got ID=");
-                m_call.status("Loging into Pager Company");
+                m_call.progress("Loging into Pager Company");
                 m_call.receiveBuffer.clear();
                 if (!m_plan.password.empty())
                     m_call.log("Sending Auto Code <ESC>PG1 & PASSWORD");
@@ -101,7 +101,7 @@ TapSession::Step TapSession::logOn()
                 m_call.view.messageBox("Never got ID+ PLEASE TRY AGAIN");
                 m_call.write(kHangUpLine);
                 m_call.status("Dissconnected");
-                m_call.view.setLamp(Lamp::Red);
+                m_call.lamp(Lamp::Red);
                 return Step::HangUp;
             }
             if (m_call.state.cancelRequest) {
@@ -114,7 +114,7 @@ TapSession::Step TapSession::logOn()
 
 TapSession::Step TapSession::goAhead()
 {
-    m_call.status("Waiting for ok to send data");
+    m_call.progress("Waiting for ok to send data");
     m_call.log("Waiting for Ok to send message [p");
     // 50 rounds of 250 ms, the log-on repeated after the 14th and the 29th.
     constexpr long long kRepeatsAtMs[] = { 14 * 250, 29 * 250 };
@@ -166,20 +166,41 @@ TapSession::Step TapSession::goAhead()
             m_call.view.messageBox("Paging Company never returned OK to send message. Please resend.");
             m_call.write(kHangUpLine);
             m_call.status("Modem Initialization Error");
-            m_call.view.setLamp(Lamp::Red);
+            m_call.lamp(Lamp::Red);
             m_call.closePort();
             return Step::Ended;
         }
     }
 }
 
-std::string TapSession::pageMessage(const std::string& entry, bool firstPage) const
+std::string TapSession::pageMessage(const std::string& entry) const
 {
-    std::string column = messageColumn(entry, m_call.state.messageLimit);
-    if (firstPage && m_plan.cutFirstPage && column.size() > static_cast<std::size_t>(m_plan.maxChars))
-        column.resize(static_cast<std::size_t>(m_plan.maxChars));
+    std::string column = store::rtrim(messageColumn(entry, m_call.state.messageLimit));
+    if (column.size() > m_plan.messageRoom)
+        column.resize(m_plan.messageRoom);
     return blankControlCharacters(m_plan.messagePrefix) + store::rtrim(blankControlCharacters(column))
         + blankControlCharacters(m_plan.messageSuffix);
+}
+
+std::string TapSession::refusalReason(std::size_t pos, std::string_view fallback) const
+{
+    // A terminal explains itself in message sequences before the reply, each a line that begins with a
+    // three-digit code ("517 Message too long, rejected").
+    constexpr std::size_t kMostShown = 200;
+    const std::string_view before = std::string_view(m_call.receiveBuffer).substr(0, pos);
+    std::string reason;
+    std::size_t start = 0;
+    while (start < before.size() && reason.size() < kMostShown) {
+        const std::size_t end = std::min(before.find_first_of("\r\n", start), before.size());
+        const std::string_view line = before.substr(start, end - start);
+        if (line.size() >= 3
+            && std::all_of(line.begin(), line.begin() + 3, [](char c) { return c >= '0' && c <= '9'; }))
+            reason += (reason.empty() ? "" : "; ") + store::rtrim(blankControlCharacters(line));
+        start = end + 1;
+    }
+    if (reason.empty())
+        return std::string(fallback);
+    return reason.substr(0, kMostShown);
 }
 
 void TapSession::settleSentCount(const PageTally& tally)
@@ -192,7 +213,7 @@ void TapSession::settleSentCount(const PageTally& tally)
 
 TapSession::Step TapSession::sendPages()
 {
-    m_call.status("Sending Data...");
+    m_call.progress("Sending Data...");
     for (int page = 0; page < m_plan.pageCount; ++page) {
         PageTally tally;
         tally.sentAtStart = m_call.state.sentCount;
@@ -201,7 +222,7 @@ TapSession::Step TapSession::sendPages()
             again = false;
             const std::string entry = m_call.queue.entry(m_call.state.queueCursor);
             const std::string pagerId = store::rtrim(blankControlCharacters(pagerIdColumn(entry)));
-            const std::string message = pageMessage(entry, page == 0);
+            const std::string message = pageMessage(entry);
             m_call.log("Preparing Message...");
             const std::vector<std::string> pieces = splitMessage(message, pagerId.size());
             for (std::size_t i = 0; i < pieces.size(); ++i) {
@@ -221,7 +242,7 @@ TapSession::Step TapSession::sendPages()
                 m_call.discardInput();
                 m_call.receiveBuffer.clear();
                 add(m_call.state.runPageCounter, 1);
-                m_call.status("Waiting Acknowledgment..");
+                m_call.progress("Waiting Acknowledgment..");
                 m_call.log("Waiting for Acknowledgment");
 
                 const Reply reply = awaitReply(tally);
@@ -262,10 +283,12 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
                 }
                 if (c == kNak) {
                     m_call.log("Checksum or Transmission error");
+                    tally.reason = refusalReason(pos, "Checksum or Transmission error");
                     ++tally.errors;
                     return Reply::Answered;
                 }
                 if (c == kRs) {
+                    tally.reason = refusalReason(pos, "Invalid Pager or Transaction violates system rules");
                     if (++tally.errors < 3) {
                         m_call.log("Resending Message...");
                         add(m_call.state.runPageCounter, -1);
@@ -277,6 +300,7 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
                 }
                 if (m_call.bufferHas(pos, kEscEot)) {
                     m_call.log("Paging company hanging up");
+                    tally.reason = refusalReason(pos, "Paging company hanging up");
                     ++tally.errors;
                     return Reply::Answered;
                 }
@@ -296,7 +320,7 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
             m_call.view.messageBox("Paging Company never returned Acknowledgment for sent message.");
             m_call.write(kHangUpLine);
             m_call.status("Modem Initialization Error");
-            m_call.view.setLamp(Lamp::Red);
+            m_call.lamp(Lamp::Red);
             m_call.closePort();
             return Reply::Ended;
         }
@@ -311,6 +335,8 @@ void TapSession::logPage(const PageTally& tally)
         + logStampColumn(entry) + messageColumn(entry, m_call.state.messageLimit);
     add(m_call.state.queueCursor, 1);
     m_call.writePageLog(line);
+    if (m_call.state.sentCount == tally.sentAtStart)
+        m_call.state.refusedPages.push_back(store::rtrim(nameColumn(entry)) + " (" + tally.reason + ")");
 }
 
 TapSession::Result TapSession::signOff()

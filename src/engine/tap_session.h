@@ -2,8 +2,10 @@
 
 #include "store/records.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tolvane::engine {
 
@@ -13,10 +15,10 @@ class CallContext;
 struct CallPlan {
     store::TerminalRecord terminal;
     std::string password; // right-trimmed; empty means none
-    int maxChars = 80; // the company's limit, taken within 1..750
-    bool cutFirstPage = false;
     std::string messagePrefix; // right-trimmed settings texts
     std::string messageSuffix;
+    // The company's limit (taken within 1..750) less the prefix and suffix: a longer message is cut to it.
+    std::size_t messageRoom = 80;
     std::int16_t pageCount = 0;
 };
 
@@ -50,6 +52,7 @@ private:
         int errors = 0;
         int acks = 0;
         int furtherPieces = 0;
+        std::string reason; // of the last negative reply: the terminal's own words where it gave any
     };
 
     Step logOn();
@@ -62,7 +65,9 @@ private:
     void carrierLost();
     bool carrierGone() const;
     void terminalHungUp();
-    std::string pageMessage(const std::string& entry, bool firstPage) const;
+    std::string pageMessage(const std::string& entry) const;
+    // The terminal's words before its negative reply at `pos` of the receive buffer, or `fallback`.
+    std::string refusalReason(std::size_t pos, std::string_view fallback) const;
     void logPage(const PageTally& tally);
 
     CallContext& m_call;

@@ -35,8 +35,9 @@ struct TapFailure {
 
 std::vector<TapFailure> tapFailures()
 {
-    const std::vector<Lamp> yellow { Lamp::Yellow };
+    // Every call that did not deliver its page ends red, and not on a status of work under way.
     const std::vector<Lamp> red { Lamp::Yellow, Lamp::Red };
+    const std::string notSent = "Page(s) Were Not Sent";
     const std::vector<std::string> dropped { "Carrier was droped" };
     const std::string droppedStatus = "Carrier was droped Message was not sent...";
     const std::string id = "ID=";
@@ -47,27 +48,26 @@ std::vector<TapFailure> tapFailures()
     const std::string sent = "( 1) Page(s) Were Sent";
     const std::vector<Lamp> green { Lamp::Yellow, Lamp::Green };
     return {
-        { "CarrierLostWaitingForId", kNoCarrier, "", "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
+        { "CarrierLostWaitingForId", kNoCarrier, "", "", "", dropped, droppedStatus, red, 0, 1, 0, true, droppedLog },
+        { "CarrierLostWaitingForGoAhead", id, kNoCarrier, "", "", dropped, droppedStatus, red, 0, 1, 0, true,
             droppedLog },
-        { "CarrierLostWaitingForGoAhead", id, kNoCarrier, "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
-            droppedLog },
-        { "CarrierLostWaitingForAcknowledgment", id, goAhead, kNoCarrier, "", dropped, droppedStatus, yellow, 0, 1, 0,
+        { "CarrierLostWaitingForAcknowledgment", id, goAhead, kNoCarrier, "", dropped, droppedStatus, red, 0, 1, 0,
             true, droppedLog },
         // Lost in the same read as the go-ahead: no block is sent into a dead line.
-        { "CarrierLostWithTheGoAhead", id, goAhead + kNoCarrier, "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
+        { "CarrierLostWithTheGoAhead", id, goAhead + kNoCarrier, "", "", dropped, droppedStatus, red, 0, 1, 0, true,
             droppedLog },
         { "NeverGotId", "", "", "", "", { "Never got ID+ PLEASE TRY AGAIN" }, "Error(s) Encounterd... See Log File!",
-            { Lamp::Yellow, Lamp::Red, Lamp::Yellow }, 2, 0, 0, true },
-        { "ThirdNakBeforeGoAhead", id, wire::kNak, "", "", { "<NAK>Checksum or Transmission error" },
-            "Waiting for ok to send data", yellow, 0, 0, 0, true },
-        { "EscEotBeforeGoAhead", id, wire::kEscEot, "", "", { "<ESC><EOT>Paging company hanging up - ERROR" },
-            "Waiting for ok to send data", yellow, 0, 0, 0, true },
+            red, 2, 0, 0, true },
+        { "ThirdNakBeforeGoAhead", id, wire::kNak, "", "", { "<NAK>Checksum or Transmission error" }, notSent, red, 0,
+            0, 0, true },
+        { "EscEotBeforeGoAhead", id, wire::kEscEot, "", "", { "<ESC><EOT>Paging company hanging up - ERROR" }, notSent,
+            red, 0, 0, 0, true },
         { "NoGoAhead", id, wire::kAck, "", "", { "Paging Company never returned OK to send message. Please resend." },
             "Modem Initialization Error", red, 1, 0, 0, true },
         { "NoAcknowledgment", id, goAhead, "", "", { "Paging Company never returned Acknowledgment for sent message." },
             "Modem Initialization Error", red, 1, 0, 0, true, {}, kBlock, 1001 * 100 },
         // How long to wait for the goodbye is ours to choose: 50 rounds of 250 ms.
-        { "NoDisconnectAfterEot", id, goAhead, wire::kAck, "", { "Modem Hang-up" }, "Modem Hangup Error", yellow, 1, 0,
+        { "NoDisconnectAfterEot", id, goAhead, wire::kAck, "", { "Modem Hang-up" }, "Modem Hangup Error", green, 1, 0,
             1, false, {}, "\x04\r", 50 * 250 },
         { "CarrierLostAfterEot", id, goAhead, wire::kAck, kNoCarrier, {}, sent, green, 1, 0, 1, false, noSignOff },
         // Lost in the same read as the last acknowledgment, before the EOT went out.
