@@ -4,6 +4,7 @@
 #include "dispatch/page_sender.h"
 #include "dispatch/paging_desk.h"
 #include "engine/page_queue.h"
+#include "engine/paging_call.h"
 #include "store/records.h"
 #include "testkit/data_folder_fixture.h"
 #include "testkit/recording_view.h"
@@ -28,7 +29,8 @@ public:
     std::optional<CalendarDate> dateOf(std::string_view text) const override { return parseShortDate(text); }
 };
 
-// Stands in for the paging call: records each call and what the call queue held at that moment.
+// Stands in for the paging call: records each call and what the call queue held at that moment, and
+// counts its pages sent unless told they were not delivered.
 class CountingSender final : public PageSender {
 public:
     struct Call {
@@ -38,8 +40,9 @@ public:
         bool operator==(const Call&) const = default;
     };
 
-    explicit CountingSender(engine::PageQueue& queue)
+    CountingSender(engine::PageQueue& queue, engine::RunState& state)
         : m_queue(queue)
+        , m_state(state)
     {
     }
 
@@ -48,9 +51,11 @@ public:
     std::vector<Call> calls;
     // Runs inside each call, after it was recorded: the place to act "while the call is running".
     std::function<void(int callIndex)> during;
+    bool delivers = true;
 
 private:
     engine::PageQueue& m_queue;
+    engine::RunState& m_state;
 };
 
 // Amberpage: Ann, Ben, Dana Whitlow. Bluepage: Cal, Bartholomew Fitzgeraldson. A numeric company: DIG-Ike.

@@ -105,6 +105,32 @@ TEST_F(Recipients, LimitFollowsEachRecipientAndGroupAsItIsAdded)
     EXPECT_EQ(f.desk.activeList(), ActiveList::Groups);
 }
 
+TEST_F(Recipients, TheLimitLeavesRoomForThePrefixAndSuffixOfEveryAlphanumericPage)
+{
+    f.data.terminals.push_back(DataFolderFixture::numericCompany("Beeper"));
+    f.data.users.push_back(DataFolderFixture::user("DIG-Ike", "1009", "DIG-Beeper"));
+    f.data.write();
+    store::RunningSettings settings;
+    settings.MessagePrefix = "URGENT: ";
+    settings.MessageSuffix = " -Desk";
+    f.desk.setSettings(settings);
+    // "URGENT:" and " -Desk" (the prefix is right-trimmed, as it is sent) take 13 characters off each alphanumeric
+    // company's limit; a numeric page is dialled without them.
+    const std::pair<const char*, int> cases[]
+        = { { "Ann", 227 }, { "Ann Ben", 27 }, { "+Sales", 27 }, { "DIG-Ike", 14 }, { "Gus", 80 } };
+    for (const auto& [steps, limit] : cases) {
+        f.desk.clearRecipients();
+        add(steps);
+        EXPECT_EQ(f.desk.messageLimit(), limit) << steps;
+    }
+    // A name from the command line lowers the limit to what its company takes, and never raises it.
+    for (const auto& [name, limit] : { std::pair { "Ann", 80 }, { "Ben", 27 } }) {
+        f.desk.clearRecipients();
+        f.desk.addRecipientName(pad(name, 25));
+        EXPECT_EQ(f.desk.messageLimit(), limit) << name;
+    }
+}
+
 TEST_F(Recipients, UserWhoseRecordIsGoneLeavesTheLimit)
 {
     // Another workstation deleted Ben after this list was loaded: he stays a recipient and matches no one.
