@@ -1,6 +1,7 @@
 // The page log tab reading and showing a log of 100,000 lines: loadLog, then the list drawn on screen
 // with the last line selected (the view must reach the end of the list).
 #include "dispatch/paging_desk.h"
+#include "platform/dialog_service.h"
 #include "store/page_log.h"
 #include "testkit/data_folder_fixture.h"
 #include "testkit/recording_view.h"
@@ -34,7 +35,8 @@ void LoadAndShowAHundredThousandLogLines(benchmark::State& state)
     testkit::RecordingView view;
     dispatch::SystemClock clock;
     dispatch::PagingDesk desk(data.folder(), view, clock);
-    ui::LogTab tab(desk, data.folder());
+    platform::ScriptedDialogService dialogs;
+    ui::LogTab tab(desk, data.folder(), dialogs);
     tab.resize(680, 400);
     tab.show();
 

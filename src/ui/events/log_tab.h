@@ -11,6 +11,9 @@ class QListView;
 namespace tolvane::dispatch {
 class PagingDesk;
 }
+namespace tolvane::platform {
+class DialogService;
+}
 
 namespace tolvane::ui {
 
@@ -23,8 +26,9 @@ class LogTab final : public QFrame {
     Q_OBJECT
 
 public:
-    // The desk gives the message length limit the message box shows at.
-    LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder, QWidget* parent = nullptr);
+    // The desk gives the message length limit the message box shows at; "Clear File" asks first.
+    LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder, platform::DialogService& dialogs,
+        QWidget* parent = nullptr);
 
     // loadLog: reads the file again; the selected row stays selected while the log still has it.
     void loadLog();
@@ -45,6 +49,7 @@ private:
 
     const dispatch::PagingDesk& m_desk;
     const store::DataFolder& m_folder;
+    platform::DialogService& m_dialogs;
     LogListModel* m_model = nullptr;
     QListView* m_list = nullptr;
     QLineEdit* m_status = nullptr;
