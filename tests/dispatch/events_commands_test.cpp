@@ -143,17 +143,15 @@ TEST(LogLines, PartsFollowTheColumnsAMissingLogIsCreatedEmptyAndErasingCountsWha
     EXPECT_TRUE(loadLog(data.folder()).empty());
     EXPECT_TRUE(std::filesystem::exists(data.folder().programPath("LOG.DAT")));
 
-    // An empty log goes without a question; a page logged while the question is open is asked about again.
+    // A page logged while the question is open is asked about again.
     std::vector<std::string> questions;
+    store::appendLogLine(data.folder(), "PAGE SENT: Ann");
     const auto ask = [&](const std::string& question) {
         questions.push_back(question);
         if (questions.size() == 1)
             store::appendLogLine(data.folder(), "PAGE SENT: Ben");
         return true;
     };
-    EXPECT_TRUE(eraseLogAsked(data.folder(), ask));
-    EXPECT_TRUE(questions.empty());
-    store::appendLogLine(data.folder(), "PAGE SENT: Ann");
     EXPECT_TRUE(eraseLogAsked(data.folder(), ask));
     EXPECT_EQ(questions,
         (std::vector<std::string> { "Erase the page log? It holds 1 line.", "Erase the page log? It holds 2 lines." }));

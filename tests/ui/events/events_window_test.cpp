@@ -154,6 +154,7 @@ TEST_F(EventsWindowTest, LogTabShowsRecordsWithQuotesAndLineBreaksInFileOrderAnd
     std::filesystem::remove(data.folder().programPath("LOG.DAT"));
     click("LBCLEAR");
     EXPECT_EQ(logList()->model()->rowCount(), 2);
+    EXPECT_EQ(dialogs.questions().size(), 1) << "nothing to lose, nothing asked";
 
     std::string lines;
     for (int i = 0; i < 1204; ++i)
