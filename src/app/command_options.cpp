@@ -52,7 +52,7 @@ ParsedOptions parseCommandOptions(const std::vector<std::string>& arguments)
     }
     options.commandLine = store::utf8ToCp1252(joined);
     // A page nobody could want (no colon, no message) is refused before anything starts or is sent.
-    if (!options.commandLine.empty()) {
+    if (!options.commandLine.empty() && !options.help && !options.version) {
         if (const std::string problem = dispatch::commandLineProblem(options.commandLine); !problem.empty())
             return { std::nullopt, store::cp1252ToUtf8(problem) };
     }
