@@ -1,5 +1,6 @@
 #include "app/command_options.h"
 
+#include "dispatch/command_line_paging.h"
 #include "store/codepage.h"
 
 namespace tolvane::app {
@@ -50,6 +51,11 @@ ParsedOptions parseCommandOptions(const std::vector<std::string>& arguments)
         joined += operand;
     }
     options.commandLine = store::utf8ToCp1252(joined);
+    // A page nobody could want (no colon, no message) is refused before anything starts or is sent.
+    if (!options.commandLine.empty() && !options.help && !options.version) {
+        if (const std::string problem = dispatch::commandLineProblem(options.commandLine); !problem.empty())
+            return { std::nullopt, store::cp1252ToUtf8(problem) };
+    }
     return { options, {} };
 }
 

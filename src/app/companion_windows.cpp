@@ -29,7 +29,7 @@ void registerCompanionWindows(ui::MainWindow& window, platform::DialogService& d
     window.setPortHeldElsewhere([config] { return *config && (*config)->testRunning(); });
     window.registerWindow("MMODEMS", [&window, &dialogs, &ports, &line, practice, config] {
         const auto callHoldsPort = [&window, &line] {
-            return window.desk().runInProgress() || window.pagingCall().callInProgress() || line.isOpen();
+            return window.desk().runInProgress() || window.pagingCall().holdsPort() || line.isOpen();
         };
         auto* configs = new ui::ConfigWindow(window.dataFolder(), dialogs, ports, practice, callHoldsPort, &window);
         QObject::connect(configs, &ui::ConfigWindow::runningSettingsChanged, &window,

@@ -44,6 +44,13 @@ store::DeleteResult CannedMessages::remove(int index)
     return result;
 }
 
+std::string CannedMessages::removalQuestion(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(m_messages.size()) || m_messages.size() == 1)
+        return {};
+    return "Delete the canned message \"" + store::rtrim(m_messages[static_cast<std::size_t>(index)]) + "\"?";
+}
+
 std::string insertCanned(std::string_view message, std::string_view canned, int limit)
 {
     std::string text = std::string(message) + store::rtrim(canned);

@@ -31,6 +31,9 @@ public:
     void add(std::string_view text);
     // Deletes entry `index` by compaction; the only message is never deleted. The list is read again.
     store::DeleteResult remove(int index);
+    // What to ask before remove(index): "Delete the canned message "Call the front desk"?". Empty where
+    // remove refuses anyway (no such entry, or the only message).
+    std::string removalQuestion(int index) const;
 
     void close() { m_file.reset(); }
     bool isOpen() const { return m_file != nullptr; }

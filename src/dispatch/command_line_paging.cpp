@@ -27,6 +27,21 @@ CommandLinePage splitCommandLine(std::string_view commandLine)
     return page;
 }
 
+std::string commandLineProblem(std::string_view commandLine)
+{
+    const CommandLinePage page = splitCommandLine(commandLine);
+    std::string problem;
+    if (commandLine.find(':') == std::string_view::npos)
+        problem = "no colon in \"" + std::string(commandLine) + "\"";
+    else if (store::trim(page.name).empty())
+        problem = "no user's name before the colon";
+    else if (store::trim(page.message).empty())
+        problem = "no message after the colon in \"" + std::string(commandLine) + "\"";
+    else
+        return {};
+    return problem + "; expected name:message, as in \"Dana Whitlow:Call the front desk\"";
+}
+
 CommandLineOutcome pageFromCommandLine(PagingDesk& desk, std::string_view commandLine)
 {
     desk.tickClock();
@@ -44,7 +59,17 @@ CommandLineOutcome pageFromCommandLine(PagingDesk& desk, std::string_view comman
     outcome.paddedName = page.paddedName;
     const bool sent = outcome.sentCount == 1;
     outcome.exitStatus = sent ? 0 : 1;
-    outcome.report = sent ? std::string(kPageWasSentTo) + page.paddedName : std::string(kPageWasNotSent);
+    if (!sent) {
+        outcome.report = std::string(kPageWasNotSent);
+        if (desk.nobodyNamed())
+            outcome.report += "\n" + noSuchUserText(page.paddedName);
+    } else if (const auto limit = static_cast<std::size_t>(desk.messageLimit());
+               store::rtrim(page.message).size() > limit) {
+        outcome.report = std::string(kPageWasSentTo) + store::rtrim(page.paddedName) + " (message cut to "
+            + std::to_string(limit) + " characters)";
+    } else {
+        outcome.report = std::string(kPageWasSentTo) + page.paddedName;
+    }
     outcome.showReport = !page.quiet;
     return outcome;
 }
@@ -62,6 +87,15 @@ CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string
     }
 
     const CommandLinePage page = splitCommandLine(commandLine);
+    if (const std::string problem = commandLineProblem(commandLine); !problem.empty()) {
+        CommandLineOutcome outcome;
+        outcome.exitStatus = 2;
+        outcome.quiet = page.quiet;
+        outcome.paddedName = page.paddedName;
+        outcome.report = problem;
+        outcome.showReport = true; // even in a quiet run: a script must learn that its command line is wrong
+        return outcome;
+    }
     if (!store::sharedDirectoryAvailable(folder)) {
         // Looking the user up would create an empty USERS.DAT in the mount point of a share that is not
         // mounted, which every later start would take for the directory.

@@ -31,18 +31,25 @@ struct CommandLinePage {
 
 CommandLinePage splitCommandLine(std::string_view commandLine);
 
+// What keeps a command line from being a page (no colon, no name before it, no message after it), as a
+// line that says what is expected; empty when it is one. Such a command line is a usage error.
+std::string commandLineProblem(std::string_view commandLine);
+
 struct CommandLineOutcome {
-    int exitStatus = 1; // 0 only when exactly one page was sent
+    int exitStatus = 1; // 0 only when exactly one page was sent; 2 for a command line that is no page
     bool quiet = false;
     std::int16_t sentCount = 0;
     std::string paddedName;
-    std::string report; // "Page was sent to: " + padded name, or the "Page was not! sent" text
+    // "Page was sent to: " + padded name (or the name and "(message cut to 80 characters)"), or the "Page was
+    // not! sent" text (followed by a line saying so when nobody has the name).
+    std::string report;
     bool showReport = false; // false in a quiet run: nothing is reported
 };
 
 // pageFromCommandLine on a desk whose data folder is already settled: sets the clock captions, puts the padded name
-// in the recipient list with the limit 80, and runs sendToOneRecipient. The host shows the report (a message box
-// with a display, standard output without) and ends with the exit status.
+// in the recipient list with the limit 80 (or less, as the user's paging company takes), and runs
+// sendToOneRecipient. A command line that is no page sends nothing and reports its problem. The host shows the report
+// (a message box with a display, standard output without) and ends with the exit status.
 CommandLineOutcome pageFromCommandLine(PagingDesk& desk, std::string_view commandLine);
 
 // Everything command-line paging needs from the host. The view is the host's own (message boxes with a
@@ -58,7 +65,8 @@ struct CommandLineHost {
     engine::Pacing pacing = engine::Pacing::Standard;
 };
 
-// The whole command-line start: the shared folder is taken from NETWORK.DAT first (so a shared
+// The whole command-line start: a command line that is no page (commandLineProblem) sends nothing and
+// reports its problem with status 2. Then the shared folder is taken from NETWORK.DAT (so a shared
 // directory is searched), then pageFromCommandLine runs on the engine's paging call. A NETWORK.DAT that cannot be
 // read leaves the program folder in use and is reported on the error stream; a shared folder that cannot
 // be used (store::sharedDirectoryAvailable) is reported there too, and nothing is sent.

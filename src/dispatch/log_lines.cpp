@@ -33,4 +33,29 @@ std::vector<std::string> loadLog(const store::DataFolder& folder)
     return store::readLog(folder);
 }
 
+std::string eraseLogQuestion(std::size_t lines)
+{
+    const std::string digits = std::to_string(lines);
+    std::string count;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            count += ',';
+        count += digits[i];
+    }
+    return "Erase the page log? It holds " + count + (lines == 1 ? " line." : " lines.");
+}
+
+bool eraseLogAsked(const store::DataFolder& folder, const std::function<bool(const std::string&)>& ask)
+{
+    for (std::size_t lines = store::readLog(folder).size(); lines > 0;) {
+        if (!ask(eraseLogQuestion(lines)))
+            return false;
+        const std::size_t now = store::readLog(folder).size();
+        if (now == lines)
+            break;
+        lines = now;
+    }
+    return store::clearLog(folder);
+}
+
 } // namespace tolvane::dispatch

@@ -1,5 +1,6 @@
 #include "dispatch/paging_desk.h"
 
+#include "engine/paging_call.h"
 #include "engine/queue_entry.h"
 #include "engine/serial_line.h"
 #include "store/record_file.h"
@@ -32,17 +33,22 @@ int groupPositionOf(const std::vector<store::GroupRecord>& groups, const std::st
     return position;
 }
 
-// Every MaxChars of each company name, in file order.
-std::unordered_map<std::string, std::vector<std::int16_t>> maximaByCompany(
-    const std::vector<store::TerminalRecord>& terminals)
+// What a page takes by every record of each company name (engine::messageRoom), in file order.
+std::unordered_map<std::string, std::vector<int>> roomsByCompany(
+    const std::vector<store::TerminalRecord>& terminals, const store::RunningSettings& settings)
 {
-    std::unordered_map<std::string, std::vector<std::int16_t>> maxima;
+    std::unordered_map<std::string, std::vector<int>> rooms;
     for (const auto& terminal : terminals)
-        maxima[terminal.CompanyName].push_back(terminal.MaxChars);
-    return maxima;
+        rooms[terminal.CompanyName].push_back(engine::messageRoom(terminal, settings));
+    return rooms;
 }
 
 } // namespace
+
+std::string noSuchUserText(std::string_view name)
+{
+    return "No user named " + store::rtrim(name) + " was found in the directory.";
+}
 
 PagingDesk::PagingDesk(const store::DataFolder& folder, engine::CallView& view, Clock& clock)
     : m_folder(folder)
@@ -180,32 +186,39 @@ void PagingDesk::addSelectedRecipient()
         setLimitForGroup(item);
     } else {
         try {
-            std::optional<std::string> company;
-            for (const auto& user : store::readAllRecords<store::UserRecord>(m_folder)) {
-                if (user.UserName == item)
-                    company = user.PagingCompany;
-            }
             // A user whose record is gone, or whose company has no record, leaves the limit as it was.
-            if (company) {
-                int limit = m_messageLimit;
-                for (const auto& terminal : store::readAllRecords<store::TerminalRecord>(m_folder)) {
-                    if (terminal.CompanyName != *company)
-                        continue;
-                    // The first recipient sets the limit outright; later ones can only lower it.
-                    if (terminal.MaxChars > limit) {
-                        if (m_recipients.size() == 1)
-                            limit = terminal.MaxChars;
-                    } else {
-                        limit = terminal.MaxChars;
-                    }
+            const std::vector<int> rooms = roomsForUser(item);
+            int limit = m_messageLimit;
+            for (const int room : rooms) {
+                // The first recipient sets the limit outright; later ones can only lower it.
+                if (room > limit) {
+                    if (m_recipients.size() == 1)
+                        limit = room;
+                } else {
+                    limit = room;
                 }
-                setLimit(limit);
             }
+            if (!rooms.empty())
+                setLimit(limit);
         } catch (const std::exception& error) {
             reportError(error);
         }
     }
     updateToolbarButtons();
+}
+
+std::vector<int> PagingDesk::roomsForUser(const std::string& name) const
+{
+    std::optional<std::string> company;
+    for (const auto& user : store::readAllRecords<store::UserRecord>(m_folder)) {
+        if (user.UserName == name)
+            company = user.PagingCompany;
+    }
+    if (!company)
+        return {};
+    const auto rooms = roomsByCompany(store::readAllRecords<store::TerminalRecord>(m_folder), m_settings);
+    const auto found = rooms.find(*company);
+    return found == rooms.end() ? std::vector<int> {} : found->second;
 }
 
 void PagingDesk::setLimitForGroup(const std::string& groupName)
@@ -244,22 +257,22 @@ void PagingDesk::setLimitForGroup(const std::string& groupName)
         companies.insert(companies.end(), found.begin(), found.end());
     }
 
-    const auto maxima = maximaByCompany(terminals);
+    const auto rooms = roomsByCompany(terminals, m_settings);
     int groupMinimum = 0; // starts empty, which compares as 0
     int limit = m_messageLimit;
     for (std::size_t j = 0; j < companies.size(); ++j) {
-        const auto it = maxima.find(*companies[j]);
-        if (it == maxima.end())
+        const auto it = rooms.find(*companies[j]);
+        if (it == rooms.end())
             continue;
-        for (const std::int16_t maxChars : it->second) {
-            if (maxChars > groupMinimum) {
+        for (const int room : it->second) {
+            if (room > groupMinimum) {
                 if (j == 0)
-                    groupMinimum = maxChars;
+                    groupMinimum = room;
             } else {
-                groupMinimum = maxChars;
+                groupMinimum = room;
             }
-            if (maxChars < limit)
-                limit = maxChars;
+            if (room < limit)
+                limit = room;
         }
     }
     if (m_recipients.size() == 1)
@@ -277,6 +290,14 @@ void PagingDesk::setLimit(int limit)
 
 void PagingDesk::addRecipientName(std::string paddedName)
 {
+    try {
+        for (const int room : roomsForUser(paddedName)) {
+            if (room > 0 && room < m_messageLimit)
+                setLimit(room);
+        }
+    } catch (const std::exception&) {
+        // The send reads the directory again and reports what it cannot read.
+    }
     m_recipients.push_back(std::move(paddedName));
     m_messageBoxVisible = true;
     updateToolbarButtons();

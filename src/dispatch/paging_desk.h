@@ -38,8 +38,13 @@ inline constexpr std::string_view kNumericPagerQuestion
     = "This is a Numeric Pager So You Can Only Send NUMBERS To It... Do You Wish To Continue?";
 inline constexpr std::string_view kPreparingPage = "Preparing Page...";
 inline constexpr std::string_view kPreparingNextPage = "Preparing Next Page...";
+inline constexpr std::string_view kNothingToSend = "No Page Waiting to Be Sent";
+inline constexpr std::string_view kRefusedPages = "Refused by the paging company: ";
 inline constexpr std::string_view kPagesInQue = " Pages in Que";
 inline constexpr std::string_view kDelaySendPages = " Delay Send Pages";
+
+// "No user named Bob Baker was found in the directory." for a name as the recipient list holds it.
+std::string noSuchUserText(std::string_view name);
 
 // Which directory list the operator works in.
 enum class ActiveList : int { Users = 0, Groups = 1, Both = 2 };
@@ -128,13 +133,16 @@ public:
     void addGroup(int index);
 
     const std::vector<std::string>& recipients() const { return m_recipients; }
-    // Appends a name as it stands (25 characters padded), without a directory lookup: command-line paging.
+    // Appends a name as it stands (25 characters padded), for command-line paging: the limit is lowered to what
+    // the user's paging company takes, never raised.
     void addRecipientName(std::string paddedName);
     // A double click in the recipient list, or its remove button; the limit returns to 80 when the last recipient goes.
     void removeRecipient(int index);
     // "Clear Recipient List" (Command4, MSENDLIST).
     void clearRecipients();
 
+    // The characters the operator may type: each company's MaxChars less the message prefix and suffix
+    // that every alphanumeric page carries, as the settings were when the recipient was added.
     std::int16_t messageLimit() const { return m_messageLimit; }
     bool messageBoxVisible() const { return m_messageBoxVisible; }
 
@@ -179,11 +187,14 @@ public:
     bool sendSingle();
     // Walks the page queue and calls pageThePeople once per run of one company column (once per page for
     // a numeric company, whose call dials one page), each call told where its run starts. Pages marked
-    // sent are passed over. When a call failed but pages were sent, the lamp ends red and the connection
-    // log names each company whose call failed.
+    // sent are passed over. When a page of the run was not delivered the lamp ends red, and the connection
+    // log ends with each company whose call failed (after a partial success) and the refused pages.
     bool sendRunByRun();
     // Sends one page to the one user in the recipient list, on its own: the page queue is not touched.
+    // The recipient and the message are cleared (as the settings say) only when the page was delivered.
     bool sendToOneRecipient();
+    // The last single page found no user of its recipient's name.
+    bool nobodyNamed() const { return m_nobodyNamed; }
     bool runInProgress() const { return m_running; }
     // Asks the run in progress to end after its present call: no further company is called. The next
     // run starts without it.
@@ -235,11 +246,18 @@ private:
     template <class Record> void loadNames(std::vector<std::string>& names, int& selected, std::string Record::*name);
     void addEntry(std::string entry);
     void mergeHeldEntries();
-    void markFailedCalls(const std::vector<std::string>& companies);
+    // The run's own last word: true when every page it asked for was delivered.
+    bool showRunEnd(int pagesAsked, const std::vector<std::string>& failedCompanies);
+    bool sendQueuedPages(bool operatorsSend);
+    // What a page to this user takes (engine::messageRoom) by each TERMINAL.DAT record of the user's
+    // paging company, in file order; the last user record of the name decides the company. Empty when the
+    // user or the company has no record. Throws StoreError.
+    std::vector<int> roomsForUser(const std::string& name) const;
     void setQueueCounter(bool leadingBlank);
     void setLimit(int limit);
     void reloadSettings();
-    // "Clear Send List after Sending or Queueing" and "Clear Message after Sending or Queueing".
+    // "Clear Send List after Sending or Queueing" and "Clear Message after Sending or Queueing": after
+    // queueing, and after an operator's send in which every page was delivered.
     void clearAfterSending();
     // The clock captions as a moment; nothing while they do not read back.
     std::optional<std::pair<CalendarDate, int>> captionMoment() const;
@@ -281,6 +299,8 @@ private:
     bool m_running = false;
     bool m_walking = false;
     bool m_stopRequested = false;
+    bool m_lastSendDelivered = false;
+    bool m_nobodyNamed = false;
 
     std::string m_timeCaption;
     std::string m_dateCaption;

@@ -155,11 +155,18 @@ void PagingDesk::refreshCounters()
 
 bool PagingDesk::sendQueue()
 {
+    return sendQueuedPages(true);
+}
+
+bool PagingDesk::sendQueuedPages(bool operatorsSend)
+{
     if (m_running)
         return false;
     m_view.setStatus(std::string(kPreparingPage));
     sendRunByRun();
-    clearAfterSending();
+    // A send the scheduled-page timer started leaves alone what the operator may be typing meanwhile.
+    if (operatorsSend && m_lastSendDelivered)
+        clearAfterSending();
     m_state.runPageCounter = 0;
     m_state.queueCursor = 0;
     updateToolbarButtons();
@@ -173,8 +180,10 @@ bool PagingDesk::sendRunByRun()
     if (m_running)
         return false;
     m_state.sentCount = 0;
+    m_state.refusedPages.clear();
     m_stopRequested = false;
     bool called = false;
+    int asked = 0;
     {
         RunGuard guard(m_running);
         RunGuard walking(m_walking);
@@ -206,6 +215,7 @@ bool PagingDesk::sendRunByRun()
                 m_state.lastCallFailed = false;
                 m_sender->pageThePeople(static_cast<std::int16_t>(length), static_cast<std::int16_t>(start));
                 called = true;
+                asked += length;
                 if (m_state.lastCallFailed
                     && std::find(failedCompanies.begin(), failedCompanies.end(), company) == failedCompanies.end())
                     failedCompanies.push_back(company);
@@ -218,7 +228,9 @@ bool PagingDesk::sendRunByRun()
         }
         if (called)
             reloadSettings();
-        markFailedCalls(failedCompanies);
+        else
+            m_view.setStatus(std::string(kNothingToSend));
+        m_lastSendDelivered = showRunEnd(asked, failedCompanies);
         if (m_settings.ClearQueue)
             m_pageQueue.clear();
     }
@@ -226,15 +238,25 @@ bool PagingDesk::sendRunByRun()
     return true;
 }
 
-void PagingDesk::markFailedCalls(const std::vector<std::string>& companies)
+bool PagingDesk::showRunEnd(int pagesAsked, const std::vector<std::string>& failedCompanies)
 {
-    // The last call's "( n) Page(s) Were Sent" and green lamp count every page of the run, so after a failed
-    // call they would pass for a full success. The status text stays; the lamp and the log tell the rest.
-    if (companies.empty() || m_state.sentCount == 0)
-        return;
-    m_view.setLamp(engine::Lamp::Red);
-    for (const auto& company : companies)
-        m_view.appendLog("Failed call to paging company: " + store::rtrim(company));
+    // The last call's status and lamp speak for that call, its "( n) Page(s) Were Sent" for every page of the
+    // run: after a run of several calls they would pass for a full success. The status stays; the lamp and
+    // the connection log's last lines tell the rest.
+    const bool delivered = m_state.sentCount >= pagesAsked;
+    if (!delivered)
+        m_view.setLamp(engine::Lamp::Red);
+    if (m_state.sentCount != 0) {
+        for (const auto& company : failedCompanies)
+            m_view.appendLog("Failed call to paging company: " + store::rtrim(company));
+    }
+    if (!m_state.refusedPages.empty()) {
+        std::string pages;
+        for (const auto& page : m_state.refusedPages)
+            pages += (pages.empty() ? "" : "; ") + page;
+        m_view.appendLog(std::string(kRefusedPages) + pages);
+    }
+    return delivered;
 }
 
 bool PagingDesk::sendToOneRecipient()
@@ -242,7 +264,10 @@ bool PagingDesk::sendToOneRecipient()
     if (m_running)
         return false;
     m_state.sentCount = 0;
+    m_state.refusedPages.clear();
     m_stopRequested = false;
+    m_lastSendDelivered = false;
+    m_nobodyNamed = false;
     if (m_active == ActiveList::Groups) {
         m_view.messageBox(std::string(kNoGroupsForSinglePage));
         updateToolbarButtons();
@@ -259,16 +284,19 @@ bool PagingDesk::sendToOneRecipient()
     const std::string name = m_recipients.front();
     if (store::isNumericName(name) && !m_view.askYesNo(std::string(kNumericPagerQuestion)))
         return true;
+    // Only now is a page on its way: a refusal above leaves the status as it was.
+    m_view.setStatus(std::string(kPreparingPage));
 
     std::vector<store::UserRecord> users;
+    bool directoryRead = true;
     try {
         users = store::readAllRecords<store::UserRecord>(m_folder);
     } catch (const std::exception& error) {
         reportError(error);
-        return true;
+        directoryRead = false;
     }
 
-    bool called = false;
+    int asked = 0;
     {
         RunGuard guard(m_running);
         // The single page travels in a list of its own; pages waiting in the queue stay as they are.
@@ -283,17 +311,29 @@ bool PagingDesk::sendToOneRecipient()
             m_state.queueCursor = 0;
             if (m_sender) {
                 m_sender->pageThePeople(1, 0);
-                called = true;
+                ++asked;
             }
         }
         m_singlePage.clear();
         m_callQueue.use(m_pageQueue);
-        if (called)
+        if (asked > 0)
             reloadSettings();
     }
     mergeHeldEntries();
 
-    clearAfterSending();
+    if (asked == 0) {
+        // USERS.DAT could not be read, or nobody has the name (another workstation may have deleted the user).
+        m_view.setStatus(std::string(engine::kPagesNotSent));
+        m_view.setLamp(engine::Lamp::Red);
+        m_nobodyNamed = directoryRead;
+        if (m_nobodyNamed)
+            m_view.appendLog(noSuchUserText(name));
+    } else {
+        m_lastSendDelivered = showRunEnd(asked, {});
+    }
+    // A page that did not go keeps its recipient and message, to be corrected and sent again.
+    if (m_lastSendDelivered)
+        clearAfterSending();
     updateToolbarButtons();
     return true;
 }
@@ -312,7 +352,6 @@ bool PagingDesk::sendSingle()
 {
     if (m_running)
         return false;
-    m_view.setStatus(std::string(kPreparingPage));
     updateToolbarButtons();
     sendToOneRecipient();
     m_state.runPageCounter = 0;
@@ -381,7 +420,7 @@ void PagingDesk::releaseDuePages()
         moved = true;
     }
     if (moved)
-        sendQueue();
+        sendQueuedPages(false);
     if (m_scheduled.count() == 0)
         m_scheduleTimer = false;
     m_dueSince = m_scheduleTimer ? captionMoment() : std::nullopt;

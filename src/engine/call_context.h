@@ -66,7 +66,25 @@ public:
 
     void log(std::string_view text) { view.appendLog(std::string(text)); }
     void logBuffer() { view.appendLog(receiveBuffer); }
-    void status(std::string_view text) { view.setStatus(std::string(text)); }
+    // A status that says how something ended, and one that names a step still under way: a call that
+    // ends early must not leave the second kind standing, as if it were still at work.
+    void status(std::string_view text)
+    {
+        statusInProgress = false;
+        view.setStatus(std::string(text));
+    }
+    void progress(std::string_view text)
+    {
+        statusInProgress = true;
+        view.setStatus(std::string(text));
+    }
+    void lamp(Lamp colour)
+    {
+        lampShown = colour;
+        view.setLamp(colour);
+    }
+    bool statusInProgress = false;
+    Lamp lampShown = Lamp::Yellow;
     // What became of a page (or, without a name, of the call) in the connection log.
     void logOutcome(const PageOutcome& outcome, std::string_view name = {})
     {

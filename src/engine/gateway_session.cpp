@@ -19,21 +19,21 @@ std::string seconds(long long ms)
 GatewaySession::Result GatewaySession::run()
 {
     m_call.log("Paging gateway " + m_link.shownAddress);
-    m_call.status("Loging into Pager Company");
+    m_call.progress("Loging into Pager Company");
     const bool snpp = m_link.protocol == GatewayProtocol::Snpp;
     if (snpp && !openSnpp())
         return Result::Ended;
 
-    m_call.status("Sending Data...");
+    m_call.progress("Sending Data...");
     for (int page = 0; page < m_plan.pageCount; ++page) {
         const int index = m_call.state.queueCursor;
         const std::string entry = m_call.queue.entry(index);
         const std::string pagerId = store::rtrim(gatewayText(pagerIdColumn(entry)));
-        const std::string message = composePageText(m_plan, entry, m_call.state.messageLimit, page == 0, gatewayText);
+        const std::string message = composePageText(m_plan, entry, m_call.state.messageLimit, gatewayText);
         m_call.log("Preparing Message...");
         m_call.log("Sending Pin# " + pagerId);
         m_call.log("Sending Message: " + message);
-        m_call.status("Waiting Acknowledgment..");
+        m_call.progress("Waiting Acknowledgment..");
         m_call.queue.pageLeaving(index);
         m_call.state.runPageCounter = static_cast<std::int16_t>(m_call.state.runPageCounter + 1);
         const PageEnd end = snpp ? sendSnppPage(pagerId, message) : sendWctpPage(entry, pagerId, message);
@@ -65,6 +65,8 @@ bool GatewaySession::endPage(const PageEnd& end)
         const std::string entry = m_call.queue.entry(index);
         m_call.writePageLog(std::string(delivered ? "PAGE SENT: " : "ERROR FOR: ") + nameColumn(entry)
             + logStampColumn(entry) + messageColumn(entry, m_call.state.messageLimit));
+        if (!delivered)
+            m_call.state.refusedPages.push_back(store::rtrim(nameColumn(entry)) + " (" + end.reason + ")");
         m_call.state.queueCursor = static_cast<std::int16_t>(index + 1);
         return true;
     }

@@ -18,7 +18,7 @@ void endCancelledCall(CallContext& call)
         call.pacer.sleepMs(1000);
         call.status("Page Canceled");
         call.logFailure(CallFailure::Cancelled);
-        call.view.setLamp(Lamp::Red);
+        call.lamp(Lamp::Red);
         call.view.refreshCommands();
         call.state.queueCursor = static_cast<std::int16_t>(call.state.queueCursor + 1);
         call.line.close();
@@ -117,12 +117,12 @@ void ForcedHangUp::run()
     constexpr int kMaxStarts = 4;
     for (int start = 0; start < kMaxStarts; ++start) {
         try {
-            m_call.status("Trying to Hangup Modem");
+            m_call.progress("Trying to Hangup Modem");
             if (!m_call.line.isOpen()) {
                 setPortFromConfig();
                 guarded([&] { m_call.line.open(); });
                 guarded([&] { m_call.line.setDtr(true); });
-                m_call.status("Trying to Hangup Modem");
+                m_call.progress("Trying to Hangup Modem");
             }
             attempts();
             return;
@@ -164,7 +164,7 @@ void ForcedHangUp::attempts()
             if (at.starts_with("OK")) {
                 m_call.view.appendLog("Got OK");
                 m_reply.clear();
-                m_call.status("Modem Says OK...");
+                m_call.progress("Modem Says OK...");
                 return confirmed();
             }
             if (at.starts_with("ERROR")) {
@@ -192,14 +192,14 @@ void ForcedHangUp::attempts()
     m_call.view.messageBox("Modem did not hang up please retry or power modem on/off");
     guarded([&] { m_call.line.write("ATH\r"); });
     m_call.status("");
-    m_call.view.setLamp(Lamp::Red);
+    m_call.lamp(Lamp::Red);
     m_call.closePort();
 }
 
 void ForcedHangUp::confirmed()
 {
     m_call.status("Force Hangup OK...");
-    m_call.view.setLamp(Lamp::Black);
+    m_call.lamp(Lamp::Black);
     m_call.closePort();
     m_call.state.cancelRequest = true;
     m_call.view.hideConnectionWindow();

@@ -118,7 +118,7 @@ ModemLink::Result ModemLink::initialise(
     const store::TerminalRecord& terminal, const store::ConfigRecord& config, bool numeric)
 {
     m_call.log("Initializing Modem...");
-    m_call.status("Initializing Modem...");
+    m_call.progress("Initializing Modem...");
     // A modem index below 1 names no modem type: no commands.
     const auto modem = config.ModemIndex < 1
         ? store::ModemRecord {}
@@ -138,7 +138,7 @@ ModemLink::Result ModemLink::initialise(
             if (m_call.bufferHas(pos, "OK")) {
                 m_call.log("Got OK");
                 m_call.receiveBuffer.clear();
-                m_call.status("Modem Says OK...");
+                m_call.progress("Modem Says OK...");
                 return numeric ? Result::ModemReady : Result::Connected;
             }
             if (m_call.bufferHas(pos, "ERROR")) {
@@ -171,7 +171,7 @@ ModemLink::Result ModemLink::initialise(
                                    "the comm port is not being used.");
             m_call.write(kHangUpLine);
             m_call.status("Modem Initialization Error");
-            m_call.view.setLamp(Lamp::Red);
+            m_call.lamp(Lamp::Red);
             m_call.closePort();
             m_call.view.hideConnectionWindow();
             return Result::Ended;
@@ -184,7 +184,7 @@ ModemLink::Step ModemLink::dial(
 {
     m_call.log("Dialing Number...");
     m_call.write(store::rtrim(dialLine) + "\r");
-    m_call.status("Dialing..." + store::fixedText(terminal.CompanyName, 25));
+    m_call.progress("Dialing..." + store::fixedText(terminal.CompanyName, 25));
     m_call.log(store::rtrim(dialLine));
     m_call.receiveBuffer.clear();
     m_call.discardInput();
@@ -197,7 +197,7 @@ ModemLink::Step ModemLink::dial(
         for (std::size_t pos = 0; pos < m_call.receiveBuffer.size(); ++pos) {
             if (m_call.bufferHas(pos, "CONNECT")) {
                 m_call.log("Got Connect");
-                m_call.status("Connected...");
+                m_call.progress("Connected...");
                 return Step::Go;
             }
             if (m_call.bufferHas(pos, "NO CARRIER")) {
@@ -214,7 +214,7 @@ ModemLink::Step ModemLink::dial(
                 m_call.view.messageBox("NO DIAL TONE...");
                 m_call.write(kHangUpLine);
                 m_call.status("Dissconnected");
-                m_call.view.setLamp(Lamp::Red);
+                m_call.lamp(Lamp::Red);
                 m_call.closePort();
                 m_call.view.hideConnectionWindow();
                 return Step::Ended;
@@ -222,7 +222,7 @@ ModemLink::Step ModemLink::dial(
             if (m_call.bufferHas(pos, "BUSY")) {
                 if (m_busyCount != retryLimit(config)) {
                     m_call.write(kHangUpLine);
-                    m_call.status("BUSY... Retring");
+                    m_call.progress("BUSY... Retring");
                     m_call.closePort();
                     ++m_busyCount;
                     return Step::Busy;
@@ -230,7 +230,7 @@ ModemLink::Step ModemLink::dial(
                 m_call.logFailure(CallFailure::Busy);
                 m_call.view.messageBox("PHONE NUMBER IS BUSY... PLEASE TRY AGAIN");
                 m_call.write(kHangUpLine);
-                m_call.status("BUSY... Retring");
+                m_call.progress("BUSY... Retring");
                 m_call.closePort();
                 return Step::Ended;
             }
@@ -242,7 +242,7 @@ ModemLink::Step ModemLink::dial(
             m_call.view.messageBox("THE PHONE WAS UN-ANSWERED AT PAGEING COMPANY... PLEASE TRY AGAIN");
             m_call.write(kHangUpLine);
             m_call.status("Dissconnected");
-            m_call.view.setLamp(Lamp::Red);
+            m_call.lamp(Lamp::Red);
             m_call.closePort();
             return Step::Ended;
         }

@@ -25,7 +25,7 @@ void sendDigitalPage(
     call.line.write(numericDialLine(DialString, CPageText));
     call.pacer.yield();
     call.pacer.sleepMs(15000);
-    call.status("Dialing..." + CPageCompany);
+    call.progress("Dialing..." + CPageCompany);
     call.log(store::rtrim(DialString));
 
     // The page sent is the one at the cursor: that is the entry to mark, whatever else the run holds.
@@ -42,7 +42,7 @@ void sendDigitalPage(
     call.pacer.sleepMs(2000);
     call.write(kHangUpLine);
     call.status("Message Sent...");
-    call.view.setLamp(Lamp::Green);
+    call.lamp(Lamp::Green);
     call.view.hideConnectionWindow();
     call.closePort();
 }

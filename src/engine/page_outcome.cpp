@@ -107,16 +107,16 @@ bool PageOutcome::delivered() const
     return isDeliveredClass(kind);
 }
 
+std::string PageOutcome::said() const
+{
+    return code.empty() || reason.empty() ? code + reason : code + ' ' + reason;
+}
+
 std::string PageOutcome::words() const
 {
-    std::string out(outcomeClassWords(kind));
-    if (code.empty() && reason.empty())
-        return out;
-    out += ": ";
-    out += code;
-    if (!code.empty() && !reason.empty())
-        out += ' ';
-    return out + reason;
+    const std::string detail = said();
+    const std::string_view kindWords = outcomeClassWords(kind);
+    return detail.empty() ? std::string(kindWords) : std::string(kindWords) + ": " + detail;
 }
 
 std::string_view outcomeClassWords(OutcomeClass kind)

@@ -43,6 +43,8 @@ struct PageOutcome {
     std::string reason; // the terminal's own text after the code, or ours where it gave none
 
     bool delivered() const;
+    // The code and the reason as the terminal gave them: "517 Message too long, rejected".
+    std::string said() const;
     // "Refused for now: 512 Temporarily cannot deliver"; "Delivered" alone for a bare acknowledgment.
     std::string words() const;
     bool operator==(const PageOutcome&) const = default;

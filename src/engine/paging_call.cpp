@@ -37,18 +37,28 @@ PagingCall::PagingCall(SerialLine& line, Pacer& pacer, CallView& view, PageQueue
 {
 }
 
+int messageRoom(const store::TerminalRecord& terminal, const store::RunningSettings& settings)
+{
+    if (terminal.ServiceType != 1 || terminal.MaxChars < 1)
+        return terminal.MaxChars;
+    const auto affixes = fieldText(settings.MessagePrefix).size() + fieldText(settings.MessageSuffix).size();
+    return std::max(1, terminal.MaxChars - static_cast<int>(affixes));
+}
+
 void PagingCall::pageThePeople(std::int16_t count, std::int16_t first)
 {
-    if (m_inProgress)
+    // One call at a time, and none inside a forced hang-up, which holds the port as a call does.
+    if (holdsPort())
         return;
     m_inProgress = true;
     // Every early end leaves it set; only the ends that reached each page clear it.
     m_state.lastCallFailed = true;
+    const std::int16_t sentBefore = m_state.sentCount;
     CallContext call(m_line, m_pacer, m_view, m_queue, m_folder, m_state);
     call.pacing = m_pacing;
     const auto fail = [&](int number, const char* description) {
         m_view.messageBox(generalErrorMessage(number, kSource, description), "Error");
-        m_view.setLamp(Lamp::Red);
+        call.lamp(Lamp::Red);
         call.closePort();
     };
     try {
@@ -63,6 +73,7 @@ void PagingCall::pageThePeople(std::int16_t count, std::int16_t first)
         // Whatever else goes wrong, the call must end: a call left "in progress" would refuse every later one.
         fail(kInternalError, error.what());
     }
+    showCallEnd(call, m_state.sentCount - sentBefore >= count);
     m_inProgress = false;
     // Every end, early or normal: the host restarts its clock and re-enables its commands.
     m_view.callEnded();
@@ -76,10 +87,10 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
     if (m_line.isOpen())
         forcedHangUp(call);
     m_state.cancelRequest = false;
-    m_view.setLamp(Lamp::Yellow);
+    call.lamp(Lamp::Yellow);
     m_view.clearLog();
     call.log(call.pacing == Pacing::Prompt ? "Pacing: prompt (waits for replies)" : "Pacing: standard (fixed pauses)");
-    call.status("Preparing Page...");
+    call.progress("Preparing Page...");
     call.log("Preparing Page...");
     const store::RunningSettings settings = store::checkSettings(m_folder);
     if (settings.ShowConnectionWindow)
@@ -91,10 +102,7 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
         m_pacer.yield();
     call.log("Page Ready...");
 
-    const std::string entry = m_queue.entry(m_state.queueCursor);
-    const std::string company = companyColumn(entry);
-    const std::string messageText = messageColumn(entry, m_state.messageLimit);
-
+    const std::string company = companyColumn(m_queue.entry(m_state.queueCursor));
     CallPlan plan;
     plan.pageCount = count;
     plan.messagePrefix = fieldText(settings.MessagePrefix);
@@ -107,12 +115,6 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
             continue;
         found = true;
         plan.terminal = terminal;
-        plan.maxChars = clampedMaxChars(terminal.MaxChars);
-        if (messageText.size() > static_cast<std::size_t>(plan.maxChars)) {
-            m_view.messageBox("Warning.. The message is longer than the paging company will accept... The whole "
-                              "message will not be sent.");
-            plan.cutFirstPage = true;
-        }
         plan.password = fieldText(terminal.Password);
     }
     if (!found) {
@@ -120,19 +122,32 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
         m_view.messageBox("Warning.. The Users' Paging company had been deleted.. Please Check Users' Settings");
         return;
     }
+    const bool numeric = plan.terminal.ServiceType != 1;
+    // The prefix and suffix go into every alphanumeric page too: what does not fit beside them is cut, or the
+    // terminal would refuse the whole page. A numeric call dials its first page only.
+    const std::size_t affixes = numeric ? 0 : plan.messagePrefix.size() + plan.messageSuffix.size();
+    const int maxChars = clampedMaxChars(plan.terminal.MaxChars);
+    plan.messageRoom = static_cast<std::size_t>(std::max(0, maxChars - static_cast<int>(affixes)));
+    for (int page = 0; page < (numeric ? 1 : count); ++page) {
+        const std::string text = store::rtrim(messageColumn(m_queue.entry(first + page), m_state.messageLimit));
+        if (text.size() > plan.messageRoom) {
+            m_view.messageBox("Warning.. The message is longer than the paging company will accept... The whole "
+                              "message will not be sent.");
+            break;
+        }
+    }
 
     const auto config = store::readRecordAt<store::ConfigRecord>(m_folder.pathOf<store::ConfigRecord>());
     const std::string dial = dialString(config, plan.terminal);
-    const bool numeric = plan.terminal.ServiceType != 1;
 
     ModemLink link(call);
     const ModemLink::Result connected = link.connect(plan.terminal, dial, numeric);
     if (connected == ModemLink::Result::Ended)
         return;
     if (connected == ModemLink::Result::ModemReady) {
-        std::string pageText = messageText;
-        if (plan.cutFirstPage && pageText.size() > static_cast<std::size_t>(plan.maxChars))
-            pageText.resize(static_cast<std::size_t>(plan.maxChars));
+        std::string pageText = messageColumn(m_queue.entry(m_state.queueCursor), m_state.messageLimit);
+        if (store::rtrim(pageText).size() > plan.messageRoom)
+            pageText.resize(plan.messageRoom);
         sendDigitalPage(call, dial, pageText, company);
         m_state.lastCallFailed = false;
         return;
@@ -157,15 +172,27 @@ void PagingCall::runCall(CallContext& call, std::int16_t count, std::int16_t fir
         m_view.hideConnectionWindow();
     else
         link.hangUp();
-    if (m_state.sentCount != 0) {
+    // The sent count is the run's; the lamp (showCallEnd) tells whether this call's own pages went.
+    if (m_state.sentCount != 0)
         call.status("(" + store::numberText(m_state.sentCount) + ")" + " Page(s) Were Sent");
-        m_view.setLamp(Lamp::Green);
-    } else {
+    else
         call.status("Error(s) Encounterd... See Log File!");
-        m_view.setLamp(Lamp::Yellow);
-    }
     call.closePort();
     m_view.refreshCommands();
+}
+
+void PagingCall::showCallEnd(CallContext& call, bool everyPageDelivered)
+{
+    // However the call ended, the status and the lamp say how: red when a page of it was not delivered,
+    // green when all were, and never a status that reads as a step still under way.
+    if (!everyPageDelivered) {
+        if (call.statusInProgress)
+            call.status(kPagesNotSent);
+        if (call.lampShown != Lamp::Red)
+            call.lamp(Lamp::Red);
+    } else if (call.lampShown == Lamp::Yellow) {
+        call.lamp(Lamp::Green);
+    }
 }
 
 void PagingCall::cancel()
@@ -176,8 +203,21 @@ void PagingCall::cancel()
 
 void PagingCall::forceHangUp()
 {
+    // Its waits let the window's events run: a second hang-up would talk over this one.
+    if (m_hangingUp)
+        return;
+    m_hangingUp = true;
+    // The host disables sending while the hang-up holds the port, and enables it again after.
+    m_view.refreshCommands();
     CallContext call(m_line, m_pacer, m_view, m_queue, m_folder, m_state);
-    forcedHangUp(call);
+    try {
+        forcedHangUp(call);
+    } catch (...) {
+        m_hangingUp = false;
+        throw;
+    }
+    m_hangingUp = false;
+    m_view.refreshCommands();
 }
 
 bool PagingCall::portOpen() const

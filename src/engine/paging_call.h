@@ -6,8 +6,13 @@
 #include "engine/page_queue.h"
 #include "engine/serial_line.h"
 #include "store/data_folder.h"
+#include "store/records.h"
+#include "store/settings.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace tolvane::engine {
 
@@ -23,7 +28,17 @@ struct RunState {
     // The last call ended before every page of its run was answered (or its numeric page dialled), so a
     // run over several companies can tell a partial success from a full one.
     bool lastCallFailed = false;
+    // Each page of the run a paging company refused, as "name (the terminal's reason)".
+    std::vector<std::string> refusedPages;
 };
+
+// The last status of a call that ended early without a word of its own on how it ended.
+inline constexpr std::string_view kPagesNotSent = "Page(s) Were Not Sent";
+
+// How many characters of a message fit in a page to this company: its MaxChars less the message prefix
+// and suffix that every alphanumeric page carries (a numeric page is dialled without them); at least 1.
+// A MaxChars below 1 is returned as it is, for the caller's own fallback.
+int messageRoom(const store::TerminalRecord& terminal, const store::RunningSettings& settings);
 
 // Delivers the pages of one paging company in one telephone call, and stops the modem on request.
 class PagingCall {
@@ -46,11 +61,14 @@ public:
     Pacing pacing() const { return m_pacing; }
 
     bool callInProgress() const { return m_inProgress; }
+    // A call or a forced hang-up has the port: nothing else may start on it meanwhile.
+    bool holdsPort() const { return m_inProgress || m_hangingUp; }
     // Whether the serial port is open (the cancel command is offered only then).
     bool portOpen() const;
 
 private:
     void runCall(CallContext& call, std::int16_t count, std::int16_t first);
+    void showCallEnd(CallContext& call, bool everyPageDelivered);
 
     SerialLine& m_line;
     Pacer& m_pacer;
@@ -60,6 +78,7 @@ private:
     RunState& m_state;
     Pacing m_pacing;
     bool m_inProgress = false;
+    bool m_hangingUp = false;
 };
 
 } // namespace tolvane::engine

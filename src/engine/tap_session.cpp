@@ -87,7 +87,7 @@ TapSession::Step TapSession::logOn()
         for (std::size_t pos = 0; pos < m_call.scanPositions(); ++pos) {
             if (m_call.bufferHas(pos, "ID=")) {
                 m_call.log("Got ID=");
-                m_call.status("Loging into Pager Company");
+                m_call.progress("Loging into Pager Company");
                 m_call.receiveBuffer.clear();
                 if (!m_plan.password.empty())
                     m_call.log("Sending Auto Code <ESC>PG1 & PASSWORD");
@@ -105,7 +105,7 @@ TapSession::Step TapSession::logOn()
                 m_call.view.messageBox("Never got ID+ PLEASE TRY AGAIN");
                 m_call.write(kHangUpLine);
                 m_call.status("Dissconnected");
-                m_call.view.setLamp(Lamp::Red);
+                m_call.lamp(Lamp::Red);
                 return Step::HangUp;
             }
             if (m_call.state.cancelRequest) {
@@ -118,7 +118,7 @@ TapSession::Step TapSession::logOn()
 
 TapSession::Step TapSession::goAhead()
 {
-    m_call.status("Waiting for ok to send data");
+    m_call.progress("Waiting for ok to send data");
     m_call.log("Waiting for Ok to send message [p");
     // 50 rounds of 250 ms, the log-on repeated after the 14th and the 29th.
     constexpr long long kRepeatsAtMs[] = { 14 * 250, 29 * 250 };
@@ -173,25 +173,25 @@ TapSession::Step TapSession::goAhead()
             m_call.view.messageBox("Paging Company never returned OK to send message. Please resend.");
             m_call.write(kHangUpLine);
             m_call.status("Modem Initialization Error");
-            m_call.view.setLamp(Lamp::Red);
+            m_call.lamp(Lamp::Red);
             m_call.closePort();
             return Step::Ended;
         }
     }
 }
 
-std::string composePageText(const CallPlan& plan, const std::string& entry, std::int16_t messageLimit, bool firstPage,
+std::string composePageText(const CallPlan& plan, const std::string& entry, std::int16_t messageLimit,
     std::string (*clean)(std::string_view))
 {
-    std::string column = messageColumn(entry, messageLimit);
-    if (firstPage && plan.cutFirstPage && column.size() > static_cast<std::size_t>(plan.maxChars))
-        column.resize(static_cast<std::size_t>(plan.maxChars));
+    std::string column = store::rtrim(messageColumn(entry, messageLimit));
+    if (column.size() > plan.messageRoom)
+        column.resize(plan.messageRoom);
     return clean(plan.messagePrefix) + store::rtrim(clean(column)) + clean(plan.messageSuffix);
 }
 
-std::string TapSession::pageMessage(const std::string& entry, bool firstPage) const
+std::string TapSession::pageMessage(const std::string& entry) const
 {
-    return composePageText(m_plan, entry, m_call.state.messageLimit, firstPage, blankControlCharacters);
+    return composePageText(m_plan, entry, m_call.state.messageLimit, blankControlCharacters);
 }
 
 void TapSession::settleSentCount(const PageTally& tally)
@@ -204,7 +204,7 @@ void TapSession::settleSentCount(const PageTally& tally)
 
 TapSession::Step TapSession::sendPages()
 {
-    m_call.status("Sending Data...");
+    m_call.progress("Sending Data...");
     for (int page = 0; page < m_plan.pageCount; ++page) {
         PageTally tally;
         tally.sentAtStart = m_call.state.sentCount;
@@ -214,7 +214,7 @@ TapSession::Step TapSession::sendPages()
             again = false;
             const std::string entry = m_call.queue.entry(m_call.state.queueCursor);
             const std::string pagerId = store::rtrim(blankControlCharacters(pagerIdColumn(entry)));
-            const std::string message = pageMessage(entry, page == 0);
+            const std::string message = pageMessage(entry);
             m_call.log("Preparing Message...");
             const std::vector<std::string> pieces = splitMessage(message, pagerId.size());
             for (std::size_t i = 0; i < pieces.size(); ++i) {
@@ -234,7 +234,7 @@ TapSession::Step TapSession::sendPages()
                 m_call.discardInput();
                 m_call.receiveBuffer.clear();
                 add(m_call.state.runPageCounter, 1);
-                m_call.status("Waiting Acknowledgment..");
+                m_call.progress("Waiting Acknowledgment..");
                 m_call.log("Waiting for Acknowledgment");
 
                 const Reply reply = awaitReply(tally);
@@ -325,7 +325,7 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
             m_call.view.messageBox("Paging Company never returned Acknowledgment for sent message.");
             m_call.write(kHangUpLine);
             m_call.status("Modem Initialization Error");
-            m_call.view.setLamp(Lamp::Red);
+            m_call.lamp(Lamp::Red);
             m_call.closePort();
             return Reply::Ended;
         }
@@ -342,6 +342,8 @@ void TapSession::logPage(const PageTally& tally)
         + logStampColumn(entry) + messageColumn(entry, m_call.state.messageLimit);
     add(m_call.state.queueCursor, 1);
     m_call.writePageLog(line);
+    if (m_call.state.sentCount == tally.sentAtStart)
+        m_call.state.refusedPages.push_back(store::rtrim(nameColumn(entry)) + " (" + (tally.outcome ? tally.outcome->said() : std::string("no answer")) + ")");
 }
 
 TapSession::Result TapSession::signOff()

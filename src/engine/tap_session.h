@@ -3,6 +3,7 @@
 #include "engine/page_outcome.h"
 #include "store/records.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,16 +17,16 @@ class CallContext;
 struct CallPlan {
     store::TerminalRecord terminal;
     std::string password; // right-trimmed; empty means none
-    int maxChars = 80; // the company's limit, taken within 1..750
-    bool cutFirstPage = false;
     std::string messagePrefix; // right-trimmed settings texts
     std::string messageSuffix;
+    // The company's limit (taken within 1..750) less the prefix and suffix: a longer message is cut to it.
+    std::size_t messageRoom = 80;
     std::int16_t pageCount = 0;
 };
 
-// The page's text: its message column (the first page cut to the company's limit when the call was told
-// to), between the settings' prefix and suffix, each part passed through `clean` and the column right-trimmed.
-std::string composePageText(const CallPlan& plan, const std::string& entry, std::int16_t messageLimit, bool firstPage,
+// The page's text: its message column cut to the room the company leaves beside the prefix and suffix,
+// between them, each part passed through `clean` and the column right-trimmed.
+std::string composePageText(const CallPlan& plan, const std::string& entry, std::int16_t messageLimit,
     std::string (*clean)(std::string_view));
 
 // The TAP dialogue with the paging company's terminal on a connected line: log-on, go-ahead, one
@@ -74,7 +75,7 @@ private:
     void carrierLost(std::string_view name = {});
     bool carrierGone() const;
     void terminalHungUp();
-    std::string pageMessage(const std::string& entry, bool firstPage) const;
+    std::string pageMessage(const std::string& entry) const;
     void logPage(const PageTally& tally);
 
     CallContext& m_call;

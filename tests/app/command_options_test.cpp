@@ -29,12 +29,15 @@ TEST(CommandOptions, AnythingAfterTheFirstOperandOrAfterDoubleDashIsAnOperand)
     EXPECT_EQ(parsed.options->commandLine, "--help:me");
 }
 
-TEST(CommandOptions, UnknownOptionsAndAMissingFolderAreUsageErrors)
+TEST(CommandOptions, UnknownOptionsAMissingFolderAndACommandLineThatIsNoPageAreUsageErrors)
 {
     EXPECT_FALSE(parseCommandOptions({ "--bogus" }).options);
     EXPECT_NE(parseCommandOptions({ "--bogus" }).error.find("--bogus"), std::string::npos);
     EXPECT_FALSE(parseCommandOptions({ "--data-dir" }).options);
     EXPECT_TRUE(parseCommandOptions({ "--data-dir=/tmp/y" }).options);
+    // Nothing would be sent but an empty page: the line says what is expected instead.
+    for (const auto& noPage : { std::vector<std::string> { "Bob", "Baker" }, { "Bob Baker:" }, { "Bob Baker: %" } })
+        EXPECT_NE(parseCommandOptions(noPage).error.find("expected name:message"), std::string::npos) << noPage[0];
 }
 
 TEST(CommandOptions, PacingIsPromptOrStandardAndAnythingElseIsAUsageError)

@@ -11,6 +11,8 @@ void CountingSender::pageThePeople(std::int16_t count, std::int16_t first)
     for (int i = 0; i < m_queue.count(); ++i)
         call.queue.push_back(m_queue.entry(i));
     calls.push_back(std::move(call));
+    if (delivers)
+        m_state.sentCount = static_cast<std::int16_t>(m_state.sentCount + count);
     if (during)
         during(static_cast<int>(calls.size()) - 1);
 }
@@ -52,7 +54,7 @@ int rowOf(const std::vector<std::string>& list, std::string_view name)
 
 DeskFixture::DeskFixture()
     : desk(data.folder(), view, clock)
-    , sender(desk.callQueue())
+    , sender(desk.callQueue(), desk.runState())
 {
     desk.setPageSender(&sender);
     data.writeGroups({});

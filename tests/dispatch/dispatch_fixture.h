@@ -4,6 +4,7 @@
 #include "dispatch/page_sender.h"
 #include "dispatch/paging_desk.h"
 #include "engine/page_queue.h"
+#include "engine/paging_call.h"
 #include "store/records.h"
 #include "testkit/data_folder_fixture.h"
 #include "testkit/recording_view.h"
@@ -29,7 +30,8 @@ public:
     int millisecondsIntoMinute() const override { return 0; }
 };
 
-// Stands in for the paging call: records each call and what the call queue held at that moment.
+// Stands in for the paging call: records each call and what the call queue held at that moment, and
+// counts its pages sent unless told they were not delivered.
 class CountingSender final : public PageSender {
 public:
     struct Call {
@@ -39,8 +41,9 @@ public:
         bool operator==(const Call&) const = default;
     };
 
-    explicit CountingSender(engine::PageQueue& queue)
+    CountingSender(engine::PageQueue& queue, engine::RunState& state)
         : m_queue(queue)
+        , m_state(state)
     {
     }
 
@@ -49,9 +52,11 @@ public:
     std::vector<Call> calls;
     // Runs inside each call, after it was recorded: the place to act "while the call is running".
     std::function<void(int callIndex)> during;
+    bool delivers = true;
 
 private:
     engine::PageQueue& m_queue;
+    engine::RunState& m_state;
 };
 
 // Amberpage: Ann, Ben, Dana Whitlow. Bluepage: Cal, Bartholomew Fitzgeraldson. A numeric company: DIG-Ike.

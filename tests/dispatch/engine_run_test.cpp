@@ -76,22 +76,29 @@ TEST_F(EngineRun, QueueForTwoCompaniesIsSentInTwoCallsAndLoggedInQueueOrder)
     EXPECT_FALSE(line.isOpen());
 }
 
-TEST_F(EngineRun, CompanyThatEndsEarlyLeavesTheNextCompanysPagesWhereTheyWere)
+TEST_F(EngineRun, AFailedCallOrARefusedPageTurnsTheRunRedAndIsNamedLastThoughItsLastCallWentWell)
 {
-    queue({ "Ann", "Ben", "Cal" }, "Hello");
-    data.terminals = { DataFolderFixture::alphaCompany("Bluepage") }; // Amberpage was deleted
+    line.forgetRules();
+    line.whenWriteContains("\x02"
+                           "1001\r",
+        "517 Message too long, rejected\r" + testkit::wire::kRs, 50);
+    testkit::addHappyTerminal(line);
+    queue({ "Ann", "Ben", "Cal", "DIG-Ike" }, "4321");
+    data.terminals.erase(data.terminals.begin() + 1); // Bluepage was deleted
     data.write();
     desk.sendQueue();
 
     EXPECT_EQ(view.boxes,
         (std::vector<std::string> {
             "Warning.. The Users' Paging company had been deleted.. Please Check Users' Settings" }));
-    EXPECT_EQ(data.log(), (std::vector<std::string> { sentLine("Cal", "Hello") }));
-    EXPECT_EQ(line.opens().size(), 1u);
-    // Bluepage's success must not make the run look whole: the status stays, the lamp and the log say otherwise.
-    EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
+    EXPECT_EQ(line.opens().size(), 2u);
+    EXPECT_EQ(data.log().size(), 3u);
+    // The numeric call went well and had the last word; the run's own end says what did not.
+    EXPECT_EQ(view.lastStatus(), "Message Sent...");
     EXPECT_EQ(view.lastLamp(), engine::Lamp::Red);
-    EXPECT_EQ(view.logLines.back(), "Failed call to paging company: Amberpage");
+    EXPECT_EQ(std::vector<std::string>(view.logLines.end() - 2, view.logLines.end()),
+        (std::vector<std::string> { "Failed call to paging company: Bluepage",
+            "Refused by the paging company: Ann (517 Message too long, rejected)" }));
 }
 
 TEST_F(EngineRun, EveryQueuedPageForANumericCompanyIsDialled)
@@ -255,13 +262,20 @@ INSTANTIATE_TEST_SUITE_P(Pages, CommandLineCases,
         CommandLineCase { "dana whitlow:Hello", 1, true,
             "Page was not! sent make sure your command line matches a users name exactly. User names can not have "
             "spaces in them if you want to use command line paging. Also you might want to check the log file for "
-            "other errors.",
+            "other errors.\nNo user named dana whitlow was found in the directory.",
             {} },
         CommandLineCase { "Dana Whitlow:Back in five %", 0, false, "", { { "Dana Whitlow", "Back in five" } } },
-        CommandLineCase { "Dana Whitlow:%", 0, false, "", { { "Dana Whitlow", "" } } },
-        CommandLineCase { "Dana Whitlow", 0, true, "", { { "Dana Whitlow", "" } } },
+        // No page at all is a usage error, said even in a quiet run; nothing is sent.
+        CommandLineCase { "Dana Whitlow: %", 2, true,
+            "no message after the colon in \"Dana Whitlow: %\"; expected name:message, as in \"Dana Whitlow:Call "
+            "the front desk\"",
+            {} },
+        CommandLineCase { "Dana Whitlow", 2, true,
+            "no colon in \"Dana Whitlow\"; expected name:message, as in \"Dana Whitlow:Call the front desk\"", {} },
+        CommandLineCase { ":Hello", 2, true, "", {} },
         CommandLineCase { "Bartholomew Fitzgeraldsonxxxxx:" + std::string(120, 'm'), 0, true,
-            "Page was sent to: Bartholomew Fitzgeraldson", { { "Bartholomew Fitzgeraldson", std::string(80, 'm') } } },
+            "Page was sent to: Bartholomew Fitzgeraldson (message cut to 80 characters)",
+            { { "Bartholomew Fitzgeraldson", std::string(80, 'm') } } },
         // Two pages for one name are not the one page asked for.
         CommandLineCase { "Fay:Hello", 1, true, "", { { "Fay", "Hello" }, { "Fay", "Hello" } } }));
 
@@ -298,12 +312,8 @@ TEST_F(CommandLine, QuietRunNeverWaitsForAPerson)
     EXPECT_EQ(outcome.exitStatus, 0);
     EXPECT_TRUE(view.questions.empty());
     EXPECT_TRUE(view.boxes.empty());
-    // At the command line's limit of 80 the blank-padded message column is longer than the numeric
-    // company's 14, so the call warns as well.
-    EXPECT_EQ(errors.str(),
-        "This is a Numeric Pager So You Can Only Send NUMBERS To It... Do You Wish To Continue? Yes\n"
-        "Warning.. The message is longer than the paging company will accept... The whole message will not be "
-        "sent.\n");
+    EXPECT_EQ(
+        errors.str(), "This is a Numeric Pager So You Can Only Send NUMBERS To It... Do You Wish To Continue? Yes\n");
 
     // A box during a quiet run (here the company is missing) goes to the error stream too.
     data.terminals = {};

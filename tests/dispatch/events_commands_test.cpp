@@ -5,6 +5,7 @@
 #include "dispatch/text_filter.h"
 #include "dispatch_fixture.h"
 #include "engine/queue_entry.h"
+#include "store/page_log.h"
 
 #include <gtest/gtest.h>
 
@@ -141,7 +142,7 @@ TEST(CannedMessages, InsertAddsWithoutTrailingBlanksWithinTheLimit)
     EXPECT_EQ(useCanned(pad("Call the desk", 80), 4), "Call");
 }
 
-TEST(LogLines, PartsFollowTheColumnsAndAMissingLogIsCreatedEmpty)
+TEST(LogLines, PartsFollowTheColumnsAMissingLogIsCreatedEmptyAndErasingCountsWhatItErases)
 {
     const std::string line = "PAGE SENT: " + pad("Dana Whitlow", 25) + "09:05 AM     12/06/202Hello there";
     // The log keeps nine characters of the date: a year it cut is left out rather than shown wrong.
@@ -152,6 +153,20 @@ TEST(LogLines, PartsFollowTheColumnsAndAMissingLogIsCreatedEmpty)
     DataFolderFixture data;
     EXPECT_TRUE(loadLog(data.folder()).empty());
     EXPECT_TRUE(std::filesystem::exists(data.folder().programPath("LOG.DAT")));
+
+    // A page logged while the question is open is asked about again.
+    std::vector<std::string> questions;
+    store::appendLogLine(data.folder(), "PAGE SENT: Ann");
+    const auto ask = [&](const std::string& question) {
+        questions.push_back(question);
+        if (questions.size() == 1)
+            store::appendLogLine(data.folder(), "PAGE SENT: Ben");
+        return true;
+    };
+    EXPECT_TRUE(eraseLogAsked(data.folder(), ask));
+    EXPECT_EQ(questions,
+        (std::vector<std::string> { "Erase the page log? It holds 1 line.", "Erase the page log? It holds 2 lines." }));
+    EXPECT_FALSE(std::filesystem::exists(data.folder().programPath("LOG.DAT")));
 }
 
 TEST(EventsTables, LinesAndEntriesAreCutIntoTheirColumns)

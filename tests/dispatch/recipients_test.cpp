@@ -40,13 +40,15 @@ protected:
         f.data.writeGroups({ "Sales", "Night", "Empty" });
     }
 
-    // "Ann +Sales": the user Ann, then the group Sales, each as a double-click adds it.
+    // "Ann +Sales": the user Ann, then the group Sales, each as a double-click adds it; "=Ann" from the command line.
     void add(const std::string& steps)
     {
         std::istringstream in(steps);
         for (std::string step; in >> step;) {
             if (step[0] == '+')
                 f.addGroup(step.substr(1));
+            else if (step[0] == '=') // as the command line names a user
+                f.desk.addRecipientName(pad(step.substr(1), 25));
             else
                 f.addUser(step);
         }
@@ -103,6 +105,27 @@ TEST_F(Recipients, LimitFollowsEachRecipientAndGroupAsItIsAdded)
         EXPECT_EQ(f.desk.messageBoxVisible(), *c.recipients != '\0') << c.steps;
     }
     EXPECT_EQ(f.desk.activeList(), ActiveList::Groups);
+}
+
+TEST_F(Recipients, TheLimitLeavesRoomForThePrefixAndSuffixOfEveryAlphanumericPage)
+{
+    f.data.terminals.push_back(DataFolderFixture::numericCompany("Beeper"));
+    f.data.users.push_back(DataFolderFixture::user("DIG-Ike", "1009", "DIG-Beeper"));
+    f.data.write();
+    store::RunningSettings settings;
+    settings.MessagePrefix = "URGENT: ";
+    settings.MessageSuffix = " -Desk";
+    f.desk.setSettings(settings);
+    // "URGENT:" and " -Desk" (the prefix is right-trimmed, as it is sent) take 13 characters off each alphanumeric
+    // company's limit; a numeric page is dialled without them. A name from the command line lowers the limit to
+    // what its company takes, and never raises it.
+    const std::pair<const char*, int> cases[] = { { "Ann", 227 }, { "Ann Ben", 27 }, { "+Sales", 27 },
+        { "DIG-Ike", 14 }, { "Gus", 80 }, { "=Ann", 80 }, { "=Ben", 27 } };
+    for (const auto& [steps, limit] : cases) {
+        f.desk.clearRecipients();
+        add(steps);
+        EXPECT_EQ(f.desk.messageLimit(), limit) << steps;
+    }
 }
 
 TEST_F(Recipients, UserWhoseRecordIsGoneLeavesTheLimit)

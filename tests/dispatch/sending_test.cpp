@@ -95,19 +95,32 @@ TEST_F(Sending, AStoppedRunCallsNoFurtherCompanyAndTheNextRunCallsThemAll)
     EXPECT_EQ(f.sender.calls.size(), 4u);
 }
 
-TEST_F(Sending, SettingsDecideWhatIsClearedAfterTheRun)
+TEST_F(Sending, SettingsClearAfterTheOperatorsSendOnlyWhenEveryPageWent)
 {
     queue({ "Cal", "Ann" });
     f.addUser("Ben");
     f.desk.setMessage("Still here");
+    const auto typedKept = [&] { return f.desk.recipients().size() == 1 && f.desk.message() == "Still here"; };
     f.desk.sendQueue();
     EXPECT_EQ(f.desk.pageQueue().count(), 2);
     EXPECT_EQ(f.desk.queueCounterText(), " 2 Pages in Que");
-    EXPECT_EQ(f.desk.recipients().size(), 1u);
-    EXPECT_EQ(f.desk.message(), "Still here");
+    EXPECT_TRUE(typedKept());
 
     f.data.settings.ClearSendList = store::kYes;
     f.data.settings.ClearMessage = store::kYes;
+    f.data.write();
+    // Pages that did not go keep what the operator typed, and so does a send the scheduled-page timer started.
+    f.sender.delivers = false;
+    f.desk.sendQueue();
+    EXPECT_TRUE(typedKept());
+    EXPECT_EQ(f.view.lastLamp(), engine::Lamp::Red);
+    f.sender.delivers = true;
+    f.desk.scheduledList().insert(scheduled("Cal", "08:00 AM", "12/06/2026"));
+    f.desk.setScheduleTimerEnabled(true);
+    f.desk.releaseDuePages();
+    EXPECT_EQ(f.sender.calls.size(), 6u);
+    EXPECT_TRUE(typedKept());
+
     setClearQueue(true);
     f.desk.sendQueue();
     EXPECT_EQ(f.desk.pageQueue().count(), 0);
@@ -176,29 +189,35 @@ TEST_F(Sending, SinglePageHasAListOfItsOwnSoTheQueueMayChangeMeanwhile)
     EXPECT_EQ(f.desk.pageQueue().entry(0).substr(196, 6), "Single");
 }
 
-TEST_F(Sending, AfterASinglePageTheSettingsClearTheRecipientOrMessageAndTheCursorsAreReset)
+TEST_F(Sending, ASinglePageThatWentIsClearedAsTheSettingsSayAndTheCursorsAreReset)
 {
-    for (const auto& [clearList, clearMessage] : { std::pair { false, false }, { false, true }, { true, false } }) {
-        SCOPED_TRACE(std::to_string(clearList) + std::to_string(clearMessage));
-        f.data.settings.ClearSendList = clearList ? store::kYes : store::kNo;
-        f.data.settings.ClearMessage = clearMessage ? store::kYes : store::kNo;
+    const struct {
+        bool clearList, clearMessage, delivered;
+    } cases[] = { { false, false, true }, { false, true, true }, { true, false, true }, { true, true, false } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.clearList) + std::to_string(c.clearMessage) + std::to_string(c.delivered));
+        f.data.settings.ClearSendList = c.clearList ? store::kYes : store::kNo;
+        f.data.settings.ClearMessage = c.clearMessage ? store::kYes : store::kNo;
         f.data.write();
         f.desk.clearRecipients();
         f.addUser("Ann");
         f.desk.setMessage("Hi");
+        f.sender.delivers = c.delivered;
         // The call moves the cursors, as the paging call does for each page.
         f.sender.during = [&](int) { f.desk.runState().queueCursor = f.desk.runState().runPageCounter = 1; };
         ASSERT_TRUE(f.desk.sendSingle());
+        // A page that did not go keeps both, to be corrected and sent again.
+        const bool clearList = c.clearList && c.delivered;
         EXPECT_EQ(f.desk.recipients().size(), clearList ? 0u : 1u);
         // An empty recipient list always empties the message box.
-        EXPECT_EQ(f.desk.message(), clearList || clearMessage ? "" : "Hi");
+        EXPECT_EQ(f.desk.message(), clearList || (c.clearMessage && c.delivered) ? "" : "Hi");
         EXPECT_EQ(f.desk.runState().queueCursor, 0);
         EXPECT_EQ(f.desk.runState().runPageCounter, 0);
     }
-    EXPECT_EQ(f.sender.calls.size(), 3u);
+    EXPECT_EQ(f.sender.calls.size(), 4u);
 }
 
-TEST_F(Sending, SinglePageRefusesGroupsAndSeveralRecipients)
+TEST_F(Sending, SinglePageRefusesGroupsAndSeveralRecipientsAndFailsForANameNobodyHas)
 {
     f.data.writeGroups({ "Sales" });
     f.desk.loadGroups();
@@ -215,6 +234,18 @@ TEST_F(Sending, SinglePageRefusesGroupsAndSeveralRecipients)
         "people in the to send to list");
     EXPECT_TRUE(f.sender.calls.empty());
     EXPECT_EQ(f.desk.recipients().size(), 2u);
+    EXPECT_TRUE(f.view.statuses.empty()) << "no page was on its way";
+
+    // A name nobody has (deleted at another workstation meanwhile) ends as a failure, and says why.
+    f.desk.clearRecipients();
+    f.desk.addRecipientName(pad("Nobody", 25));
+    f.desk.setMessage("Hi");
+    f.desk.sendSingle();
+    EXPECT_TRUE(f.sender.calls.empty());
+    EXPECT_EQ(f.view.statuses, (std::vector<std::string> { "Preparing Page...", "Page(s) Were Not Sent" }));
+    EXPECT_EQ(f.view.lastLamp(), engine::Lamp::Red);
+    EXPECT_EQ(f.view.logLines.back(), "No user named Nobody was found in the directory.");
+    EXPECT_EQ(f.desk.message(), "Hi");
 }
 
 TEST_F(Sending, NumericPagerAsksFirstAndNoChangesNothing)

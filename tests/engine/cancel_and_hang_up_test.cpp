@@ -73,7 +73,9 @@ TEST_P(CancellingACall, AForcedHangUpDuringTheCallEndsItQuietly)
     // already closed the cancel has nothing left to do.
     EXPECT_NE(view.indexOf("status: Force Hangup OK..."), -1);
     EXPECT_EQ(view.indexOf("status: Page Canceled"), -1);
-    EXPECT_EQ(view.lastLamp(), Lamp::Black);
+    // The page did not go: the call's end says so.
+    EXPECT_EQ(view.lastStatus(), "Page(s) Were Not Sent");
+    EXPECT_EQ(view.lastLamp(), Lamp::Red);
     EXPECT_FALSE(line.isOpen());
     EXPECT_TRUE(data.log().empty());
     EXPECT_EQ(view.callsEnded, 1);

@@ -128,17 +128,20 @@ TEST_P(DeliveringPages, ATerminalThatAnswersIdOnlyOnTheThirdCrIsLoggedOnto)
     EXPECT_EQ(timeOfWrite("\x1bPG1\r") - timeOfWrite("\r"), prompt() ? 2 * 1500 + 50 : 3 * 1500);
 }
 
-TEST_P(DeliveringPages, AMessageOverTheCompanysLimitIsWarnedAndCut)
+TEST_P(DeliveringPages, AMessageThatDoesNotFitBesideThePrefixAndSuffixIsWarnedAndCut)
 {
     addHappyTerminal(line);
     data.terminals[0].MaxChars = 20;
+    data.settings.MessagePrefix = "Desk:";
+    data.settings.MessageSuffix = "!";
     data.write();
-    queuePage("abcdefghijklmnopqrstuvwxyz");
+    // 19 characters fit the company's 20 alone, not with the 6 every page carries.
+    queuePage("abcdefghijklmnopqrs");
     run();
     EXPECT_EQ(view.boxes,
         std::vector<std::string> { "Warning.. The message is longer than the paging company "
                                    "will accept... The whole message will not be sent." });
-    EXPECT_TRUE(logged("Sending Message: abcdefghijklmnopqrst"));
+    EXPECT_TRUE(logged("Sending Message: Desk:abcdefghijklmn!"));
     EXPECT_EQ(view.lastStatus(), "( 1) Page(s) Were Sent");
 }
 

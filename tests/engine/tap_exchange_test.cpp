@@ -92,7 +92,7 @@ TEST_P(TapExchanges, AnAckBesideAFailureCodeIsARefusal)
 
 TEST_P(TapExchanges, TwoRsRepliesSendThePageThreeTimesAndAThirdGivesUp)
 {
-    line.whenWriteContains("\x02", wire::kRs, 50, 3);
+    line.whenWriteContains("\x02", "\r\n517 Message too long, rejected\r" + wire::kRs, 50, 3);
     callOnePageWithHappyTerminal();
     EXPECT_EQ(blocksWritten(), 3);
     EXPECT_EQ(view.countLogLines("Resending Message..."), 2);
@@ -101,7 +101,9 @@ TEST_P(TapExchanges, TwoRsRepliesSendThePageThreeTimesAndAThirdGivesUp)
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
     EXPECT_EQ(state.sentCount, 0);
     EXPECT_EQ(view.lastStatus(), "Error(s) Encounterd... See Log File!");
-    EXPECT_EQ(view.lamps, (std::vector<Lamp> { Lamp::Yellow, Lamp::Yellow }));
+    EXPECT_EQ(view.lamps, (std::vector<Lamp> { Lamp::Yellow, Lamp::Red }));
+    // The terminal's own words, for the run's last line in the connection log.
+    EXPECT_EQ(state.refusedPages, std::vector<std::string> { "Dana Whitlow (517 Message too long, rejected)" });
 }
 
 TEST_P(TapExchanges, EscEotToABlockCountsAsAnErrorForThatPage)
@@ -135,6 +137,7 @@ protected:
     void sendThreePieces()
     {
         data.users = { DataFolderFixture::user("Dana Whitlow", std::string(100, '7'), "Ravenpage") };
+        data.terminals[0].MaxChars = 305;
         data.settings.MessagePrefix = "Desk:";
         data.write();
         addHappyTerminal(line);
@@ -172,7 +175,8 @@ TEST_P(TapExchanges, ALongPageCountsOnlyWhenEveryPieceIsAcknowledged)
     run();
     EXPECT_EQ(state.sentCount, 0);
     EXPECT_EQ(view.lastStatus(), "Error(s) Encounterd... See Log File!");
-    EXPECT_EQ(view.lamps, (std::vector<Lamp> { Lamp::Yellow, Lamp::Yellow }));
+    EXPECT_EQ(view.lamps, (std::vector<Lamp> { Lamp::Yellow, Lamp::Red }));
+    EXPECT_EQ(state.refusedPages, std::vector<std::string> { "Dana Whitlow (checksum or transmission error)" });
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPacings, TapExchanges, ::testing::ValuesIn(kBothPacings), pacingTestName);

@@ -36,8 +36,9 @@ struct TapFailure {
 
 std::vector<TapFailure> tapFailures()
 {
-    const std::vector<Lamp> yellow { Lamp::Yellow };
+    // Every call that did not deliver its page ends red, and not on a status of work under way.
     const std::vector<Lamp> red { Lamp::Yellow, Lamp::Red };
+    const std::string notSent = "Page(s) Were Not Sent";
     const std::vector<std::string> dropped { "Carrier was droped" };
     const std::string droppedStatus = "Carrier was droped Message was not sent...";
     const std::string id = "ID=";
@@ -51,25 +52,24 @@ std::vector<TapFailure> tapFailures()
     const std::string refused = "Call failed: the terminal refused the log-on";
     const std::string delivered = "Dana Whitlow: Delivered";
     return {
-        { "CarrierLostWaitingForId", lost, kNoCarrier, "", "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
+        { "CarrierLostWaitingForId", lost, kNoCarrier, "", "", "", dropped, droppedStatus, red, 0, 1, 0, true,
             droppedLog },
-        { "CarrierLostWaitingForGoAhead", lost, id, kNoCarrier, "", "", dropped, droppedStatus, yellow, 0, 1, 0, true,
+        { "CarrierLostWaitingForGoAhead", lost, id, kNoCarrier, "", "", dropped, droppedStatus, red, 0, 1, 0, true,
             droppedLog },
         { "CarrierLostWaitingForAcknowledgment", "Dana Whitlow: " + lost, id, goAhead, kNoCarrier, "", dropped,
-            droppedStatus, yellow, 0, 1, 0, true, droppedLog },
+            droppedStatus, red, 0, 1, 0, true, droppedLog },
         // Lost in the same read as the go-ahead: no block is sent into a dead line.
         { "CarrierLostWithTheGoAhead", "Dana Whitlow: " + lost, id, goAhead + kNoCarrier, "", "", dropped,
-            droppedStatus, yellow, 0, 1, 0, true, droppedLog },
+            droppedStatus, red, 0, 1, 0, true, droppedLog },
         { "NeverGotId", "Call failed: the terminal never asked for the log-on (no ID=)", "", "", "", "",
-            { "Never got ID+ PLEASE TRY AGAIN" }, "Error(s) Encounterd... See Log File!",
-            { Lamp::Yellow, Lamp::Red, Lamp::Yellow }, 2, 0, 0, true },
-        { "ThirdNakBeforeGoAhead", refused, id, wire::kNak, "", "", { "<NAK>Checksum or Transmission error" },
-            "Waiting for ok to send data", yellow, 0, 0, 0, true },
+            { "Never got ID+ PLEASE TRY AGAIN" }, "Error(s) Encounterd... See Log File!", red, 2, 0, 0, true },
+        { "ThirdNakBeforeGoAhead", refused, id, wire::kNak, "", "", { "<NAK>Checksum or Transmission error" }, notSent,
+            red, 0, 0, 0, true },
         { "WrongPassword", "Not sent, the paging company's set-up is wrong: 509 Invalid password", id,
             "509 Invalid password\r" + wire::kEscEot, "", "", { "<ESC><EOT>Paging company hanging up - ERROR" },
-            "Waiting for ok to send data", yellow, 0, 0, 0, true },
+            notSent, red, 0, 0, 0, true },
         { "EscEotBeforeGoAhead", refused, id, wire::kEscEot, "", "", { "<ESC><EOT>Paging company hanging up - ERROR" },
-            "Waiting for ok to send data", yellow, 0, 0, 0, true },
+            notSent, red, 0, 0, 0, true },
         { "NoGoAhead", "Call failed: the terminal never gave leave to send", id, wire::kAck, "", "",
             { "Paging Company never returned OK to send message. Please resend." }, "Modem Initialization Error", red,
             1, 0, 0, true },
@@ -78,7 +78,7 @@ std::vector<TapFailure> tapFailures()
             1, 0, 0, true, {}, kBlock, 1001 * 100 },
         // How long to wait for the goodbye is ours to choose: 50 rounds of 250 ms.
         { "NoDisconnectAfterEot", delivered, id, goAhead, wire::kAck, "", { "Modem Hang-up" }, "Modem Hangup Error",
-            yellow, 1, 0, 1, false, {}, "\x04\r", 50 * 250 },
+            green, 1, 0, 1, false, {}, "\x04\r", 50 * 250 },
         { "CarrierLostAfterEot", delivered, id, goAhead, wire::kAck, kNoCarrier, {}, sent, green, 1, 0, 1, false,
             noSignOff },
         // Lost in the same read as the last acknowledgment, before the EOT went out.

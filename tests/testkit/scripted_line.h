@@ -54,6 +54,7 @@ public:
     {
         return whenWrite([bytes](std::string_view w) { return w == bytes; }, std::move(reply), delayMs, times);
     }
+    void forgetRules() { m_rules.clear(); }
 
     // Makes bytes readable `afterMs` from now, unasked (a terminal that talks on its own).
     void deliver(std::string bytes, long long afterMs = 0)

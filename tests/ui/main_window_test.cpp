@@ -836,6 +836,33 @@ TEST_F(MainWindowTest, QueuedPagesAreSentFromTheWindowsOwnCommandsWithTheClockSt
     EXPECT_EQ(label("Label2"), QStringLiteral(" 2 Pages in Que"));
 }
 
+TEST_F(MainWindowTest, AForcedHangUpHoldsThePortSoNoSendOrScheduledPageStartsInsideIt)
+{
+    testkit::addHappyTerminal(line);
+    startWindow();
+    doubleClick("List1", 0);
+    type(QStringLiteral("Still to go"));
+    window->desk().scheduledList().insert(
+        engine::buildQueueEntry(data.users.front(), "09:04 AM", "12/06/2026", "Due now", 80, engine::kStatusScheduled));
+    window->desk().setScheduleTimerEnabled(true);
+    // The hang-up's wait lets the window's events run: F2 and the scheduled-page timer come in there.
+    bool inside = false;
+    pacer.setYieldHook([&] {
+        if (inside)
+            return;
+        inside = true;
+        EXPECT_FALSE(enabledEverywhere("MSEND"));
+        window->sendPage();
+        window->releaseDuePages();
+    });
+    trigger("MFORCE");
+    EXPECT_TRUE(inside);
+    EXPECT_EQ(window->statusText(), QStringLiteral("Force Hangup OK..."));
+    EXPECT_EQ(line.opens().size(), 1u) << "only the hang-up's own";
+    EXPECT_TRUE(data.log().empty());
+    EXPECT_TRUE(enabled("MSEND"));
+}
+
 struct EndingCase {
     const char* name;
     std::function<void(ui::MainWindow&)> end;

@@ -2,6 +2,7 @@
 // screen with the last line selected, so the view must reach the end), and filtering it as the operator
 // types a name and then clears the box.
 #include "dispatch/paging_desk.h"
+#include "platform/dialog_service.h"
 #include "store/page_log.h"
 #include "testkit/data_folder_fixture.h"
 #include "testkit/recording_view.h"
@@ -27,7 +28,8 @@ struct LogOnScreen {
     testkit::RecordingView view;
     dispatch::SystemClock clock;
     dispatch::PagingDesk desk { data.folder(), view, clock };
-    ui::LogTab tab { desk, data.folder() };
+    platform::ScriptedDialogService dialogs;
+    ui::LogTab tab { desk, data.folder(), dialogs };
 
     LogOnScreen()
     {

@@ -31,7 +31,7 @@ EventsWindow::EventsWindow(
     }
 
     m_queueTab = new QueueTab(desk, dialogs, this);
-    m_logTab = new LogTab(desk, folder, this);
+    m_logTab = new LogTab(desk, folder, dialogs, this);
     m_frames = new QStackedWidget(this);
     m_frames->setFrameShape(QFrame::StyledPanel);
     m_frames->addWidget(m_queueTab);

@@ -3,7 +3,8 @@
 #include "dispatch/entry_columns.h"
 #include "dispatch/log_lines.h"
 #include "dispatch/paging_desk.h"
-#include "store/page_log.h"
+#include "platform/dialog_service.h"
+#include "platform/text_bridge.h"
 #include "ui/events/detail_boxes.h"
 #include "ui/events/filtered_table.h"
 #include "ui/events/line_table_model.h"
@@ -18,10 +19,12 @@
 
 namespace tolvane::ui {
 
-LogTab::LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder, QWidget* parent)
+LogTab::LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder, platform::DialogService& dialogs,
+    QWidget* parent)
     : QFrame(parent)
     , m_desk(desk)
     , m_folder(folder)
+    , m_dialogs(dialogs)
     , m_model(new LineTableModel(
           { { dispatch::kLogHeaders.begin(), dispatch::kLogHeaders.end() }, dispatch::logColumn }, this))
 {
@@ -93,8 +96,9 @@ void LogTab::searchLog()
 
 void LogTab::clearLog()
 {
-    // A log that is missing or cannot be deleted stays listed as it is.
-    if (!store::clearLog(m_folder))
+    // A log that is missing or cannot be deleted stays listed as it is, and so does one kept on a No.
+    const auto ask = [this](const std::string& question) { return m_dialogs.ask(platform::fromCore(question)); };
+    if (!dispatch::eraseLogAsked(m_folder, ask))
         return;
     m_model->setLines({});
     m_table->linesChanged();

@@ -11,6 +11,9 @@ class QTableView;
 namespace tolvane::dispatch {
 class PagingDesk;
 }
+namespace tolvane::platform {
+class DialogService;
+}
 
 namespace tolvane::ui {
 
@@ -25,8 +28,9 @@ class LogTab final : public QFrame {
     Q_OBJECT
 
 public:
-    // The desk gives the message length limit the message box shows at.
-    LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder, QWidget* parent = nullptr);
+    // The desk gives the message length limit the message box shows at; "Clear File" asks first.
+    LogTab(const dispatch::PagingDesk& desk, const store::DataFolder& folder, platform::DialogService& dialogs,
+        QWidget* parent = nullptr);
 
     // loadLog: reads the file again; the selected row stays selected while the log still has it.
     void loadLog();
@@ -47,6 +51,7 @@ private:
 
     const dispatch::PagingDesk& m_desk;
     const store::DataFolder& m_folder;
+    platform::DialogService& m_dialogs;
     LineTableModel* m_model = nullptr;
     FilteredTable* m_table = nullptr;
     QLineEdit* m_status = nullptr;

@@ -76,7 +76,7 @@ QAction* MainWindow::action(const QString& name) const
 
 bool MainWindow::runInProgress() const
 {
-    return m_sending || m_desk.runInProgress() || m_call.callInProgress();
+    return m_sending || m_desk.runInProgress() || m_call.holdsPort();
 }
 
 bool MainWindow::portBusy() const

@@ -143,6 +143,9 @@ void QuickPage::deleteMessage()
     const int row = m_list->currentRow();
     if (row < 0 || !m_canned)
         return;
+    if (const std::string question = m_canned->removalQuestion(row);
+        !question.empty() && !m_dialogs.ask(platform::fromCore(question)))
+        return;
     const store::DeleteResult result = m_canned->remove(row);
     if (!result.message.empty())
         m_dialogs.message(platform::fromCore(result.message));

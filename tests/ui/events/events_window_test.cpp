@@ -221,13 +221,23 @@ TEST_F(EventsWindowTest, LogTabShowsRecordsWithQuotesAndLineBreaksInFileOrderAnd
     select("LList1", 0);
     EXPECT_EQ(text("LTMESSAGE"), QStringLiteral("Say \"hi\" to all"));
 
-    // A log that is gone already leaves the list as it is.
+    // The only record of what was sent goes only on a Yes; a log that is gone already leaves the list as it is.
+    click("LBCLEAR");
+    EXPECT_EQ(dialogs.questions(), QStringList { QStringLiteral("Erase the page log? It holds 2 lines.") });
+    EXPECT_EQ(rows("LList1"), 2);
+    EXPECT_EQ(store::readLog(data.folder()).size(), 2u);
     std::filesystem::remove(data.folder().programPath("LOG.DAT"));
     click("LBCLEAR");
     EXPECT_EQ(rows("LList1"), 2);
+    EXPECT_EQ(dialogs.questions().size(), 1) << "nothing to lose, nothing asked";
 
-    writeLog("\"" + ann + "old\"\r\n");
+    std::string lines;
+    for (int i = 0; i < 1204; ++i)
+        lines += "\"" + ann + "old\"\r\n";
+    writeLog(lines);
+    dialogs.queueAnswer(true);
     click("LBCLEAR");
+    EXPECT_EQ(dialogs.questions().back(), QStringLiteral("Erase the page log? It holds 1,204 lines."));
     EXPECT_EQ(rows("LList1"), 0);
     store::appendLogLine(data.folder(), ben + "new");
     window.showTab(ui::EventsWindow::Current);

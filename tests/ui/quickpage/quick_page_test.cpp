@@ -109,7 +109,12 @@ TEST_F(QuickPageTest, AddCutsToEightyAndDeleteAndGetCurrentMessageRewriteTheFile
     EXPECT_EQ(child<QListWidget>("List1")->count(), 2);
     EXPECT_FALSE(child("Command5")->isEnabled());
 
-    child("Command3")->click(); // the first is selected after every reload
+    // The first is selected after every reload; it goes only on a Yes.
+    child("Command3")->click();
+    EXPECT_EQ(dialogs.questions(), QStringList { QStringLiteral("Delete the canned message \"Fire drill at noon\"?") });
+    EXPECT_EQ(child<QListWidget>("List1")->count(), 2);
+    dialogs.queueAnswer(true);
+    child("Command3")->click();
     EXPECT_EQ(cannedFile(), std::string(80, 'x'));
     QTest::keyClick(child<QLineEdit>("Text1"), Qt::Key_A);
     QTest::keyClick(child<QLineEdit>("Text1"), Qt::Key_Backspace);
