@@ -1,9 +1,13 @@
 #include "store/record_file.h"
 
+#include "store/data_file.h"
 #include "store/store_error.h"
 
+#include <array>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -251,10 +255,10 @@ void RecordFile::openAndHold() const
 {
     for (;;) {
         m_readOnly = false;
-        int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        int fd = openDataFile(m_path, O_RDWR | O_CREAT);
         if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
             const int openError = errno;
-            fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+            fd = openDataFile(m_path, O_RDONLY);
             if (fd < 0 && errno == ENOENT) {
                 // A missing file that cannot be created reads as empty; writing it reports the permission.
                 m_fd = -1;
