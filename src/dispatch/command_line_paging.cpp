@@ -5,6 +5,7 @@
 #include "engine/paging_call.h"
 #include "store/codepage.h"
 #include "store/network_file.h"
+#include "store/record_file.h"
 #include "store/startup_data.h"
 #include "store/store_error.h"
 #include "store/text.h"
@@ -74,6 +75,7 @@ CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string
         outcome.showReport = !page.quiet;
         return outcome;
     }
+    store::removeAbandonedScratchFiles(folder);
     // A quiet run shows nothing at all: only what would have stopped for a person reaches the error stream.
     UnattendedView quietView(nullptr, host.errors, false);
     engine::CallView& view = page.quiet ? static_cast<engine::CallView&>(quietView) : host.view;

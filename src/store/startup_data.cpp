@@ -56,6 +56,7 @@ StartupData decideDataFolder(const std::filesystem::path& programFolder)
             data.errorDescription = "Device unavailable";
             return data;
         }
+        removeAbandonedScratchFiles(data.folder);
         data.outcome = StartupDataOutcome::Ready;
     } catch (const StoreError& error) {
         data.outcome

@@ -228,6 +228,21 @@ TEST(SharedFolder, AProcessThatDiesDuringACompactionLeavesAWholeFile)
         });
         EXPECT_EQ(reap(pid), 128 + SIGKILL) << c.point;
         EXPECT_EQ(dir.read("USERS.DAT"), c.deleted ? userBytes("Ann") + userBytes("Cy") : before) << c.point;
+        if (!c.deleted) {
+            // The scratch file names its host and process: a start removes it now that the process is gone,
+            // but not a live process's, nor another host's, which are left for an hour.
+            std::string name;
+            for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+                if (entry.path().filename().string().starts_with("TEMP.DAT."))
+                    name = entry.path().filename().string();
+            const std::string host = name.substr(9, name.find('.', 9) - 9);
+            EXPECT_EQ(name.substr(0, name.size() - 6), "TEMP.DAT." + host + "." + std::to_string(pid) + ".");
+            dir.write("TEMP.DAT." + host + "." + std::to_string(::getpid()) + ".a1b2c3", "live");
+            dir.write("TEMP.DAT.elsewhere." + std::to_string(pid) + ".a1b2c3", "another host");
+            removeAbandonedScratchFiles(DataFolder(dir.path()));
+            EXPECT_FALSE(dir.exists(name));
+            EXPECT_EQ(dir.fileCount(), 3);
+        }
 
         // The survivors carry on: the next delete works and does not pick up the dead one's scratch file.
         EXPECT_TRUE(deleteUser(DataFolder(dir.path()), 1).deleted()) << c.point;
