@@ -141,7 +141,7 @@ TEST(SharedFolder, ProcessesAppendingAtTheSameMomentKeepEveryRecord)
     EXPECT_EQ(seen.size(), users.size()) << "a record was overwritten";
 }
 
-TEST(SharedFolder, WhileAnotherWorkstationHoldsTheFileADeleteIsRefusedButASortRewritesItInPlace)
+TEST(SharedFolder, WhileAnotherWorkstationHoldsTheFileADeleteOrASortIsRefused)
 {
     TempFolder dir;
     const DataFolder folder(dir.path());
@@ -151,14 +151,12 @@ TEST(SharedFolder, WhileAnotherWorkstationHoldsTheFileADeleteIsRefusedButASortRe
     dir.write("TERMINAL.DAT", std::string(64, 'a') + std::string(64, 'b'));
 
     Pipe opened;
-    Pipe sorted;
+    Pipe refused;
     const pid_t holder = spawn([&] {
         RecordFile users(dir / "USERS.DAT", 160);
         RecordFile terminals(dir / "TERMINAL.DAT", 64);
         opened.post();
-        sorted.wait();
-        // The open it kept is the file everybody reads: it sees the new order.
-        return users.readRaw(1) == userBytes("Alice") && users.readRaw(3) == userBytes("carol") ? 0 : 1;
+        return refused.wait() ? 0 : 1;
     });
     ASSERT_TRUE(opened.wait());
 
@@ -172,17 +170,52 @@ TEST(SharedFolder, WhileAnotherWorkstationHoldsTheFileADeleteIsRefusedButASortRe
     result = deleteGroup(folder, 1);
     EXPECT_EQ(result.status, DeleteStatus::InUse);
     EXPECT_EQ(result.message, "Can not delete group while other users have the file open");
+    EXPECT_EQ(sortUsers(folder), SortOutcome::InUse);
+    EXPECT_EQ(kSortRefusedInUse, "Another workstation has the user list open; sort again when it is closed.");
     EXPECT_EQ(dir.read("USERS.DAT"), before);
     EXPECT_EQ(dir.read("GROUP.DAT"), std::string(50, 'a') + std::string(50, 'b'));
     EXPECT_EQ(dir.read("TERMINAL.DAT"), std::string(64, 'a') + std::string(64, 'b'));
     EXPECT_EQ(dir.fileCount(), 3) << "a refused delete leaves no scratch file";
 
-    sortUsers(folder);
-    sorted.post();
+    refused.post();
     EXPECT_EQ(reap(holder), 0);
+    EXPECT_EQ(sortUsers(folder), SortOutcome::Done);
     EXPECT_EQ(dir.read("USERS.DAT"), userBytes("Alice") + userBytes("bob") + userBytes("carol"));
     EXPECT_TRUE(deleteUser(folder, 2).deleted());
     EXPECT_EQ(dir.read("USERS.DAT"), userBytes("Alice") + userBytes("carol"));
+}
+
+// Sorting in place record by record while another copy held the file left users twice and others lost
+// whenever the sorting process died part-way.
+TEST(SharedFolder, SortsKilledAtAnyMomentWhileAnotherWorkstationHoldsTheFileLeaveItAsItWas)
+{
+    TempFolder dir;
+    std::string users;
+    for (int i = 0; i < 2000; ++i)
+        users += userBytes("U" + std::to_string(i * 7919 % 2000), std::to_string(i));
+    Pipe opened;
+    Pipe done;
+    dir.write("USERS.DAT", users);
+    const pid_t holder = spawn([&] {
+        RecordFile held(dir / "USERS.DAT", 160);
+        opened.post();
+        return done.wait() ? 0 : 1;
+    });
+    ASSERT_TRUE(opened.wait());
+    for (int round = 0; round < 20; ++round) {
+        const pid_t sorter = spawn([&] {
+            closeFilesInheritedFrom(dir.path());
+            for (;;)
+                sortUsers(DataFolder(dir.path()));
+            return 0;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(1 + round * 3 % 25));
+        ::kill(sorter, SIGKILL);
+        EXPECT_EQ(reap(sorter), 128 + SIGKILL);
+        ASSERT_EQ(dir.read("USERS.DAT"), users) << "round " << round;
+    }
+    done.post();
+    EXPECT_EQ(reap(holder), 0);
 }
 
 TEST(SharedFolder, AGroupDeleteWhileAnotherWorkstationHoldsOnlyGroupDatShiftsNoUsersFlags)
