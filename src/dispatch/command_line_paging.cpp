@@ -59,14 +59,14 @@ CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string
         folder.setSharedFolder(store::readNetworkFile(folder.programPath("NETWORK.DAT")));
     } catch (const store::StoreError& error) {
         if (error.number() != 53)
-            host.errors << "NETWORK.DAT: " << store::cp1252ToUtf8(error.what()) << '\n';
+            host.errors << "NETWORK.DAT: " << store::terminalText(error.what()) << '\n';
     }
 
     const CommandLinePage page = splitCommandLine(commandLine);
     if (!store::sharedDirectoryAvailable(folder)) {
         // Looking the user up would create an empty USERS.DAT in the mount point of a share that is not
         // mounted, which every later start would take for the directory.
-        host.errors << "The shared folder " << store::cp1252ToUtf8(folder.sharedFolder())
+        host.errors << "The shared folder " << store::terminalText(folder.sharedFolder())
                     << " cannot be reached or holds no USERS.DAT.\n";
         CommandLineOutcome outcome;
         outcome.quiet = page.quiet;
