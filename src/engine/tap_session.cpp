@@ -307,8 +307,8 @@ void TapSession::logPage(const PageTally& tally)
 {
     m_call.log("Updating Log File");
     const std::string entry = m_call.queue.entry(m_call.state.queueCursor);
-    const std::string line = std::string(tally.errors == 0 ? "PAGE SENT: " : "ERROR FOR: ") + nameColumn(entry)
-        + logStampColumn(entry) + messageColumn(entry, m_call.state.messageLimit);
+    const std::string line
+        = pageLogLine(tally.errors == 0 ? "PAGE SENT: " : "ERROR FOR: ", entry, m_call.state.messageLimit);
     add(m_call.state.queueCursor, 1);
     m_call.writePageLog(line);
 }
