@@ -106,6 +106,9 @@ ModemTest::Outcome ModemTest::poll()
         label = round == kMaxPolls / 2 ? std::string(kLabel) + '.' : label + '.';
         m_view.setProgress(label);
         ignoringLineErrors([&] { answer += m_line.readAll(); });
+        // A modem or a line that floods is still given its whole wait, in bounded memory.
+        if (answer.size() > kReadLimit)
+            answer.erase(0, answer.size() - kReadLimit);
 
         // The answer accumulates over the polls, so a reply split between two reads is still found.
         if (answer.find("OK") != std::string::npos) {

@@ -249,7 +249,7 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
         m_call.pacer.yield();
         if (m_call.waitingCount() > 0) {
             m_call.pull();
-            m_call.logBuffer();
+            m_call.logArrival();
             for (std::size_t pos = 0; pos < m_call.receiveBuffer.size(); ++pos) {
                 const char c = m_call.receiveBuffer[pos];
                 if (c == kAck) {
@@ -328,7 +328,7 @@ TapSession::Result TapSession::signOff()
         m_call.pacer.yield();
         if (m_call.waitingCount() > 0) {
             m_call.pull();
-            m_call.logBuffer();
+            m_call.logArrival();
             for (std::size_t pos = 0; pos < m_call.receiveBuffer.size(); ++pos) {
                 // Tested at every position, so a known code is explained once per character.
                 if (m_call.receiveBuffer.size() == 3)
