@@ -5,7 +5,7 @@
 #include "engine/paging_call.h"
 #include "store/codepage.h"
 #include "store/network_file.h"
-#include "store/record_file.h"
+#include "store/scratch_files.h"
 #include "store/startup_data.h"
 #include "store/store_error.h"
 #include "store/text.h"

@@ -125,12 +125,6 @@ private:
 // exists. Throws StoreError.
 bool createWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
-// Removes the scratch files (TEMP.DAT.*) replacements left behind when their process died before the rename:
-// those of this host whose process is gone, and any other older than an hour. Every replacement does it in its
-// own folder; a start does it in the program folder and the shared folder.
-void removeAbandonedScratchFiles(const std::filesystem::path& folder);
-void removeAbandonedScratchFiles(const DataFolder& folder);
-
 // Test seam: called at named points of a replacement ("scratch-written" once a scratch file is whole, also
 // for createWholeFile; "renaming" just before the rename, "renamed" after it) so a test can stop the
 // process there, or throw StoreError to stand for that step failing. Null (the default) calls nothing.

@@ -3,6 +3,7 @@
 #include "store/network_file.h"
 #include "store/record_file.h"
 #include "store/records.h"
+#include "store/scratch_files.h"
 #include "store/store_error.h"
 
 #include <unistd.h>

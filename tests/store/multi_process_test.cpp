@@ -1,5 +1,6 @@
 #include "store/compaction.h"
 #include "store/record_file.h"
+#include "store/scratch_files.h"
 #include "store/sort_users.h"
 #include "store_test_support.h"
 
