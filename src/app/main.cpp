@@ -39,9 +39,10 @@ using namespace tolvane;
 
 namespace {
 
+// UTF-8 text for a terminal; control characters from files, peers or arguments are shown, never sent.
 void printTo(std::FILE* stream, const std::string& text)
 {
-    std::fputs(text.c_str(), stream);
+    std::fputs(store::visibleControls(text).c_str(), stream);
     std::fflush(stream);
 }
 

@@ -5,6 +5,7 @@
 #include "engine/paging_call.h"
 #include "store/codepage.h"
 #include "store/network_file.h"
+#include "store/scratch_files.h"
 #include "store/startup_data.h"
 #include "store/store_error.h"
 #include "store/text.h"
@@ -83,7 +84,7 @@ CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string
         folder.setSharedFolder(store::readNetworkFile(folder.programPath("NETWORK.DAT")));
     } catch (const store::StoreError& error) {
         if (error.number() != 53)
-            host.errors << "NETWORK.DAT: " << store::cp1252ToUtf8(error.what()) << '\n';
+            host.errors << "NETWORK.DAT: " << store::terminalText(error.what()) << '\n';
     }
 
     const CommandLinePage page = splitCommandLine(commandLine);
@@ -99,7 +100,7 @@ CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string
     if (!store::sharedDirectoryAvailable(folder)) {
         // Looking the user up would create an empty USERS.DAT in the mount point of a share that is not
         // mounted, which every later start would take for the directory.
-        host.errors << "The shared folder " << store::cp1252ToUtf8(folder.sharedFolder())
+        host.errors << "The shared folder " << store::terminalText(folder.sharedFolder())
                     << " cannot be reached or holds no USERS.DAT.\n";
         CommandLineOutcome outcome;
         outcome.quiet = page.quiet;
@@ -108,6 +109,7 @@ CommandLineOutcome runCommandLinePaging(const CommandLineHost& host, std::string
         outcome.showReport = !page.quiet;
         return outcome;
     }
+    store::removeAbandonedScratchFiles(folder);
     // A quiet run shows nothing at all: only what would have stopped for a person reaches the error stream.
     UnattendedView quietView(nullptr, host.errors, false);
     engine::CallView& view = page.quiet ? static_cast<engine::CallView&>(quietView) : host.view;

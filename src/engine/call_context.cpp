@@ -64,9 +64,23 @@ void CallContext::closePort()
 
 bool CallContext::pull()
 {
-    const std::string arrived = readAll();
-    receiveBuffer += arrived;
-    return !arrived.empty();
+    // Checked before reading, so the bytes that reached the limit were scanned for the reply first.
+    if (m_waitBytes >= kFloodLimit)
+        throw LineFlooded(m_waitBytes);
+    m_arrival = readAll();
+    m_waitBytes += m_arrival.size();
+    receiveBuffer += m_arrival;
+    if (receiveBuffer.size() > kReceiveKeep)
+        receiveBuffer.erase(0, receiveBuffer.size() - kReceiveKeep);
+    return !m_arrival.empty();
+}
+
+void CallContext::logArrival()
+{
+    if (m_arrival.size() <= kLogArrivalCut)
+        return log(m_arrival);
+    log(m_arrival.substr(0, kLogArrivalCut) + " ... (" + std::to_string(m_arrival.size() - kLogArrivalCut)
+        + " more bytes)");
 }
 
 void CallContext::writePageLog(const std::string& text)

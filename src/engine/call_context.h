@@ -9,6 +9,8 @@
 #include "engine/serial_line.h"
 #include "store/data_folder.h"
 
+#include <cstddef>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -19,6 +21,24 @@ namespace tolvane::engine {
 std::string fieldText(std::string_view field);
 
 inline constexpr std::string_view kHangUpLine = "+++ATH\r";
+
+// A modem's or a terminal's reply is a few hundred bytes. A wait that has received this much without finding
+// its reply is being flooded (line noise, a broken or hostile service), and the call ends.
+inline constexpr std::size_t kFloodLimit = 64 * 1024;
+// What the receive buffer keeps at most: the latest bytes, where a reply would be.
+inline constexpr std::size_t kReceiveKeep = 64 * 1024;
+// What one polling round shows of what arrived, in the connection log.
+inline constexpr std::size_t kLogArrivalCut = 1024;
+
+// Thrown by a wait's read once kFloodLimit bytes have come without its reply; the paging call ends as failed.
+class LineFlooded : public std::runtime_error {
+public:
+    explicit LineFlooded(std::size_t bytes)
+        : std::runtime_error(
+            "the paging service sent " + std::to_string(bytes) + " bytes without a reply the call could read")
+    {
+    }
+};
 
 // What every part of a paging call works with: the injected line, pacer, view, queue and folder, the
 // run-wide state and the receive buffer the waits accumulate into.
@@ -54,8 +74,13 @@ public:
     void discardInput();
     void setDtr(bool on);
     void closePort();
-    // Reads whatever waits and appends it to the receive buffer; true when something arrived.
+    // A wait for a reply begins: the flood count starts again.
+    void beginWait() { m_waitBytes = 0; }
+    // Reads whatever waits and appends it to the receive buffer, which keeps its last kReceiveKeep bytes;
+    // true when something arrived. Throws LineFlooded when the wait has already had kFloodLimit bytes.
     bool pull();
+    // Logs what the last pull brought (nothing arrived: an empty line), cut to kLogArrivalCut bytes.
+    void logArrival();
     // A pause that waits for nothing in particular: kept under standard pacing, skipped under prompt
     // pacing, where the next wait returns as soon as its reply is in.
     void standardPause(int ms)
@@ -65,7 +90,6 @@ public:
     }
 
     void log(std::string_view text) { view.appendLog(std::string(text)); }
-    void logBuffer() { view.appendLog(receiveBuffer); }
     // A status that says how something ended, and one that names a step still under way: a call that
     // ends early must not leave the second kind standing, as if it were still at work.
     void status(std::string_view text)
@@ -109,6 +133,10 @@ public:
     // Positions a position-by-position scan visits: at least one, so the tests that do not depend on the
     // text (time-out, cancel) run even while nothing has been received.
     std::size_t scanPositions() const { return receiveBuffer.empty() ? 1 : receiveBuffer.size(); }
+
+private:
+    std::size_t m_waitBytes = 0;
+    std::string m_arrival;
 };
 
 } // namespace tolvane::engine

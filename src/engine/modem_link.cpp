@@ -12,6 +12,17 @@
 
 namespace tolvane::engine {
 
+namespace {
+
+// A stored text that goes to the modem as (part of) a command: a CR or other control character from a shared,
+// pasted or hand-edited file would end the command early and hand the rest to the modem as a command of its own.
+std::string commandField(std::string_view field)
+{
+    return fieldText(blankControlCharacters(field));
+}
+
+} // namespace
+
 std::string lineSettingsText(const store::TerminalRecord& terminal)
 {
     // Parity has no documented fallback; an unknown value reads as none, like the other fields do.
@@ -22,13 +33,11 @@ std::string lineSettingsText(const store::TerminalRecord& terminal)
 
 std::string dialString(const store::ConfigRecord& config, const store::TerminalRecord& terminal)
 {
-    // A CR or other control character from a shared or hand-edited file would end the dial command early
-    // and hand the rest to the modem as a command of its own.
     std::string out = config.DialMethod == 1 ? "ATDT" : "ATDP";
-    const std::string prefix = fieldText(blankControlCharacters(config.DialPrefix));
+    const std::string prefix = commandField(config.DialPrefix);
     if (prefix != "555")
         out += prefix;
-    out += fieldText(blankControlCharacters(terminal.PhoneNumber));
+    out += commandField(terminal.PhoneNumber);
     return out;
 }
 
@@ -45,9 +54,9 @@ std::string initialisationString(
         { "19200", &advanced.ModemString19200 },
     };
     for (const auto& [rate, text] : bySpeed)
-        if (speed == rate && !fieldText(*text).empty())
-            return fieldText(*text);
-    return fieldText(modem.ModemCommands);
+        if (speed == rate && !commandField(*text).empty())
+            return commandField(*text);
+    return commandField(modem.ModemCommands);
 }
 
 std::int16_t retryLimit(const store::ConfigRecord& config)

@@ -1,6 +1,8 @@
 #include "engine/modem_test.h"
 
 #include "engine/serial_messages.h"
+#include "engine/tap_block.h"
+#include "store/store_error.h"
 #include "store/text.h"
 
 #include <exception>
@@ -52,7 +54,8 @@ ModemTest::Outcome ModemTest::run(std::string_view commText, std::string_view co
         ignoringLineErrors([&] { m_line.discardInput(); });
         ignoringLineErrors([&] { m_line.setDtr(true); });
         m_pacer.sleepMs(kSettleMs);
-        ignoringLineErrors([&] { m_line.write(store::rtrim(commands) + '\r'); });
+        // A CR in the command box would send what follows it as a second command.
+        ignoringLineErrors([&] { m_line.write(store::rtrim(blankControlCharacters(commands)) + '\r'); });
         ignoringLineErrors([&] { m_line.discardInput(); });
         outcome = poll();
         closePort();
@@ -74,6 +77,10 @@ ModemTest::Outcome ModemTest::openPort(std::string_view commText)
             m_line.open();
         } catch (const SerialError& error) {
             failure = error.number();
+        } catch (const store::StoreError& error) {
+            // PORTS.DAT cannot be read: the box says which file and why.
+            m_view.messageBox(generalErrorMessage(error.number(), "Tolvane", error.what()));
+            return Outcome::PortFailed;
         } catch (const std::exception&) {
             failure = kInternalError;
         }
@@ -99,6 +106,9 @@ ModemTest::Outcome ModemTest::poll()
         label = round == kMaxPolls / 2 ? std::string(kLabel) + '.' : label + '.';
         m_view.setProgress(label);
         ignoringLineErrors([&] { answer += m_line.readAll(); });
+        // A modem or a line that floods is still given its whole wait, in bounded memory.
+        if (answer.size() > kReadLimit)
+            answer.erase(0, answer.size() - kReadLimit);
 
         // The answer accumulates over the polls, so a reply split between two reads is still found.
         if (answer.find("OK") != std::string::npos) {

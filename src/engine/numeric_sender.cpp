@@ -31,8 +31,7 @@ void sendDigitalPage(
     // The page sent is the one at the cursor: that is the entry to mark, whatever else the run holds.
     const std::int16_t sentIndex = call.state.queueCursor;
     const std::string entry = call.queue.entry(sentIndex);
-    const std::string logLine
-        = "PAGE SENT: " + nameColumn(entry) + logStampColumn(entry) + messageColumn(entry, call.state.messageLimit);
+    const std::string logLine = pageLogLine("PAGE SENT: ", entry, call.state.messageLimit);
     call.state.sentCount = static_cast<std::int16_t>(call.state.sentCount + 1);
     call.state.runPageCounter = static_cast<std::int16_t>(call.state.runPageCounter + 1);
     call.state.queueCursor = static_cast<std::int16_t>(call.state.queueCursor + 1);

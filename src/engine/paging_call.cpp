@@ -63,6 +63,14 @@ void PagingCall::pageThePeople(std::int16_t count, std::int16_t first)
     };
     try {
         runCall(call, count, first);
+    } catch (const LineFlooded& flood) {
+        // Ended as a wait's time-out ends a call: no reply will come out of such a line.
+        call.log(flood.what());
+        m_view.messageBox(flood.what());
+        call.write(kHangUpLine);
+        call.status("Dissconnected");
+        m_view.setLamp(Lamp::Red);
+        call.closePort();
     } catch (const store::StoreError& error) {
         // A data file that cannot be read: report it and leave the line as a failed call would.
         fail(error.number(), error.what());

@@ -1,5 +1,6 @@
 #include "engine/queue_entry.h"
 
+#include "engine/tap_block.h"
 #include "store/text.h"
 
 #include <algorithm>
@@ -56,6 +57,12 @@ std::string messageColumn(std::string_view entry, std::int16_t limit)
     if (entry.size() <= 196 || limit <= 0)
         return {};
     return std::string(entry.substr(196, static_cast<std::size_t>(limit)));
+}
+
+std::string pageLogLine(std::string_view outcome, std::string_view entry, std::int16_t limit)
+{
+    return std::string(outcome) + nameColumn(entry) + logStampColumn(entry)
+        + blankControlCharacters(messageColumn(entry, limit));
 }
 
 std::string withStatus(std::string_view entry, std::string_view status)

@@ -33,6 +33,10 @@ std::string logStampColumn(std::string_view entry);
 // The message column read at the limit: `limit` characters from position 197.
 std::string messageColumn(std::string_view entry, std::int16_t limit);
 
+// The LOG.DAT text for a page: `outcome` ("PAGE SENT: ", "ERROR FOR: "), name column, stamp, and the message
+// column with its control characters blanked, as the line carried it.
+std::string pageLogLine(std::string_view outcome, std::string_view entry, std::int16_t limit);
+
 // The same entry with another status column.
 std::string withStatus(std::string_view entry, std::string_view status);
 // Whether the entry carries kStatusSent: a send walks past it.

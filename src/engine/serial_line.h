@@ -2,6 +2,7 @@
 
 #include "engine/gateway_link.h"
 
+#include <cstddef>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -34,6 +35,10 @@ private:
     int m_number;
 };
 
+// The most one read returns; the rest waits for the next read. A modem's or a terminal's reply is a few hundred
+// bytes, and a line that floods must not fill the memory or hold the caller in one read.
+inline constexpr std::size_t kReadLimit = 64 * 1024;
+
 // The operations of the modem's serial line, and no more. Writes reach the line before they return:
 // the engine often writes and then sleeps without reading.
 class SerialLine {
@@ -51,7 +56,7 @@ public:
 
     virtual void setDtr(bool on) = 0;
     virtual void write(std::string_view bytes) = 0;
-    // Everything waiting, removed from the line's buffer; empty when nothing waits.
+    // Everything waiting, up to kReadLimit bytes, removed from the line's buffer; empty when nothing waits.
     virtual std::string readAll() = 0;
     virtual int waitingCount() = 0;
     virtual void discardInput() = 0;

@@ -264,7 +264,7 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
         m_call.pacer.yield();
         if (m_call.waitingCount() > 0) {
             m_call.pull();
-            m_call.logBuffer();
+            m_call.logArrival();
             for (std::size_t pos = 0; pos < m_call.receiveBuffer.size(); ++pos) {
                 const char c = m_call.receiveBuffer[pos];
                 // The terminal's message sequences stand before its reply character.
@@ -338,8 +338,8 @@ void TapSession::logPage(const PageTally& tally)
         m_call.logOutcome(*tally.outcome, tally.name);
     m_call.log("Updating Log File");
     const std::string entry = m_call.queue.entry(m_call.state.queueCursor);
-    const std::string line = std::string(tally.errors == 0 ? "PAGE SENT: " : "ERROR FOR: ") + nameColumn(entry)
-        + logStampColumn(entry) + messageColumn(entry, m_call.state.messageLimit);
+    const std::string line
+        = pageLogLine(tally.errors == 0 ? "PAGE SENT: " : "ERROR FOR: ", entry, m_call.state.messageLimit);
     add(m_call.state.queueCursor, 1);
     m_call.writePageLog(line);
     if (m_call.state.sentCount == tally.sentAtStart)
@@ -361,7 +361,7 @@ TapSession::Result TapSession::signOff()
         m_call.pacer.yield();
         if (m_call.waitingCount() > 0) {
             m_call.pull();
-            m_call.logBuffer();
+            m_call.logArrival();
             for (std::size_t pos = 0; pos < m_call.receiveBuffer.size(); ++pos) {
                 // Tested at every position, so a known code is explained once per character.
                 if (m_call.receiveBuffer.size() == 3)

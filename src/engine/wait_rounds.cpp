@@ -9,6 +9,7 @@ WaitRounds::WaitRounds(CallContext& call, int standardRoundMs)
     , m_roundMs(standardRoundMs)
     , m_startMs(call.pacing == Pacing::Prompt ? call.pacer.nowMs() : 0)
 {
+    m_call.beginWait();
 }
 
 void WaitRounds::pause()
@@ -28,7 +29,7 @@ void WaitRounds::pullAndLog()
 {
     const bool arrived = m_call.pull();
     if (arrived || m_call.pacing == Pacing::Standard)
-        m_call.logBuffer();
+        m_call.logArrival();
 }
 
 } // namespace tolvane::engine

@@ -21,8 +21,8 @@ public:
     // Milliseconds since the wait began.
     long long elapsedMs() const;
     bool reached(long long ms) const { return elapsedMs() >= ms; }
-    // Reads what waits into the receive buffer and logs the whole buffer: every round under standard
-    // pacing, only when something arrived under prompt pacing (a line every 10 ms would bury the traffic).
+    // Reads what waits into the receive buffer and logs what arrived: every round under standard pacing,
+    // only when something arrived under prompt pacing (a line every 10 ms would bury the traffic).
     void pullAndLog();
 
 private:

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "store/codepage.h"
+
 #include <cstdio>
 
 namespace tolvane::platform {
@@ -31,12 +33,10 @@ QMessageBox::Icon boxIcon(DialogService::Icon icon)
 
 void printLine(const QString& text)
 {
-    // A box breaks its lines at a bare CR (the error box does); on a terminal a CR would send the cursor
-    // back and the rest of the text would overwrite the start.
-    QString lines = text;
-    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    const QByteArray bytes = lines.toLocal8Bit();
+    // A box breaks its lines at a bare CR (the error box does), and its text may come from files or the
+    // paging service: on a terminal, line breaks and control characters made visible.
+    const std::string shown = store::visibleControls(text.toUtf8().toStdString());
+    const QByteArray bytes = QString::fromStdString(shown).toLocal8Bit();
     std::fprintf(stderr, "%s\n", bytes.constData());
     std::fflush(stderr);
 }

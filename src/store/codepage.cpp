@@ -103,4 +103,52 @@ std::string cp1252ToUtf8(std::string_view cp1252)
     return out;
 }
 
+std::string visibleControls(std::string_view utf8)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    const auto shown = [](std::string& out, unsigned char byte) {
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+    };
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c == '\r') {
+            out += '\n';
+            if (i + 1 < utf8.size() && utf8[i + 1] == '\n')
+                ++i;
+        } else if (c == '\n' || c == '\t' || (c >= 0x20 && c < 0x7F)) {
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            out += '^';
+            out += static_cast<char>(c ^ 0x40);
+        } else {
+            // A whole UTF-8 sequence passes, except U+0080..U+009F, which a terminal may take for CSI, OSC and
+            // the other C1 controls; a byte that starts no whole sequence is shown too.
+            const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+            std::size_t whole = 1;
+            while (length != 0 && whole < length && i + whole < utf8.size()
+                && (static_cast<unsigned char>(utf8[i + whole]) & 0xC0) == 0x80)
+                ++whole;
+            if (length == 0 || whole < length || c > 0xF4) {
+                shown(out, c);
+            } else if (c == 0xC2 && static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
+                shown(out, static_cast<unsigned char>(utf8[i + 1]));
+            } else {
+                out.append(utf8, i, length);
+            }
+            if (length != 0 && whole == length && c <= 0xF4)
+                i += length - 1;
+        }
+    }
+    return out;
+}
+
+std::string terminalText(std::string_view cp1252)
+{
+    return visibleControls(cp1252ToUtf8(cp1252));
+}
+
 } // namespace tolvane::store

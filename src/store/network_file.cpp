@@ -1,5 +1,6 @@
 #include "store/network_file.h"
 
+#include "store/data_file.h"
 #include "store/store_error.h"
 #include "store/text.h"
 
@@ -7,28 +8,15 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tolvane::store {
 
-std::string readNetworkFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::error_code ec;
-        if (!std::filesystem::exists(path, ec))
-            throw StoreError(53, "File not found");
-        throw StoreError(75, "Path/File access error");
-    }
-    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (all.empty())
-        throw StoreError(62, "Input past end of file");
+namespace {
 
-    std::string_view line(all);
-    line = line.substr(0, line.find_first_of("\r\n"));
+std::string quotedValue(std::string_view line)
+{
     const std::string text = trim(line);
     if (text.empty() || text.front() != '"')
         return text;
@@ -36,6 +24,25 @@ std::string readNetworkFile(const std::filesystem::path& path)
     if (close == 0)
         return text.substr(1); // no closing quote: the rest of the line
     return text.substr(1, close - 1);
+}
+
+} // namespace
+
+std::string readNetworkFile(const std::filesystem::path& path)
+{
+    const auto all = readDataFile(path);
+    if (!all)
+        throw StoreError(53, "File not found");
+    if (all->empty())
+        throw StoreError(62, "Input past end of file");
+
+    std::string_view line(*all);
+    const std::string value = quotedValue(line.substr(0, line.find_first_of("\r\n")));
+    // The system would take the path only up to the NUL, and so use another folder than the file names.
+    if (value.find('\0') != std::string::npos)
+        throw StoreError(
+            75, path.string() + " names a shared folder with a NUL character in it, which no folder name can hold");
+    return value;
 }
 
 void writeNetworkFile(const std::filesystem::path& path, std::string_view folder)

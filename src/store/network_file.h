@@ -14,7 +14,8 @@ namespace tolvane::store {
 
 // The value between the quotes of the first line. A line without quotes gives its text without surrounding
 // blanks; quotes inside the value survive (the value runs to the last quote of the line); later lines are
-// ignored. A missing file throws StoreError 53, an empty one (no bytes at all) StoreError 62.
+// ignored. A missing file throws StoreError 53, an empty one (no bytes at all) StoreError 62; one that is not a
+// regular file or is too large, or a value holding a NUL (the path would end there), StoreError 75.
 std::string readNetworkFile(const std::filesystem::path& path);
 
 // Replaces the file with `"` folder `"` CR LF, atomically. Throws StoreError when it cannot be written.

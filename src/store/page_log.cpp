@@ -1,12 +1,11 @@
 #include "store/page_log.h"
 
+#include "store/data_file.h"
 #include "store/store_error.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,7 +24,7 @@ void appendLogLine(const DataFolder& folder, std::string_view text)
     std::string line;
     line.reserve(text.size() + 4);
     line.append(1, '"').append(text).append("\"\r\n");
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = openDataFile(path, O_WRONLY | O_APPEND | O_CREAT);
     if (fd < 0)
         throw StoreError(
             errno == EACCES || errno == EROFS ? 70 : 75, "cannot open " + path.string() + ": " + std::strerror(errno));
@@ -51,11 +50,14 @@ void appendLogLine(const DataFolder& folder, std::string_view text)
 
 std::vector<std::string> readLog(const DataFolder& folder)
 {
-    std::ifstream in(logPath(folder), std::ios::binary);
     std::vector<std::string> records;
-    if (!in)
+    std::string all;
+    try {
+        all = readDataFile(logPath(folder)).value_or(std::string());
+    } catch (const StoreError&) {
+        // The viewer shows what it can; a log that cannot be written is reported when a page is logged.
         return records;
-    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
     std::size_t pos = 0;
     while (pos < all.size()) {
         const std::size_t open = all.find('"', pos);

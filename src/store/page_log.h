@@ -14,7 +14,8 @@ namespace tolvane::store {
 void appendLogLine(const DataFolder& folder, std::string_view text);
 
 // Every record's text in order. A record runs from its opening quote to the closing quote that is
-// followed by CR LF, so quotes and CR LF inside the text survive.
+// followed by CR LF, so quotes and CR LF inside the text survive. A log that cannot be read (not a regular
+// file, no permission) reads as empty.
 std::vector<std::string> readLog(const DataFolder& folder);
 
 // Clears the whole log by deleting the file. False when there was nothing to delete or it could not be

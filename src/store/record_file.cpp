@@ -1,5 +1,7 @@
 #include "store/record_file.h"
 
+#include "store/data_file.h"
+#include "store/scratch_files.h"
 #include "store/store_error.h"
 
 #include <cerrno>
@@ -82,24 +84,6 @@ int lockRange(int fd, off_t offset, short type, bool wait)
     }
 }
 
-// Scratch files of replacements whose process died before the rename. Nothing reads them; removing those
-// older than any replacement could take keeps a shared folder from filling with them.
-void removeAbandonedScratchFiles(const std::filesystem::path& folder)
-{
-    constexpr auto kAbandoned = std::chrono::hours(1);
-    std::error_code ec;
-    const auto now = std::filesystem::file_time_type::clock::now();
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (!name.starts_with("TEMP.DAT.") || name.size() != 15)
-            continue;
-        std::error_code timeError;
-        const auto written = it->last_write_time(timeError);
-        if (!timeError && now - written > kAbandoned)
-            std::filesystem::remove(it->path(), timeError);
-    }
-}
-
 void syncFolder(const std::filesystem::path& folder)
 {
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -165,7 +149,7 @@ void writeAll(int fd, std::string_view bytes, off_t offset, const std::filesyste
 std::string writeScratchFile(const std::filesystem::path& folder, std::string_view bytes, mode_t mode)
 {
     removeAbandonedScratchFiles(folder);
-    std::string name = (folder / "TEMP.DAT.XXXXXX").string();
+    std::string name = (folder / scratchFilePattern()).string();
     int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0)
         fail(folder / "TEMP.DAT", "cannot create");
@@ -251,10 +235,10 @@ void RecordFile::openAndHold() const
 {
     for (;;) {
         m_readOnly = false;
-        int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        int fd = openDataFile(m_path, O_RDWR | O_CREAT);
         if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
             const int openError = errno;
-            fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+            fd = openDataFile(m_path, O_RDONLY);
             if (fd < 0 && errno == ENOENT) {
                 // A missing file that cannot be created reads as empty; writing it reports the permission.
                 m_fd = -1;

@@ -10,7 +10,7 @@
 
 namespace tolvane::store {
 
-void sortUsers(const DataFolder& folder)
+SortOutcome sortUsers(const DataFolder& folder)
 {
     try {
         constexpr std::size_t kLength = UserRecord::kLength;
@@ -19,7 +19,7 @@ void sortUsers(const DataFolder& folder)
         const std::string all = file.readAllRaw();
         const std::size_t n = all.size() / kLength;
         if (n < 2)
-            return;
+            return SortOutcome::Done;
 
         // The same order as a bubble sort that swaps only on "less than": stable, by unsigned byte value.
         std::vector<std::size_t> order(n);
@@ -33,22 +33,18 @@ void sortUsers(const DataFolder& folder)
         for (const std::size_t i : order)
             sorted.append(all, i * kLength, kLength);
         if (sorted == all)
-            return;
+            return SortOutcome::Done;
 
+        // Another workstation holding the file would keep writing into a replaced one, and a rewrite in place
+        // cut short by a crash would leave users twice and others lost: refused, it changes nothing.
         RecordFile::SoleHold hold(file);
-        if (hold.held()) {
-            file.replaceContents(hold, sorted);
-            return;
-        }
-        // Another workstation has the file open and would keep writing into a replaced file, so rewrite it in
-        // place record by record: that workstation may see a partly sorted list for a moment.
-        for (std::size_t i = 0; i < n; ++i) {
-            if (order[i] != i)
-                file.writeRaw(static_cast<std::int32_t>(i + 1), std::string_view(sorted).substr(i * kLength, kLength));
-        }
+        if (!hold.held())
+            return SortOutcome::InUse;
+        file.replaceContents(hold, sorted);
     } catch (const StoreError&) {
         // Sorting is a convenience; a failure leaves the file as it stands.
     }
+    return SortOutcome::Done;
 }
 
 } // namespace tolvane::store

@@ -3,6 +3,7 @@
 #include "store/network_file.h"
 #include "store/record_file.h"
 #include "store/records.h"
+#include "store/scratch_files.h"
 #include "store/store_error.h"
 
 #include <unistd.h>
@@ -56,6 +57,7 @@ StartupData decideDataFolder(const std::filesystem::path& programFolder)
             data.errorDescription = "Device unavailable";
             return data;
         }
+        removeAbandonedScratchFiles(data.folder);
         data.outcome = StartupDataOutcome::Ready;
     } catch (const StoreError& error) {
         data.outcome

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -74,6 +75,11 @@ TEST_F(ProgramStart, WithoutADisplayToShowItTheCommandLinesReportIsPrintedNotLef
             result.out.rfind("Page was not! sent make sure your command line matches a users name exactly.", 0), 0u)
             << result.out;
     }
+    // What a file names reaches the terminal with its control characters shown, never sent to it.
+    std::ofstream(m_folder / "NETWORK.DAT") << "\"/srv/x\x1b[2J\a/\"\r\n";
+    const auto result = start({ "Nobody:hello" });
+    EXPECT_NE(result.err.find("The shared folder /srv/x^[[2J^G/ cannot be reached"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find('\x1b'), std::string::npos);
 }
 
 TEST_F(ProgramStart, AnInstalledProgramStartedWithoutADataFolderKeepsTheFilesInTheUsersOwnFolder)

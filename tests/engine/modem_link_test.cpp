@@ -56,6 +56,10 @@ TEST(InitialisationString, AdvancedStringForTheCompanysSpeedWinsWhenSet)
     EXPECT_EQ(initialisationString(modem, advanced, 19200), "AT19200");
     // The NUL-filled record of a new file counts as blank.
     EXPECT_EQ(initialisationString(modem, store::AdvancedRecord::decode(std::string(600, '\0')), 9600), "ATZ");
+    // A CR in a pasted or shared string must not send the rest as a second command.
+    advanced.ModemString9600 = "AT&F\r&C1\x1b";
+    EXPECT_EQ(initialisationString(modem, advanced, 9600), "AT&F &C1");
+    EXPECT_EQ(initialisationString({ "Custom", "ATZ\rATDT911", 0 }, advanced, 4800), "ATZ ATDT911");
 }
 
 TEST(NumericDialLine, KeysTheTrimmedDigitsAfterFourPausesAndEndsWithHash)

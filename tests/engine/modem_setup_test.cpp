@@ -105,8 +105,9 @@ TEST_F(ModemTestRun, AnAnswerSplitBetweenPollsIsFound)
 {
     m_line.whenWriteContains("ATZ", "\r\nO", 40);
     m_line.setWriteHook([this](std::string_view) { m_line.deliver("K\r\n", 400); });
-    EXPECT_EQ(run(), ModemTest::Outcome::Ok);
+    EXPECT_EQ(run("COMM2", "ATZ\rATDT911 "), ModemTest::Outcome::Ok);
     EXPECT_EQ(m_clock.now(), 2500);
+    EXPECT_EQ(m_line.writtenTexts(), std::vector<std::string> { "ATZ ATDT911\r" }) << "a CR sends no second command";
 }
 
 TEST_F(ModemTestRun, APortThatCannotBeOpenedGetsItsMessageAndNothingIsSent)

@@ -22,6 +22,8 @@ TEST_P(SoundBehaviour, ControlCharactersInTheMessageAndPagerIdGoOutAsBlanks)
         "\x02"
         "555 0142\rhi there x y\r\x03"
         "5=?\r");
+    // The log holds what was sent, not the raw control bytes.
+    EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("PAGE SENT: ", "hi there x y ") });
 }
 
 TEST_P(SoundBehaviour, APageLogThatCannotBeWrittenIsSaidAndThePageStaysSent)

@@ -111,6 +111,10 @@ TEST(StartupData, EachMissingPieceGivesItsOwnOutcome)
         TempFolder dir;
         dir.write("NETWORK.DAT", "");
         EXPECT_EQ(decideDataFolder(dir.path()).errorNumber, 62);
+        dir.write("NETWORK.DAT", "\"/srv/a\0/share/\"\r\n"s); // the system would take the path as "/srv/a"
+        EXPECT_EQ(decideDataFolder(dir.path()).errorDescription,
+            (dir / "NETWORK.DAT").string()
+                + " names a shared folder with a NUL character in it, which no folder name can hold");
     }
     {
         TempFolder dir; // no CONFIG.DAT: port 0, and no empty file is left behind

@@ -465,9 +465,12 @@ void NetworkLine::receiveFromPeer()
 {
     if (m_socket < 0)
         return; // a gateway's link is the call's, not the line's
+    // At most a read's worth waits here; the rest stays in the connection, whose window then holds the far end
+    // back. A peer that never stops sending can neither fill the memory nor keep the caller in this loop.
     char buffer[4096];
-    for (;;) {
-        const auto length = ::recv(m_socket, buffer, sizeof buffer, MSG_DONTWAIT);
+    while (m_arrived.size() < engine::kReadLimit) {
+        const auto room = std::min(sizeof buffer, engine::kReadLimit - m_arrived.size());
+        const auto length = ::recv(m_socket, buffer, room, MSG_DONTWAIT);
         if (length > 0) {
             m_arrived.append(buffer, static_cast<std::size_t>(length));
             continue;

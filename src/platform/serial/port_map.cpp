@@ -3,11 +3,11 @@
 
 #include "engine/serial_line.h"
 #include "platform/serial/serial_error_text.h"
+#include "store/data_file.h"
 #include "store/data_folder.h"
 #include "store/store_error.h"
 
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -50,12 +50,10 @@ std::optional<PortLine> parseLine(std::string_view line)
     return PortLine { port, std::string(device) };
 }
 
+// Missing: nullopt. A folder, a pipe, a device or an outsized file in its place throws StoreError.
 std::optional<std::string> readWholeFile(const std::filesystem::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return store::readDataFile(file);
 }
 
 void checkPort(int port)

@@ -1,12 +1,11 @@
 #include "platform/serial/ports_file.h"
 
 #include "platform/serial/text_fields.h"
+#include "store/data_file.h"
 #include "store/store_error.h"
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -91,14 +90,8 @@ PortsFile::PortsFile(std::string text)
 
 PortsFile PortsFile::load(const std::filesystem::path& file)
 {
-    std::error_code error;
-    if (!std::filesystem::exists(file, error))
-        return PortsFile();
-    std::ifstream in(file, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in && !in.eof())
-        throw store::StoreError(kPathAccessError, "Cannot read " + file.string());
-    return PortsFile(std::move(text));
+    auto text = store::readDataFile(file);
+    return text ? PortsFile(std::move(*text)) : PortsFile();
 }
 
 std::optional<std::string> PortsFile::device(int port) const

@@ -4,6 +4,7 @@
 #include "platform/serial/serial_error_text.h"
 #include "platform/serial/uucp_lock.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -416,10 +417,11 @@ std::string PosixSerialLine::readAll()
     if (m_network)
         return m_network->readAll();
     requireOpen("read");
+    // Bounded, as line noise or a babbling modem can keep the port busy for ever.
     std::string received;
     char buffer[4096];
-    for (;;) {
-        const auto length = ::read(m_fd, buffer, sizeof buffer);
+    while (received.size() < engine::kReadLimit) {
+        const auto length = ::read(m_fd, buffer, std::min(sizeof buffer, engine::kReadLimit - received.size()));
         if (length > 0) {
             received.append(buffer, static_cast<std::size_t>(length));
             continue;

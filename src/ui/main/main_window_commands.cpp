@@ -2,6 +2,7 @@
 #include "ui/main/main_window.h"
 
 #include "platform/dialog_service.h"
+#include "platform/text_bridge.h"
 #include "store/network_file.h"
 #include "store/record_file.h"
 #include "store/records.h"
@@ -254,7 +255,10 @@ void MainWindow::sortUsers()
 {
     if (runInProgress())
         return;
-    store::sortUsers(m_folder);
+    if (store::sortUsers(m_folder) == store::SortOutcome::InUse) {
+        m_dialogs.message(platform::fromCore(store::kSortRefusedInUse));
+        return;
+    }
     if (!startUp())
         endProgram(kStartUpFailedExitStatus);
 }

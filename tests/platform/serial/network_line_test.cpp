@@ -1,5 +1,6 @@
 #include "platform/serial/network_line.h"
 
+#include "engine/call_context.h"
 #include "engine/paging_call.h"
 #include "platform/serial/port_map.h"
 #include "platform/serial/posix_serial_line.h"
@@ -59,6 +60,12 @@ public:
         m_listener = -1;
     }
     void send(std::string_view bytes) const { ::send(m_peer, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+    // Sends without end and never a reply, until the line lets go of the connection.
+    void floodUntilClosed() const
+    {
+        const std::string noise(4096, 'x');
+        while (::send(m_peer, noise.data(), noise.size(), MSG_NOSIGNAL) > 0) { }
+    }
     void hangUp()
     {
         ::close(m_peer);
@@ -375,6 +382,30 @@ TEST_F(NetworkCallTest, AServiceThatNeverSpeaksEndsOnTheIdTimeOutAndHearsNoHangU
     EXPECT_TRUE(closed);
     EXPECT_FALSE(heard.empty());
     EXPECT_EQ(heard.find_first_not_of('\r'), std::string::npos) << heard;
+}
+
+// Before, such a service took a call to gigabytes of memory and the connection log with it, without an end.
+TEST_F(NetworkCallTest, AServiceThatFloodsWithoutAReplyEndsTheCallInBoundedMemory)
+{
+    writePorts("DIAL 5550142=" + m_service.target() + "\n");
+    std::thread flooder([this] {
+        m_service.take();
+        m_service.floodUntilClosed();
+    });
+    callDana();
+    flooder.join();
+    ASSERT_EQ(view.boxes.size(), 1u);
+    // The call's own count: the limit, and at most one bounded read past it.
+    const auto received = std::stoul(view.boxes[0].substr(std::string("the paging service sent ").size()));
+    EXPECT_GE(received, engine::kFloodLimit);
+    EXPECT_LE(received, engine::kFloodLimit + engine::kReadLimit);
+    EXPECT_EQ(view.boxes[0],
+        "the paging service sent " + std::to_string(received) + " bytes without a reply the call could read");
+    EXPECT_EQ(view.lastStatus(), "Dissconnected");
+    EXPECT_EQ(view.lastLamp(), engine::Lamp::Red);
+    EXPECT_LT(view.connectionLog().size(), 16 * 1024u) << "each round logs what arrived, cut short";
+    EXPECT_TRUE(data.log().empty());
+    EXPECT_FALSE(m_line.isOpen());
 }
 
 TEST_F(NetworkCallTest, AServiceThatClosesMidPageLosesTheCarrierAndThePageIsNotLogged)

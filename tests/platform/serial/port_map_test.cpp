@@ -1,7 +1,9 @@
 #include "platform/serial/port_map.h"
 
+#include "platform/serial/ports_file.h"
 #include "serial_test_support.h"
 #include "store/data_folder.h"
+#include "store/store_error.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +66,19 @@ TEST(PortMap, TheFileIsReadAtEveryLookUpAndOverridesComeFirst)
     map.setOverride(2, "/dev/pts/7");
     EXPECT_EQ(map.devicePath(2), "/dev/pts/7");
     EXPECT_EQ(map.devicePath(1), "/dev/ttyS0");
+
+    // A folder in its place is named, not read ("Error # 51 ... basic_filebuf::underflow" before).
+    std::filesystem::remove(folder.path() / "PORTS.DAT");
+    std::filesystem::create_directory(folder.path() / "PORTS.DAT");
+    for (const auto& read :
+        std::vector<std::function<void()>> { [&] { map.devicePath(1); }, [&] { PortsFile::load(map.portsFile()); } }) {
+        try {
+            read();
+            ADD_FAILURE() << "a folder read as PORTS.DAT";
+        } catch (const store::StoreError& error) {
+            EXPECT_EQ(error.what(), (folder.path() / "PORTS.DAT").string() + " is a folder, not a data file");
+        }
+    }
 }
 
 } // namespace
