@@ -119,13 +119,18 @@ void CompaniesTab::fill()
     showFirstCompany();
 }
 
-void CompaniesTab::listCompanies(const std::vector<store::TerminalRecord>& companies)
+QStringList CompaniesTab::namesOf(const std::vector<store::TerminalRecord>& companies)
 {
     QStringList names;
     for (const store::TerminalRecord& company : companies)
-        names << fromCore(company.CompanyName);
-    setEntries(m_list, names);
-    m_count->setText(QString::number(names.size()));
+        names << fromCore(store::fixedText(company.CompanyName, 25));
+    return names;
+}
+
+void CompaniesTab::listCompanies(const std::vector<store::TerminalRecord>& companies)
+{
+    setEntries(m_list, namesOf(companies));
+    m_count->setText(QString::number(companies.size()));
 }
 
 void CompaniesTab::refresh()
@@ -154,20 +159,13 @@ void CompaniesTab::selectCompany(int row)
 
 void CompaniesTab::showCompany(int row)
 {
-    const QString entry = m_list->item(row) ? m_list->item(row)->text() : QString();
     const auto companies = readCompanies();
-    if (row >= static_cast<int>(companies.size())
-        || fromCore(store::fixedText(companies[static_cast<std::size_t>(row)].CompanyName, 25)) != entry) {
-        // The list is older than the file: the company clicked, where it now stands.
-        listCompanies(companies);
-        row = rowOf(m_list, entry);
-        if (row < 0) {
-            showFirstCompany();
-            return;
-        }
-        selectQuietly(m_list, row);
-    }
-    show(companies[static_cast<std::size_t>(row)]);
+    row = rowInFile(m_list, row, namesOf(companies));
+    m_count->setText(QString::number(companies.size()));
+    if (row < 0)
+        showFirstCompany();
+    else
+        show(companies[static_cast<std::size_t>(row)]);
 }
 
 void CompaniesTab::show(const store::TerminalRecord& company)

@@ -43,6 +43,7 @@ protected:
 private:
     store::RecordFile& file();
     std::vector<store::TerminalRecord> readCompanies();
+    static QStringList namesOf(const std::vector<store::TerminalRecord>& companies);
     void listCompanies(const std::vector<store::TerminalRecord>& companies);
     void showCompany(int row);
     void show(const store::TerminalRecord& company);

@@ -103,6 +103,17 @@ void DirectoryTab::setEntries(QListWidget* list, const QStringList& names)
     list->addItems(names);
 }
 
+int DirectoryTab::rowInFile(QListWidget* list, int row, const QStringList& names)
+{
+    const QString entry = list->item(row) ? list->item(row)->text() : QString();
+    if (row >= 0 && row < names.size() && names[row] == entry)
+        return row;
+    setEntries(list, names);
+    const int now = rowOf(list, entry);
+    selectQuietly(list, now);
+    return now;
+}
+
 void DirectoryTab::tell(std::string_view text)
 {
     m_dialogs.message(platform::fromCore(text));

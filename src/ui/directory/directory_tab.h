@@ -61,6 +61,10 @@ protected:
     static int rowOf(const QListWidget* list, const QString& entry);
     // Fills `list` with `names` (their full stored text) without the list's signals.
     static void setEntries(QListWidget* list, const QStringList& names);
+    // Where the entry clicked at `row` stands in the file as just read (`names`): `row` while the list agrees
+    // with the file; else the list is filled again from the file (another workstation, a sort) and the
+    // entry's new row is selected, or -1 when it has gone.
+    static int rowInFile(QListWidget* list, int row, const QStringList& names);
 
     // Opens the tab's search dialog over `list`, or brings it forward; choosing an entry runs `show`, the
     // list's own click handling.

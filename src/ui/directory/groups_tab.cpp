@@ -132,20 +132,13 @@ void GroupsTab::selectGroup(int row)
 
 void GroupsTab::showGroup(int row)
 {
-    const QString entry = m_groups->item(row) ? m_groups->item(row)->text() : QString();
-    const store::GroupRecord group = store::readRecord<store::GroupRecord>(file(), row + 1);
-    if (fromCore(store::fixedText(group.GroupName, 25)) != entry) {
-        // The list is older than the file: the group clicked, where it now stands.
-        setEntries(m_groups, readGroupNames());
-        m_count->setText(QString::number(m_groups->count()));
-        const int now = rowOf(m_groups, entry);
-        selectQuietly(m_groups, now);
-        if (now < 0)
-            fill();
-        else
-            showGroup(now);
+    row = rowInFile(m_groups, row, readGroupNames());
+    m_count->setText(QString::number(m_groups->count()));
+    if (row < 0) {
+        showNoGroup();
         return;
     }
+    const store::GroupRecord group = store::readRecord<store::GroupRecord>(file(), row + 1);
     m_shown = group;
     m_name->setText(fromCore(store::shownText(group.GroupName)));
     m_comment->setText(fromCore(store::shownText(group.Comment)));

@@ -61,13 +61,22 @@ void UsersTab::fill()
     showFirstUser();
 }
 
-void UsersTab::listUsers(const std::vector<store::UserRecord>& users)
+namespace {
+
+QStringList namesOf(const std::vector<store::UserRecord>& users)
 {
     QStringList names;
     for (const store::UserRecord& user : users)
         names << fromCore(user.UserName);
-    setEntries(m_list, names);
-    m_count->setText(QString::number(names.size()));
+    return names;
+}
+
+} // namespace
+
+void UsersTab::listUsers(const std::vector<store::UserRecord>& users)
+{
+    setEntries(m_list, namesOf(users));
+    m_count->setText(QString::number(users.size()));
 }
 
 void UsersTab::refresh()
@@ -112,19 +121,13 @@ void UsersTab::selectUser(int row)
 
 void UsersTab::showUser(int row)
 {
-    const QString entry = m_list->item(row) ? m_list->item(row)->text() : QString();
     const auto users = store::readAllRecords<store::UserRecord>(m_folder);
-    if (row >= static_cast<int>(users.size()) || fromCore(users[static_cast<std::size_t>(row)].UserName) != entry) {
-        // The list is older than the file (another workstation, a sort): the user clicked, where it now stands.
-        listUsers(users);
-        row = rowOf(m_list, entry);
-        if (row < 0) {
-            showFirstUser();
-            return;
-        }
-        selectQuietly(m_list, row);
-    }
-    show(users[static_cast<std::size_t>(row)]);
+    row = rowInFile(m_list, row, namesOf(users));
+    m_count->setText(QString::number(users.size()));
+    if (row < 0)
+        showFirstUser();
+    else
+        show(users[static_cast<std::size_t>(row)]);
 }
 
 void UsersTab::show(const store::UserRecord& user)
