@@ -291,6 +291,11 @@ TEST_F(Recipients, SharedFolderIsReadAtTheMomentOfTheCommand)
     f.desk.queueMessage();
     ASSERT_EQ(f.desk.pageQueue().count(), 1);
     EXPECT_EQ(f.desk.pageQueue().entry(0).substr(0, 54), "Longpage                 Cal                      9003");
+
+    // The share drops: refreshing says so in words, not "Error # 76 ... cannot open".
+    std::filesystem::remove(shared / "USERS.DAT");
+    f.desk.showUsers();
+    EXPECT_EQ(f.view.boxes.back(), "The shared directory " + shared.string() + " cannot be reached.");
 }
 
 } // namespace
