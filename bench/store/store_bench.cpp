@@ -1,4 +1,6 @@
 #include "store/compaction.h"
+#include "store/directory_edits.h"
+#include "store/directory_state.h"
 #include "store/record_file.h"
 #include "store/sort_users.h"
 
@@ -96,6 +98,35 @@ void AppendOneUser(benchmark::State& state)
     }
 }
 BENCHMARK(AppendOneUser)->Unit(benchmark::kMicrosecond);
+
+// The watcher's regular look at the directory files: what every few seconds costs with a large directory.
+void LookAtTenThousandUsers(benchmark::State& state)
+{
+    const UserFolder users;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(directoryState(users.folder()));
+}
+BENCHMARK(LookAtTenThousandUsers)->Unit(benchmark::kMillisecond);
+
+// An update checks the record shown, and a new name against every other, under the writer lock.
+void UpdateOneOfTenThousandUsers(benchmark::State& state)
+{
+    const UserFolder users;
+    const DataFolder folder = users.folder();
+    RecordFile file(folder.pathOf<UserRecord>(), UserRecord::kLength);
+    const UserRecord shown = readRecord<UserRecord>(file, kUsers / 2);
+    UserRecord renamed = shown;
+    renamed.UserName = "Renamed Once";
+    for (auto _ : state) {
+        state.PauseTiming();
+        users.reset();
+        state.ResumeTiming();
+        const EditResult result = updateUser(folder, shownUser(kUsers / 2, shown), renamed);
+        if (!result.written())
+            state.SkipWithError(result.message.c_str());
+    }
+}
+BENCHMARK(UpdateOneOfTenThousandUsers)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

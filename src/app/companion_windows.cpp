@@ -1,5 +1,6 @@
 #include "app/companion_windows.h"
 
+#include "platform/directory_watcher.h"
 #include "ui/config/advanced_modem_tab.h"
 #include "ui/config/config_window.h"
 #include "ui/directory/setup_window.h"
@@ -12,15 +13,24 @@
 namespace tolvane::app {
 
 void registerCompanionWindows(ui::MainWindow& window, platform::DialogService& dialogs, platform::PortMap& ports,
-    engine::SerialLine& line, bool practice)
+    engine::SerialLine& line, bool practice, std::chrono::milliseconds directoryLookInterval)
 {
-    window.registerWindow("MUSERS", [&window, &dialogs] {
+    // Another workstation's edit of a shared directory, or another copy's sort, shows without anyone asking.
+    auto* watcher = new platform::DirectoryWatcher(window.dataFolder(), directoryLookInterval, &window);
+    QObject::connect(
+        watcher, &platform::DirectoryWatcher::changed, &window, [&window] { window.desk().refreshDirectory(); });
+    QObject::connect(&window, &ui::MainWindow::directoryReloaded, watcher, &platform::DirectoryWatcher::acknowledge);
+
+    window.registerWindow("MUSERS", [&window, &dialogs, watcher] {
         // The folder by reference: the editor follows a change of the shared folder.
         auto* setup = new ui::SetupWindow(window.dataFolder(), dialogs, &window);
-        QObject::connect(setup, &ui::SetupWindow::directoryChanged, &window, [&window] {
-            window.desk().loadUsers();
-            window.desk().loadGroups();
+        QObject::connect(setup, &ui::SetupWindow::directoryChanged, &window, [&window, watcher] {
+            // Acknowledged first: a change elsewhere from now on is still news.
+            watcher->acknowledge();
+            window.desk().refreshDirectory();
         });
+        QObject::connect(watcher, &platform::DirectoryWatcher::changed, setup, &ui::SetupWindow::refresh);
+        QObject::connect(&window, &ui::MainWindow::directoryReloaded, setup, &ui::SetupWindow::refresh);
         return setup;
     });
 

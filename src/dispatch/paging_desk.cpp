@@ -100,6 +100,36 @@ void PagingDesk::loadDirectory()
     changed();
 }
 
+bool PagingDesk::refreshDirectory()
+{
+    std::vector<std::string> users;
+    std::vector<std::string> groups;
+    try {
+        for (const auto& record : store::readAllRecords<store::UserRecord>(m_folder))
+            users.push_back(record.UserName);
+        for (const auto& record : store::readAllRecords<store::GroupRecord>(m_folder))
+            groups.push_back(record.GroupName);
+    } catch (const std::exception&) {
+        return false;
+    }
+    // The same entry where it still stands, else the first of its name.
+    const auto reselect = [](const std::vector<std::string>& old, const std::vector<std::string>& now, int selected) {
+        if (selected < 0 || static_cast<std::size_t>(selected) >= old.size())
+            return -1;
+        const std::string& name = old[static_cast<std::size_t>(selected)];
+        if (static_cast<std::size_t>(selected) < now.size() && now[static_cast<std::size_t>(selected)] == name)
+            return selected;
+        const auto found = std::find(now.begin(), now.end(), name);
+        return found == now.end() ? -1 : static_cast<int>(found - now.begin());
+    };
+    m_selectedUser = reselect(m_users, users, m_selectedUser);
+    m_selectedGroup = reselect(m_groups, groups, m_selectedGroup);
+    m_users = std::move(users);
+    m_groups = std::move(groups);
+    changed();
+    return true;
+}
+
 void PagingDesk::clearDirectory()
 {
     m_users.clear();
@@ -370,6 +400,10 @@ CommandState PagingDesk::commandState(bool portOpen) const
 
 void PagingDesk::reportError(const std::exception& error)
 {
+    if (dynamic_cast<const store::DirectoryUnreachable*>(&error)) {
+        m_view.messageBox(error.what());
+        return;
+    }
     long number = 51; // internal error, for failures that carry no number of their own
     if (const auto* storeError = dynamic_cast<const store::StoreError*>(&error))
         number = storeError->number();

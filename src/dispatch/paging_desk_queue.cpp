@@ -38,6 +38,13 @@ std::unordered_set<std::string> numericCompanyColumns(const store::DataFolder& f
     return columns;
 }
 
+// Who a page goes to: the name, pager ID and company, as the queue entry carries them. Two records alike in
+// these are one person entered twice, and one page reaches them.
+std::string pagerOf(const store::UserRecord& user)
+{
+    return user.encode().substr(0, 150);
+}
+
 // Marks a run in progress for as long as it lives, even if the call throws.
 class RunGuard {
 public:
@@ -102,7 +109,11 @@ void PagingDesk::queueMessage()
         }
 
         bool numericRecipient = false;
+        // Chosen twice, or also through a group, a person still gets one page.
+        std::unordered_set<std::string> queued;
         const auto queue = [&](const store::UserRecord& user) {
+            if (!queued.insert(pagerOf(user)).second)
+                return;
             addEntry(engine::buildQueueEntry(user, m_timeCaption, m_dateCaption, m_message, m_messageLimit));
             numericRecipient = numericRecipient || store::isNumericName(user.PagingCompany);
         };
@@ -301,8 +312,9 @@ bool PagingDesk::sendToOneRecipient()
         RunGuard guard(m_running);
         // The single page travels in a list of its own; pages waiting in the queue stay as they are.
         m_callQueue.use(m_singlePage);
+        std::unordered_set<std::string> paged;
         for (const auto& user : users) {
-            if (user.UserName != name)
+            if (user.UserName != name || !paged.insert(pagerOf(user)).second)
                 continue;
             if (m_stopRequested)
                 break;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "store/codepage.h"
 
@@ -80,6 +81,23 @@ QString WidgetDialogService::chooseFile(const QString& title, const QString& fil
     return dialog.selectedFiles().constFirst();
 }
 
+int WidgetDialogService::chooseAmong(const QString& text, const QString& title, const QStringList& choices)
+{
+    QMessageBox box(QMessageBox::Question, titleOr(title), text, QMessageBox::NoButton, m_parent);
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices)
+        buttons << box.addButton(choice, QMessageBox::AcceptRole);
+    // Escape and the close box choose nothing.
+    box.setEscapeButton(box.addButton(QMessageBox::Cancel));
+    box.exec();
+    return static_cast<int>(buttons.indexOf(box.clickedButton()));
+}
+
+QString WidgetDialogService::chooseFolder(const QString& title)
+{
+    return QFileDialog::getExistingDirectory(m_parent, title, QString(), QFileDialog::DontUseNativeDialog);
+}
+
 ConsoleDialogService::ConsoleDialogService(bool answerYes)
     : m_answerYes(answerYes)
 {
@@ -102,6 +120,17 @@ QString ConsoleDialogService::chooseFile(const QString& title, const QString&)
 {
     printLine(title + QStringLiteral(": no display to choose a file, cancelled"));
     return {};
+}
+
+int ConsoleDialogService::chooseAmong(const QString& text, const QString&, const QStringList&)
+{
+    printLine(text + QStringLiteral(" (nobody is at a display to choose: nothing chosen)"));
+    return -1;
+}
+
+QString ConsoleDialogService::chooseFolder(const QString& title)
+{
+    return chooseFile(title, {});
 }
 
 void ScriptedDialogService::showMessage(const QString& text, const QString&, Icon)
@@ -127,6 +156,21 @@ QString ScriptedDialogService::chooseFile(const QString& title, const QString& f
     QString name = m_fileNames.front();
     m_fileNames.pop_front();
     return name;
+}
+
+int ScriptedDialogService::chooseAmong(const QString& text, const QString&, const QStringList& choices)
+{
+    m_questions.push_back(text + QLatin1Char('|') + choices.join(QLatin1Char('|')));
+    if (m_choices.empty())
+        return -1;
+    const int index = m_choices.front();
+    m_choices.pop_front();
+    return index;
+}
+
+QString ScriptedDialogService::chooseFolder(const QString& title)
+{
+    return chooseFile(title, QStringLiteral("folder"));
 }
 
 void ScriptedDialogService::clear()

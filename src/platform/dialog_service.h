@@ -29,11 +29,20 @@ public:
     bool ask(const QString& text, const QString& title = {}) { return askQuestion(text, title); }
     // A file-open dialog; an empty result means cancelled.
     QString openFileName(const QString& title, const QString& filter) { return chooseFile(title, filter); }
+    // A box with one button per choice; the index of the one pressed, or -1 when the box was closed.
+    int choose(const QString& text, const QString& title, const QStringList& choices)
+    {
+        return chooseAmong(text, title, choices);
+    }
+    // A folder dialog; an empty result means cancelled.
+    QString openFolderName(const QString& title) { return chooseFolder(title); }
 
 protected:
     virtual void showMessage(const QString& text, const QString& title, Icon icon) = 0;
     virtual bool askQuestion(const QString& text, const QString& title) = 0;
     virtual QString chooseFile(const QString& title, const QString& filter) = 0;
+    virtual int chooseAmong(const QString& text, const QString& title, const QStringList& choices) = 0;
+    virtual QString chooseFolder(const QString& title) = 0;
 };
 
 // Real modal boxes, for a program with a display. A box belongs to the window the operator is working in,
@@ -48,6 +57,8 @@ protected:
     void showMessage(const QString& text, const QString& title, Icon icon) override;
     bool askQuestion(const QString& text, const QString& title) override;
     QString chooseFile(const QString& title, const QString& filter) override;
+    int chooseAmong(const QString& text, const QString& title, const QStringList& choices) override;
+    QString chooseFolder(const QString& title) override;
 
 private:
     QWidget* owner() const;
@@ -65,6 +76,8 @@ protected:
     void showMessage(const QString& text, const QString& title, Icon icon) override;
     bool askQuestion(const QString& text, const QString& title) override;
     QString chooseFile(const QString& title, const QString& filter) override;
+    int chooseAmong(const QString& text, const QString& title, const QStringList& choices) override;
+    QString chooseFolder(const QString& title) override;
 
 private:
     bool m_answerYes;
@@ -73,8 +86,10 @@ private:
 // Tests: records every text and answers from a script, never blocking.
 class ScriptedDialogService final : public DialogService {
 public:
-    // Answers used in order; when they run out, questions get No and file dialogs are cancelled.
+    // Answers used in order; when they run out, questions get No, choice boxes are closed and file and folder
+    // dialogs are cancelled. Choice boxes are recorded with the questions, folder dialogs with the file dialogs.
     void queueAnswer(bool yes) { m_answers.push_back(yes); }
+    void queueChoice(int index) { m_choices.push_back(index); }
     void queueFileName(const QString& name) { m_fileNames.push_back(name); }
 
     const QStringList& messages() const { return m_messages; }
@@ -86,12 +101,15 @@ protected:
     void showMessage(const QString& text, const QString& title, Icon icon) override;
     bool askQuestion(const QString& text, const QString& title) override;
     QString chooseFile(const QString& title, const QString& filter) override;
+    int chooseAmong(const QString& text, const QString& title, const QStringList& choices) override;
+    QString chooseFolder(const QString& title) override;
 
 private:
     QStringList m_messages;
     QStringList m_questions;
     QStringList m_fileDialogs;
     std::deque<bool> m_answers;
+    std::deque<int> m_choices;
     std::deque<QString> m_fileNames;
 };
 

@@ -1,5 +1,6 @@
 #include "store/compaction.h"
 
+#include "store/directory_edits.h"
 #include "store/record_file.h"
 #include "store/records.h"
 #include "store/store_error.h"
@@ -46,9 +47,12 @@ DeleteResult failed(const StoreError& error, const std::string& note)
 }
 
 // The refusals that come before anything is written, with the file's writer lock held.
-std::optional<DeleteResult> checkDeletable(const RecordFile& file, std::int32_t k, const DeleteTexts& texts)
+std::optional<DeleteResult> checkDeletable(
+    const RecordFile& file, std::int32_t k, const DeleteTexts& texts, std::string_view identity)
 {
     const std::int32_t count = file.count();
+    if (!identity.empty() && (k < 1 || k > count || !file.readRaw(k).starts_with(identity)))
+        return refused(DeleteStatus::Changed, std::string(kDirectoryChanged));
     if (count == 1)
         return refused(DeleteStatus::OnlyRecord, texts.onlyRecord);
     if (k < 1 || k > count)
@@ -58,6 +62,21 @@ std::optional<DeleteResult> checkDeletable(const RecordFile& file, std::int32_t 
     return std::nullopt;
 }
 
+// A share that is gone is said in words, checked before an open could create a file in its bare mount point,
+// and again after a failure, which may be the share dropping in the middle.
+DeleteResult unreachable(const DataFolder& folder)
+{
+    return refused(DeleteStatus::Unreachable, folder.unreachableText() + std::string(kNothingSaved));
+}
+
+template <class Delete> DeleteResult inReachableFolder(const DataFolder& folder, const Delete& remove)
+{
+    if (!folder.directoryReachable())
+        return unreachable(folder);
+    DeleteResult result = remove();
+    return result.status == DeleteStatus::Failed && !folder.directoryReachable() ? unreachable(folder) : result;
+}
+
 std::string withoutRecord(const std::string& all, std::size_t length, std::int32_t k)
 {
     std::string out = all;
@@ -65,13 +84,13 @@ std::string withoutRecord(const std::string& all, std::size_t length, std::int32
     return out;
 }
 
-DeleteResult deleteRecord(
-    const std::filesystem::path& path, std::size_t length, std::int32_t k, const DeleteTexts& texts)
+DeleteResult deleteRecord(const std::filesystem::path& path, std::size_t length, std::int32_t k,
+    const DeleteTexts& texts, std::string_view identity = {})
 {
     try {
         RecordFile file(path, length);
         const RecordFile::WriterLock writer(file);
-        if (auto refusal = checkDeletable(file, k, texts))
+        if (auto refusal = checkDeletable(file, k, texts, identity))
             return *refusal;
         const std::string remaining = withoutRecord(file.readAllRaw(), length, k);
         RecordFile::SoleHold hold(file);
@@ -95,14 +114,17 @@ std::string flagsWithoutGroup(std::string_view flags, std::int32_t k)
     return fixedText(before + after + "0", 10);
 }
 
-DeleteResult deleteUser(const DataFolder& folder, std::int32_t k)
+DeleteResult deleteUser(const DataFolder& folder, std::int32_t k, std::string_view identity)
 {
-    return deleteRecord(folder.pathOf<UserRecord>(), UserRecord::kLength, k, kUserTexts);
+    return inReachableFolder(folder,
+        [&] { return deleteRecord(folder.pathOf<UserRecord>(), UserRecord::kLength, k, kUserTexts, identity); });
 }
 
-DeleteResult deleteTerminal(const DataFolder& folder, std::int32_t k)
+DeleteResult deleteTerminal(const DataFolder& folder, std::int32_t k, std::string_view identity)
 {
-    return deleteRecord(folder.pathOf<TerminalRecord>(), TerminalRecord::kLength, k, kTerminalTexts);
+    return inReachableFolder(folder, [&] {
+        return deleteRecord(folder.pathOf<TerminalRecord>(), TerminalRecord::kLength, k, kTerminalTexts, identity);
+    });
 }
 
 DeleteResult deleteCannedMessage(const DataFolder& folder, std::int32_t k)
@@ -110,7 +132,9 @@ DeleteResult deleteCannedMessage(const DataFolder& folder, std::int32_t k)
     return deleteRecord(folder.pathOf<CannedRecord>(), CannedRecord::kLength, k, kCannedTexts);
 }
 
-DeleteResult deleteGroup(const DataFolder& folder, std::int32_t k)
+namespace {
+
+DeleteResult deleteGroupIn(const DataFolder& folder, std::int32_t k, std::string_view identity)
 {
     const std::filesystem::path usersPath = folder.pathOf<UserRecord>();
     const std::filesystem::path groupsPath = folder.pathOf<GroupRecord>();
@@ -121,7 +145,7 @@ DeleteResult deleteGroup(const DataFolder& folder, std::int32_t k)
         RecordFile groups(groupsPath, GroupRecord::kLength);
         const RecordFile::WriterLock usersWriter(users);
         const RecordFile::WriterLock groupsWriter(groups);
-        if (auto refusal = checkDeletable(groups, k, kGroupTexts))
+        if (auto refusal = checkDeletable(groups, k, kGroupTexts, identity))
             return *refusal;
 
         const std::string remainingGroups = withoutRecord(groups.readAllRaw(), GroupRecord::kLength, k);
@@ -158,6 +182,14 @@ DeleteResult deleteGroup(const DataFolder& folder, std::int32_t k)
     } catch (const StoreError& error) {
         return failed(error, usersName + " and " + groupsPath.filename().string() + " are unchanged");
     }
+}
+
+} // namespace
+
+DeleteResult deleteGroup(const DataFolder& folder, std::int32_t k, std::string_view identity)
+{
+    // Only the check before: after a failure the group delete's own message says what it left behind.
+    return folder.directoryReachable() ? deleteGroupIn(folder, k, identity) : unreachable(folder);
 }
 
 } // namespace tolvane::store

@@ -1,8 +1,11 @@
 #include "store/data_folder.h"
 
+#include "store/codepage.h"
+
 #include <algorithm>
 #include <cctype>
 #include <system_error>
+#include <unistd.h>
 
 namespace tolvane::store {
 namespace {
@@ -62,6 +65,24 @@ std::filesystem::path DataFolder::directoryPath(std::string_view fileName) const
 bool DataFolder::isDirectoryFile(std::string_view fileName)
 {
     return fileName == "USERS.DAT" || fileName == "GROUP.DAT" || fileName == "TERMINAL.DAT";
+}
+
+bool DataFolder::directoryReachable() const
+{
+    if (m_sharedFolder.empty())
+        return true;
+    std::error_code ec;
+    return std::filesystem::is_directory(m_sharedFolder, ec) && ::access(m_sharedFolder.c_str(), R_OK | X_OK) == 0
+        && std::filesystem::exists(directoryPath("USERS.DAT"), ec);
+}
+
+std::string DataFolder::unreachableText() const
+{
+    std::string folder = m_sharedFolder;
+    if (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    // The folder's name is in the file system's bytes (UTF-8); the text goes out as every core text does.
+    return "The shared directory " + utf8ToCp1252(folder) + " cannot be reached.";
 }
 
 } // namespace tolvane::store

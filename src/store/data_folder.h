@@ -30,6 +30,13 @@ public:
 
     static bool isDirectoryFile(std::string_view fileName);
 
+    // Whether the directory files can be used: always without a shared folder; with one, only while it can be
+    // reached and holds USERS.DAT (in any letter case). The empty mount point of a share that is not mounted
+    // would otherwise take new users and companies that vanish when the share comes back.
+    bool directoryReachable() const;
+    // "The shared directory /mnt/office/tolvane cannot be reached." (Windows-1252, as every core text).
+    std::string unreachableText() const;
+
 private:
     std::filesystem::path m_programFolder;
     std::string m_sharedFolder;

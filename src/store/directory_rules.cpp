@@ -2,8 +2,7 @@
 
 #include "store/text.h"
 
-#include <cmath>
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 
 namespace tolvane::store {
@@ -18,6 +17,19 @@ constexpr std::string_view kStopEntries[] = { "1", "2" };
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
+}
+
+std::string withoutDashes(std::string_view text)
+{
+    std::string out(text);
+    std::erase(out, '-');
+    return out;
+}
+
+// What is saved is what was shown: a text longer than its field is refused, never cut without a word.
+std::string tooLong(std::string_view what, std::size_t width)
+{
+    return std::string(what) + " is longer than " + std::to_string(width) + " characters. Nothing was saved.";
 }
 
 // A name for a numeric company carries the prefix exactly once.
@@ -42,13 +54,11 @@ long wholeNumber(std::string_view text)
     return value;
 }
 
-// The leading number of a text the way the update reads it: its characters with blanks dropped, up to the
+// The leading number of a text the way a number box reads it: its characters with blanks dropped, up to the
 // first that cannot continue "[+|-]digits[.digits][E[+|-]digits]".
 struct LeadingNumber {
     std::string text;
-    std::string wholeDigits;
     bool negative = false;
-    bool plainWhole = true; // no fraction, no exponent
     bool any = false; // at least one digit before the exponent
 };
 
@@ -66,14 +76,12 @@ LeadingNumber leadingNumber(std::string_view input)
         number.text += chars[i++];
     }
     while (i < chars.size() && isDigit(chars[i])) {
-        number.wholeDigits += chars[i];
+        number.any = true;
         number.text += chars[i++];
     }
-    number.any = !number.wholeDigits.empty();
     if (i < chars.size() && chars[i] == '.') {
         number.text += chars[i++];
         while (i < chars.size() && isDigit(chars[i])) {
-            number.plainWhole = false;
             number.any = true;
             number.text += chars[i++];
         }
@@ -87,7 +95,6 @@ LeadingNumber leadingNumber(std::string_view input)
             while (j < chars.size() && isDigit(chars[j]))
                 exponent += chars[j++];
             number.text += exponent;
-            number.plainWhole = false;
         }
     }
     return number;
@@ -105,53 +112,47 @@ std::string cleanPagerId(std::string_view typed)
 {
     std::string out;
     for (const char c : typed) {
-        if (c != '-')
+        if (c != '-' && c != ' ')
             out += c;
     }
     return out;
 }
 
-std::string pagerIdAsNumber(std::string_view pagerId)
+UserResult userRecord(UserWrite write, const UserForm& form, const UserRecord& current)
 {
-    const LeadingNumber number = leadingNumber(pagerId);
-    if (!number.any)
-        return "0";
-    if (number.plainWhole) {
-        // Digit for digit: a long PIN must not come back rounded to fifteen digits.
-        const auto first = number.wholeDigits.find_first_not_of('0');
-        if (first == std::string::npos)
-            return "0";
-        return (number.negative ? "-" : "") + number.wholeDigits.substr(first);
-    }
-    const double value = std::strtod(number.text.c_str(), nullptr);
-    if (value == 0)
-        return "0";
-    if (!std::isfinite(value))
-        return std::string(pagerId);
-    char text[40];
-    std::snprintf(text, sizeof text, "%.15G", value);
-    return text;
-}
-
-UserRecord newUserRecord(std::string_view name, std::string_view typedPagerId, std::string_view company)
-{
-    UserRecord user;
+    UserResult result;
+    const std::string typedName = controlsAsBlanks(form.name);
+    const std::string company = controlsAsBlanks(form.company);
+    const std::string pagerId = cleanPagerId(form.pagerId);
     const bool numeric = isNumericName(company);
-    user.UserName = numeric ? withNumericPrefix(name) : std::string(name);
-    user.PagerId = numeric ? std::string("0") : cleanPagerId(typedPagerId);
+    const bool touchTone
+        = std::all_of(pagerId.begin(), pagerId.end(), [](char c) { return isDigit(c) || c == '*' || c == '#'; });
+    UserRecord& user = result.record;
+    user.UserName = numeric ? withNumericPrefix(typedName) : typedName;
+    user.PagerId = numeric ? std::string("0") : pagerId;
     user.PagingCompany = company;
-    user.GroupFlags = "0000000000";
-    return user;
-}
+    user.GroupFlags = write == UserWrite::Update ? current.GroupFlags : std::string("0000000000");
+    const bool renamed = write == UserWrite::Save || fixedText(user.UserName, 25) != fixedText(current.UserName, 25);
 
-UserRecord updatedUserRecord(
-    const UserRecord& current, std::string_view name, std::string_view typedPagerId, std::string_view company)
-{
-    UserRecord user = newUserRecord(name, typedPagerId, company);
-    if (!isNumericName(company))
-        user.PagerId = pagerIdAsNumber(user.PagerId);
-    user.GroupFlags = current.GroupFlags;
-    return user;
+    if (trim(typedName).empty())
+        result.message = kUserNameEmpty;
+    else if (controlsAsBlanks(pagerId) != pagerId)
+        result.message = kPagerIdControl;
+    else if (!numeric && pagerId.empty())
+        result.message = kPagerIdEmpty;
+    else if (numeric && !touchTone)
+        result.message = kPagerIdTouchTone;
+    else if (trim(company).empty())
+        result.message = kUserCompanyEmpty;
+    else if (renamed && typedName.find(':') != std::string::npos)
+        result.message = kUserNameColon;
+    else if (user.UserName.size() > 25)
+        result.message = numeric ? tooLong("A numeric paging company's user name with \"DIG-\" in front", 25)
+                                 : tooLong("The user name", 25);
+    else if (pagerId.size() > 100)
+        result.message = tooLong("The pager ID", 100);
+    result.ok = result.message.empty();
+    return result;
 }
 
 std::span<const std::string_view> choiceEntries(CompanyChoice choice)
@@ -212,21 +213,32 @@ std::string phoneBoxText(std::string_view text)
     return rtrim(text).substr(0, kPhoneBoxLength);
 }
 
-CompanyResult companyRecord(CompanyWrite write, const CompanyForm& form, const TerminalRecord& lastShown)
+CompanyResult companyRecord(const CompanyForm& form, const TerminalRecord& lastShown)
 {
     CompanyResult result;
-    if (write == CompanyWrite::Save && trim(form.name).empty()) {
+    const std::string name = controlsAsBlanks(form.name);
+    const std::string phone = controlsAsBlanks(form.phone);
+    if (trim(name).empty()) {
         result.message = kCompanyNameEmpty;
         return result;
     }
-    if (write == CompanyWrite::Save && trim(form.phone).empty()) {
+    if (trim(phone).empty()) {
         result.message = kCompanyPhoneEmpty;
         return result;
     }
     const bool numeric = form.service != kServiceEntries[0];
     TerminalRecord& record = result.record;
-    record.CompanyName = numeric ? withNumericPrefix(form.name) : form.name;
-    record.PhoneNumber = cleanPagerId(form.phone);
+    record.CompanyName = numeric ? withNumericPrefix(name) : name;
+    if (record.CompanyName.size() > 25) {
+        result.message = numeric ? tooLong("A numeric paging company's name with \"DIG-\" in front", 25)
+                                 : tooLong("The paging company's name", 25);
+        return result;
+    }
+    record.PhoneNumber = withoutDashes(phone);
+    if (record.PhoneNumber.size() > 15) {
+        result.message = tooLong("The phone number without its dashes", 15);
+        return result;
+    }
     record.ServiceType = numeric ? 2 : 1;
     if (numeric) {
         record.MaxChars = kNumericMaxChars;
@@ -251,9 +263,42 @@ CompanyResult companyRecord(CompanyWrite write, const CompanyForm& form, const T
     }
     record.DataBits = form.dataBits == kDataEntries[0] ? 1 : 2;
     record.StopBits = form.stopBits == kStopEntries[0] ? 1 : 2;
-    record.Password = form.password;
+    record.Password = controlsAsBlanks(form.password);
+    if (record.Password.size() > 12) {
+        result.message = tooLong("The password", 12);
+        return result;
+    }
     result.ok = true;
     return result;
+}
+
+GroupResult groupRecord(std::string_view name, std::string_view comment)
+{
+    GroupResult result;
+    result.record = GroupRecord { controlsAsBlanks(name), controlsAsBlanks(comment) };
+    if (trim(result.record.GroupName).empty())
+        result.message = kGroupNameEmpty;
+    else if (result.record.GroupName.size() > 25)
+        result.message = tooLong("The group name", 25);
+    else if (result.record.Comment.size() > 25)
+        result.message = tooLong("The comment", 25);
+    result.ok = result.message.empty();
+    return result;
+}
+
+std::string controlsAsBlanks(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        // The five bytes Windows-1252 leaves undefined are C1 control characters on the way back out.
+        const bool control = c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+        out += control ? ' ' : static_cast<char>(c);
+    }
+    return out;
 }
 
 } // namespace tolvane::store

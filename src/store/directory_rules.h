@@ -41,22 +41,40 @@ std::string shownText(std::string_view field);
 
 // --- Users ---------------------------------------------------------------------------------------------
 
-// The pager ID as typed, with every "-" removed.
+inline constexpr std::string_view kUserNameEmpty = "User name field is empty";
+inline constexpr std::string_view kPagerIdEmpty = "Pager ID field is empty";
+inline constexpr std::string_view kUserCompanyEmpty = "Pager Company field is empty: choose one from the list";
+inline constexpr std::string_view kPagerIdControl
+    = "The pager ID holds a control character (a tab or a line break, perhaps pasted). Type it again. Nothing was "
+      "saved.";
+inline constexpr std::string_view kPagerIdTouchTone
+    = "A numeric pager's ID can hold only digits, * and #: a touch-tone pad has no other keys. Nothing was saved.";
+inline constexpr std::string_view kUserNameColon
+    = "A user name cannot hold a colon (:). The command line takes everything before the first colon as the name, "
+      "so such a user could never be paged from it. Nothing was saved.";
+
+// The users tab's boxes as text.
+struct UserForm {
+    std::string name;
+    std::string pagerId;
+    std::string company;
+};
+
+// The pager ID as typed, with every blank and "-" removed: an address, so a leading zero stays.
 std::string cleanPagerId(std::string_view typed);
 
-// An update rewrites the pager ID as a number: read from its start with blanks skipped, up to the first
-// character that cannot continue a number, and written back as decimal text. Leading zeros go, and an ID
-// that does not begin with a number becomes "0". A whole number keeps every digit however long it is.
-std::string pagerIdAsNumber(std::string_view pagerId);
-
-// A new user (the users tab's save): a member of no group; for a numeric company ("DIG-...") the name
-// carries the prefix once and the pager ID is "0".
-UserRecord newUserRecord(std::string_view name, std::string_view typedPagerId, std::string_view company);
-
-// The current user as updated: as a new user, except that the pager ID is rewritten as a number (see
-// pagerIdAsNumber) and the group memberships are kept.
-UserRecord updatedUserRecord(
-    const UserRecord& current, std::string_view name, std::string_view typedPagerId, std::string_view company);
+// The record save or update writes, or a message and no record when it would be a user no one can page: no
+// name, pager ID or company, a control character in the ID, a numeric pager's ID a touch-tone pad cannot key,
+// a name the command line cannot name (a colon; an unchanged old name is kept), or a name too long to store
+// whole. Control characters in the name become blanks. A user of a numeric company ("DIG-...") carries the
+// prefix once and the pager ID "0"; save makes a member of no group, update keeps `current`'s memberships.
+struct UserResult {
+    bool ok = false;
+    UserRecord record;
+    std::string message;
+};
+enum class UserWrite { Save, Update };
+UserResult userRecord(UserWrite write, const UserForm& form, const UserRecord& current = {});
 
 // --- Paging companies ----------------------------------------------------------------------------------
 
@@ -92,22 +110,39 @@ std::string cappedMaxChars(std::string_view text, bool* capped = nullptr);
 std::string phoneBoxText(std::string_view text);
 
 // The record save or update writes, or a message and no record when a box holds what cannot be stored.
-// `lastShown` supplies what an unlisted parity text leaves alone. Save refuses an empty name or number;
-// both add "DIG-" to a numeric company's name unless it already begins with it.
+// `lastShown` supplies what an unlisted parity text leaves alone. Both refuse an empty name or number (a
+// company renamed to nothing would strand its users) and a name too long to store whole; both add "DIG-" to
+// a numeric company's name unless it already begins with it. Control characters become blanks.
 struct CompanyResult {
     bool ok = false;
     TerminalRecord record;
-    std::string_view message;
+    std::string message;
 };
 enum class CompanyWrite { Save, Update };
-CompanyResult companyRecord(CompanyWrite write, const CompanyForm& form, const TerminalRecord& lastShown);
+CompanyResult companyRecord(const CompanyForm& form, const TerminalRecord& lastShown);
 
 // --- Groups --------------------------------------------------------------------------------------------
+
+inline constexpr std::string_view kGroupNameEmpty = "Group name field is empty";
 
 // Whether another group fits beside `count` existing ones.
 inline bool canAddGroup(std::int32_t count)
 {
     return count < kMaxGroups;
 }
+
+// A new group, or a message: a name is required; control characters become blanks.
+struct GroupResult {
+    bool ok = false;
+    GroupRecord record;
+    std::string message;
+};
+GroupResult groupRecord(std::string_view name, std::string_view comment);
+
+// --- Every field ---------------------------------------------------------------------------------------
+
+// Pasted tabs, line breaks and escapes would show as boxes in every list, or reach a terminal: each control
+// character becomes a blank, a CR LF pair one blank, as in messages.
+std::string controlsAsBlanks(std::string_view text);
 
 } // namespace tolvane::store

@@ -1,6 +1,9 @@
 #include "store/network_file.h"
 
+#include "store/codepage.h"
 #include "store/data_file.h"
+#include "store/record_file.h"
+#include "store/records.h"
 #include "store/store_error.h"
 #include "store/text.h"
 
@@ -10,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tolvane::store {
 
@@ -90,9 +94,53 @@ std::string sharedFolderFromChosenFile(std::string_view chosenFile)
 std::string applyNetworkSetup(DataFolder& folder, std::string_view chosenFile)
 {
     const std::string shared = sharedFolderFromChosenFile(chosenFile);
-    writeNetworkFile(folder.programPath("NETWORK.DAT"), shared);
-    folder.setSharedFolder(shared);
+    useSharedFolder(folder, shared);
     return shared;
+}
+
+void useSharedFolder(DataFolder& folder, std::string sharedFolder)
+{
+    if (!sharedFolder.empty() && sharedFolder.back() != '/')
+        sharedFolder += '/';
+    writeNetworkFile(folder.programPath("NETWORK.DAT"), sharedFolder);
+    folder.setSharedFolder(std::move(sharedFolder));
+}
+
+std::string createSharedDirectory(const DataFolder& from, const std::filesystem::path& sharedFolder, NewShare content)
+{
+    const std::string where = utf8ToCp1252(sharedFolder.string());
+    const DataFolder target(sharedFolder);
+    for (const std::string_view name : { UserRecord::kFileName, GroupRecord::kFileName, TerminalRecord::kFileName }) {
+        std::error_code ec;
+        if (std::filesystem::exists(target.programPath(name), ec))
+            return "The folder " + where + " already holds " + std::string(name)
+                + ": it is a shared directory already, or part of one. Choose it as an existing shared directory, "
+                  "or choose an empty folder. Nothing was changed.";
+    }
+    const std::filesystem::path files[] = { target.programPath(TerminalRecord::kFileName),
+        target.programPath(GroupRecord::kFileName), target.programPath(UserRecord::kFileName) };
+    std::vector<std::filesystem::path> written;
+    try {
+        std::string bytes[3];
+        if (content == NewShare::CopyDirectory) {
+            if (!from.directoryReachable())
+                throw StoreError(68, from.unreachableText());
+            bytes[0] = RecordFile(from.pathOf<TerminalRecord>(), TerminalRecord::kLength).readAllRaw();
+            bytes[1] = RecordFile(from.pathOf<GroupRecord>(), GroupRecord::kLength).readAllRaw();
+            bytes[2] = RecordFile(from.pathOf<UserRecord>(), UserRecord::kLength).readAllRaw();
+        }
+        for (int i = 0; i < 3; ++i) {
+            if (!createWholeFile(files[i], bytes[i]))
+                throw StoreError(58, files[i].filename().string() + " appeared there meanwhile");
+            written.push_back(files[i]);
+        }
+    } catch (const StoreError& error) {
+        std::error_code ignored;
+        for (const auto& file : written)
+            std::filesystem::remove(file, ignored);
+        return "The shared directory could not be created in " + where + ": " + error.what() + ". Nothing was changed.";
+    }
+    return {};
 }
 
 } // namespace tolvane::store

@@ -2,8 +2,6 @@
 
 #include "store/data_folder.h"
 
-#include "store/data_folder.h"
-
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -28,5 +26,14 @@ std::string sharedFolderFromChosenFile(std::string_view chosenFile);
 // The rest of the command: NETWORK.DAT in the program folder gets the folder the chosen file gives, and so
 // does `folder`. Returns that folder. Throws StoreError when NETWORK.DAT cannot be written (then nothing changed).
 std::string applyNetworkSetup(DataFolder& folder, std::string_view chosenFile);
+// The same for a folder (empty: the program folder's own directory).
+void useSharedFolder(DataFolder& folder, std::string sharedFolder);
+
+// Makes `sharedFolder` a shared directory: USERS.DAT, GROUP.DAT and TERMINAL.DAT written there, either copies of
+// the directory `from` uses now or empty. Refused, with the text to show, when the folder already holds one of
+// them or cannot be written; empty text when created. USERS.DAT, which marks a folder as a shared directory, is
+// written last and only beside the other two, so a failure never leaves a folder that passes for one.
+enum class NewShare { CopyDirectory, Empty };
+std::string createSharedDirectory(const DataFolder& from, const std::filesystem::path& sharedFolder, NewShare content);
 
 } // namespace tolvane::store

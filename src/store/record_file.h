@@ -2,6 +2,7 @@
 
 #include "store/data_folder.h"
 #include "store/records.h"
+#include "store/store_error.h"
 
 #include <atomic>
 #include <cstdint>
@@ -153,9 +154,12 @@ template <class Record> std::vector<Record> readAllRecords(const std::filesystem
     return records;
 }
 
-// The same for a record type's file at its place in the folder of this moment.
+// The same for a record type's file at its place in the folder of this moment. A shared folder that cannot be
+// reached throws DirectoryUnreachable, before an open could create an empty file in a bare mount point.
 template <class Record> std::vector<Record> readAllRecords(const DataFolder& folder)
 {
+    if (DataFolder::isDirectoryFile(Record::kFileName) && !folder.directoryReachable())
+        throw DirectoryUnreachable(folder.unreachableText());
     return readAllRecords<Record>(folder.pathOf<Record>());
 }
 

@@ -6,25 +6,11 @@
 #include "store/scratch_files.h"
 #include "store/store_error.h"
 
-#include <unistd.h>
-
 namespace tolvane::store {
-namespace {
-
-bool folderReachable(const std::string& folder)
-{
-    std::error_code ec;
-    return std::filesystem::is_directory(folder, ec) && ::access(folder.c_str(), R_OK | X_OK) == 0;
-}
-
-} // namespace
 
 bool sharedDirectoryAvailable(const DataFolder& folder)
 {
-    if (folder.sharedFolder().empty())
-        return true;
-    std::error_code ec;
-    return folderReachable(folder.sharedFolder()) && std::filesystem::exists(folder.pathOf<UserRecord>(), ec);
+    return folder.directoryReachable();
 }
 
 StartupData decideDataFolder(const std::filesystem::path& programFolder)

@@ -36,9 +36,7 @@ struct StartupData {
 // throws.
 StartupData decideDataFolder(const std::filesystem::path& programFolder);
 
-// Whether the directory files can be used: always without a shared folder; with one, only while it can be
-// reached and holds USERS.DAT (in any letter case). The empty mount point of a share that is not mounted
-// would otherwise take new users and companies that vanish when the share comes back.
+// Whether the directory files can be used (DataFolder::directoryReachable).
 bool sharedDirectoryAvailable(const DataFolder& folder);
 
 // The folder of the running executable (from /proc/self/exe); empty when it cannot be told.

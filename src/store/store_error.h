@@ -22,4 +22,14 @@ private:
     int m_number;
 };
 
+// The shared folder of the directory files cannot be reached (a share that dropped or is not mounted): its
+// text says so in words, and callers show it as it stands.
+class DirectoryUnreachable : public StoreError {
+public:
+    explicit DirectoryUnreachable(const std::string& text)
+        : StoreError(68, text)
+    {
+    }
+};
+
 } // namespace tolvane::store

@@ -248,6 +248,18 @@ TEST_F(Sending, SinglePageRefusesGroupsAndSeveralRecipientsAndFailsForANameNobod
     EXPECT_EQ(f.desk.message(), "Hi");
 }
 
+TEST_F(Sending, ASinglePageGoesOnceToEachPagerOfTheName)
+{
+    // Ann entered a second time, and a second Ann with a pager of her own.
+    f.data.users.push_back(f.data.users.front());
+    f.data.users.push_back(DataFolderFixture::user("Ann", "2001", "Bluepage"));
+    f.data.write();
+    f.addUser("Ann");
+    f.desk.setMessage("Hi");
+    f.desk.sendSingle();
+    EXPECT_EQ(f.sender.calls.size(), 2u);
+}
+
 TEST_F(Sending, NumericPagerAsksFirstAndNoChangesNothing)
 {
     f.addUser("DIG-Ike");

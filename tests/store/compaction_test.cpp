@@ -1,5 +1,4 @@
 #include "store/compaction.h"
-#include "store/membership.h"
 #include "store/record_file.h"
 #include "store_test_support.h"
 
@@ -60,11 +59,12 @@ TEST_F(Deleting, TheOnlyRecordIsRefusedWithEachFilesMessageAndNothingChanges)
         DeleteResult (*remove)(const DataFolder&, std::int32_t);
         const char* message;
     } cases[] = {
-        { "USERS.DAT", userBytes("Ann"), deleteUser,
+        { "USERS.DAT", userBytes("Ann"), [](const DataFolder& f, std::int32_t k) { return deleteUser(f, k); },
             "You cannot delete the only user, You must add another user before deleting this one" },
-        { "TERMINAL.DAT", std::string(64, 'T'), deleteTerminal,
+        { "TERMINAL.DAT", std::string(64, 'T'),
+            [](const DataFolder& f, std::int32_t k) { return deleteTerminal(f, k); },
             "You cannot delete the terminal, You must add another terminal before deleting this one" },
-        { "GROUP.DAT", std::string(50, 'G'), deleteGroup,
+        { "GROUP.DAT", std::string(50, 'G'), [](const DataFolder& f, std::int32_t k) { return deleteGroup(f, k); },
             "You cannot delete the only group, You must add another group before deleting this one" },
         { "QUICK.DAT", canned("hello"), deleteCannedMessage,
             "You cannot delete the only message, You must add another message before deleting this one" },
@@ -169,26 +169,4 @@ TEST_F(Deleting, AnOpenFileOfThisProcessDoesNotBlockItsOwnDelete)
     EXPECT_TRUE(deleteGroup(folder, 1).deleted());
     EXPECT_EQ(groupsTab.count(), 1);
     EXPECT_EQ(groupsTab.readRaw(1), std::string(50, 'b'));
-}
-
-TEST_F(Deleting, SettingAndClearingAMembershipChangesOneFlagOfOneUser)
-{
-    dir.write("USERS.DAT", userBytes("Ann") + userBytes("Bob") + userBytes("Bob"));
-    EXPECT_TRUE(setMembership(folder, 1, 3, true));
-    EXPECT_TRUE(setMembership(folder, 1, 10, true));
-    EXPECT_EQ(dir.read("USERS.DAT").substr(150, 10), "0010000001");
-    EXPECT_TRUE(setMembership(folder, 1, 3, false));
-    EXPECT_EQ(dir.read("USERS.DAT").substr(150, 10), "0000000001");
-
-    // Only the first user of a name is changed, as the groups editor does.
-    EXPECT_EQ(setMembershipByName(folder, "Bob", 2, true), 2);
-    EXPECT_EQ(dir.read("USERS.DAT").substr(160 + 150, 10), "0100000000");
-    EXPECT_EQ(dir.read("USERS.DAT").substr(320 + 150, 10), "0000000000");
-    EXPECT_EQ(setMembershipByName(folder, "Nobody", 2, true), 0);
-
-    const std::string before = dir.read("USERS.DAT");
-    EXPECT_FALSE(setMembership(folder, 4, 1, true)); // no such user: nothing appended
-    EXPECT_FALSE(setMembership(folder, 1, 11, true)); // no 11th flag
-    EXPECT_FALSE(setMembership(folder, 1, 0, true));
-    EXPECT_EQ(dir.read("USERS.DAT"), before);
 }

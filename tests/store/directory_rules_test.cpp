@@ -4,10 +4,12 @@
 
 using namespace tolvane::store;
 
-TEST(UserRules, SaveAndUpdateStoreWhatTheOperatorMeant)
+TEST(UserRules, SaveAndUpdateStoreWhatTheOperatorMeantOrRefuseAUserNoOneCouldPage)
 {
     UserRecord current;
+    current.UserName = "Old:Name";
     current.GroupFlags = "0100000001";
+    const std::string_view ok;
     const struct {
         bool update;
         const char* name;
@@ -15,34 +17,55 @@ TEST(UserRules, SaveAndUpdateStoreWhatTheOperatorMeant)
         const char* company;
         const char* storedName;
         const char* storedId;
+        std::string_view message;
     } cases[] = {
-        { false, "Ann", "123-456", "Ravenpage", "Ann", "123456" },
-        { false, "Ann", "00123", "Ravenpage", "Ann", "00123" },
-        { false, "Ann", "555", "DIG-Beeps", "DIG-Ann", "0" },
-        { false, "DIG-Ann", "555", "DIG-Beeps", "DIG-Ann", "0" },
-        { true, "Ann", "00123", "Ravenpage", "Ann", "123" },
-        { true, "Ann", "0-0-1-2-3", "Ravenpage", "Ann", "123" },
-        { true, "Ann", " 12 34x9", "Ravenpage", "Ann", "1234" },
-        { true, "Ann", "PIN12", "Ravenpage", "Ann", "0" },
-        { true, "Ann", "000", "Ravenpage", "Ann", "0" },
-        { true, "Ann", "12.50", "Ravenpage", "Ann", "12.5" },
-        { true, "Ann", "1E3", "Ravenpage", "Ann", "1000" },
-        { true, "Ann", "0012345678901234567", "Ravenpage", "Ann", "12345678901234567" },
-        { true, "DIG-Ann", "77", "DIG-Beeps", "DIG-Ann", "0" },
-        { true, "Ann", "77", "DIG-Beeps", "DIG-Ann", "0" },
+        // clang-format off
+        { false, "Ann", "123-456", "Ravenpage", "Ann", "123456", ok },
+        // An ID is an address: its leading zeros stay, on update too.
+        { false, "Ann", "00123", "Ravenpage", "Ann", "00123", ok },
+        { true, "Ann", " 00-12 3 ", "Ravenpage", "Ann", "00123", ok },
+        { true, "Ann", "PIN12", "Ravenpage", "Ann", "PIN12", ok },
+        { false, "Ann", "555", "DIG-Beeps", "DIG-Ann", "0", ok },
+        { true, "DIG-Ann", "*12#", "DIG-Beeps", "DIG-Ann", "0", ok },
+        { true, "Ann", "", "DIG-Beeps", "DIG-Ann", "0", ok },
+        { false, "Ann\tLee\r\nX\x1b", "1", "Ravenpage", "Ann Lee X ", "1", ok },
+        { true, "Old:Name", "1", "Ravenpage", "Old:Name", "1", ok }, // a name it had before may stay
+        { false, "  ", "1", "Ravenpage", "", "", "User name field is empty" },
+        { true, "Ann", "--", "Ravenpage", "", "", "Pager ID field is empty" },
+        { false, "Ann", "12\t34", "Ravenpage", "", "", kPagerIdControl },
+        { false, "Ann", "12A", "DIG-Beeps", "", "", kPagerIdTouchTone },
+        { false, "Ann", "1", "", "", "", "Pager Company field is empty: choose one from the list" },
+        { false, "Ann:Lee", "1", "Ravenpage", "", "", kUserNameColon },
+        { true, "New:Name", "1", "Ravenpage", "", "", kUserNameColon },
+        { false, "Abcdefghijklmnopqrstuvwx", "1", "DIG-Beeps", "", "",
+            "A numeric paging company's user name with \"DIG-\" in front is longer than 25 characters. Nothing was "
+            "saved." },
+        // clang-format on
     };
     for (const auto& c : cases) {
-        const UserRecord user = c.update ? updatedUserRecord(current, c.name, c.pagerId, c.company)
-                                         : newUserRecord(c.name, c.pagerId, c.company);
+        const UserResult result
+            = userRecord(c.update ? UserWrite::Update : UserWrite::Save, { c.name, c.pagerId, c.company }, current);
         SCOPED_TRACE(std::string(c.update ? "update " : "save ") + c.name + " " + c.pagerId);
-        EXPECT_EQ(user.UserName, c.storedName);
-        EXPECT_EQ(user.PagerId, c.storedId);
-        EXPECT_EQ(user.PagingCompany, c.company);
-        EXPECT_EQ(user.GroupFlags, c.update ? "0100000001" : "0000000000") << "memberships kept only on update";
+        EXPECT_EQ(result.message, c.message);
+        EXPECT_EQ(result.ok, c.message.empty());
+        if (!result.ok)
+            continue;
+        EXPECT_EQ(result.record.UserName, c.storedName);
+        EXPECT_EQ(result.record.PagerId, c.storedId);
+        EXPECT_EQ(result.record.PagingCompany, c.company);
+        EXPECT_EQ(result.record.GroupFlags, c.update ? "0100000001" : "0000000000")
+            << "memberships kept only on update";
     }
 }
 
-TEST(CompanyRules, SaveAndUpdateTurnTheBoxesIntoARecordOrRefuseThem)
+TEST(GroupRules, ANewGroupNeedsANameAndKeepsNoControlCharacters)
+{
+    EXPECT_EQ(groupRecord("Night\tShift", "on\acall").record, (GroupRecord { "Night Shift", "on call" }));
+    EXPECT_EQ(groupRecord(" ", "x").message, "Group name field is empty");
+    EXPECT_FALSE(groupRecord("", "").ok);
+}
+
+TEST(CompanyRules, TheBoxesBecomeARecordOrAreRefused)
 {
     TerminalRecord lastShown;
     lastShown.Parity = 3;
@@ -53,36 +76,35 @@ TEST(CompanyRules, SaveAndUpdateTurnTheBoxesIntoARecordOrRefuseThem)
         return form;
     };
     const struct {
-        CompanyWrite write;
         CompanyForm form;
         TerminalRecord expected; // ignored when a message is expected
         std::string_view message;
     } cases[] = {
         // clang-format off
-        { CompanyWrite::Save, acme, { "DIG-Acme", "123456", 14, 2, 2400, 1, 2, 2, "pw" }, {} },
-        { CompanyWrite::Update, with([](CompanyForm& f) { f.name = "DIG-Acme"; }),
+        { acme, { "DIG-Acme", "123456", 14, 2, 2400, 1, 2, 2, "pw" }, {} },
+        { with([](CompanyForm& f) { f.name = "DIG-Acme"; }),
             { "DIG-Acme", "123456", 14, 2, 2400, 1, 2, 2, "pw" }, {} },
-        { CompanyWrite::Save, with([](CompanyForm& f) { f.service = "Alphanumeric"; f.maxChars = " 750 "; }),
+        { with([](CompanyForm& f) { f.service = "Alphanumeric"; f.maxChars = " 750 "; }),
             { "Acme", "123456", 750, 1, 2400, 1, 2, 2, "pw" }, {} },
-        { CompanyWrite::Save,
-            with([](CompanyForm& f) { f.service = "Alphanumeric"; f.maxChars = "900"; f.parity = "MARK"; f.dataBits = "7"; f.stopBits = "1"; }),
+        { with([](CompanyForm& f) { f.service = "Alphanumeric"; f.maxChars = "900"; f.parity = "MARK"; f.dataBits = "7"; f.stopBits = "1"; }),
             { "Acme", "123456", 750, 1, 2400, 3, 1, 1, "pw" }, {} },
-        { CompanyWrite::Save, with([](CompanyForm& f) { f.name = "  "; }), {}, "Paging company field is empty" },
-        { CompanyWrite::Save, with([](CompanyForm& f) { f.phone = ""; }), {}, "Paging number field is empty" },
-        { CompanyWrite::Update, with([](CompanyForm& f) { f.name = ""; f.phone = ""; }),
-            { "DIG-", "", 14, 2, 2400, 1, 2, 2, "pw" }, {} },
-        { CompanyWrite::Save, with([](CompanyForm& f) { f.service = "Alphanumeric"; f.maxChars = "12a"; }), {},
+        // Saved or renamed to nothing, a company would strand its users.
+        { with([](CompanyForm& f) { f.name = "  "; }), {}, "Paging company field is empty" },
+        { with([](CompanyForm& f) { f.phone = ""; }), {}, "Paging number field is empty" },
+        { with([](CompanyForm& f) { f.name = "A\x1b[2Jcme"; f.password = "p\rw"; }),
+            { "DIG-A [2Jcme", "123456", 14, 2, 2400, 1, 2, 2, "p w" }, {} },
+        { with([](CompanyForm& f) { f.service = "Alphanumeric"; f.maxChars = "12a"; }), {},
             kMaxCharsNotANumber },
-        { CompanyWrite::Update, with([](CompanyForm& f) { f.service = "Alphanumeric"; f.maxChars = ""; }), {},
+        { with([](CompanyForm& f) { f.service = "Alphanumeric"; f.maxChars = ""; }), {},
             kMaxCharsNotANumber },
-        { CompanyWrite::Save, with([](CompanyForm& f) { f.baud = "fast"; }), {}, kBaudNotANumber },
-        { CompanyWrite::Save, with([](CompanyForm& f) { f.baud = "38400"; }), {}, kBaudNotANumber },
-        { CompanyWrite::Save, with([](CompanyForm& f) { f.baud = "0"; }), {}, kBaudNotANumber },
+        { with([](CompanyForm& f) { f.baud = "fast"; }), {}, kBaudNotANumber },
+        { with([](CompanyForm& f) { f.baud = "38400"; }), {}, kBaudNotANumber },
+        { with([](CompanyForm& f) { f.baud = "0"; }), {}, kBaudNotANumber },
         // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.form.name + "|" + c.form.maxChars + "|" + c.form.baud);
-        const CompanyResult result = companyRecord(c.write, c.form, lastShown);
+        const CompanyResult result = companyRecord(c.form, lastShown);
         EXPECT_EQ(result.message, c.message);
         EXPECT_EQ(result.ok, c.message.empty());
         if (result.ok) {
@@ -103,7 +125,7 @@ TEST(CompanyRules, BoxesShowTheStoredCompanyAndANewOneStartsFromTheUsualSettings
     EXPECT_EQ(companyForm(odd), (CompanyForm { "X", "1", "80", "Numeric", "300", "", "8", "2", "" }));
     // What the form shows, saved unchanged, is the record again.
     const TerminalRecord alpha { "Ravenpage", "5550142", 80, 1, 9600, 2, 1, 1, "" };
-    EXPECT_EQ(companyRecord(CompanyWrite::Update, companyForm(alpha), {}).record, alpha);
+    EXPECT_EQ(companyRecord(companyForm(alpha), {}).record, alpha);
 }
 
 TEST(CompanyRules, TheBoxesCorrectWhatIsTyped)

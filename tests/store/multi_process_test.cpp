@@ -1,4 +1,5 @@
 #include "store/compaction.h"
+#include "store/directory_edits.h"
 #include "store/record_file.h"
 #include "store/scratch_files.h"
 #include "store/sort_users.h"
@@ -311,4 +312,20 @@ TEST(SharedFolder, AnOpenThatWaitedOutAReplacementUsesTheNewFile)
     ASSERT_TRUE(appended.wait());
     EXPECT_EQ(reap(latecomer), 0);
     EXPECT_EQ(dir.read("USERS.DAT"), userBytes("Bob") + userBytes("Dee"));
+}
+
+TEST(SharedFolder, AfterAnotherWorkstationSortsTheUserShownHereIsNotWrittenOverByItsOldRow)
+{
+    TempFolder dir;
+    const DataFolder folder(dir.path());
+    dir.write("USERS.DAT", userBytes("Zed", "111") + userBytes("Amy") + userBytes("Bob"));
+    const ShownRecord zed = shownUser(1, UserRecord::decode(userBytes("Zed", "111")));
+    EXPECT_EQ(reap(spawn([&] {
+        sortUsers(folder);
+        return 0;
+    })),
+        0);
+    const EditResult result = updateUser(folder, zed, UserRecord { "Zed", "999", "Ravenpage", "0000000000" });
+    EXPECT_EQ(result.status, EditStatus::Changed);
+    EXPECT_EQ(dir.read("USERS.DAT"), userBytes("Amy") + userBytes("Bob") + userBytes("Zed", "111"));
 }

@@ -46,6 +46,7 @@
 #include <QWindow>
 
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -93,6 +94,8 @@ public:
 class BoxRecorder final : public platform::DialogService {
 public:
     void queueFileName(const QString& name) { m_script.queueFileName(name); }
+    void queueChoice(int index) { m_script.queueChoice(index); }
+    void queueAnswer(bool yes) { m_script.queueAnswer(yes); }
     const QStringList& messages() const { return m_script.messages(); }
     const QStringList& fileDialogs() const { return m_script.fileDialogs(); }
     const QStringList& questions() const { return m_script.questions(); }
@@ -112,6 +115,11 @@ protected:
     {
         return m_script.openFileName(title, filter);
     }
+    int chooseAmong(const QString& text, const QString& title, const QStringList& choices) override
+    {
+        return m_script.choose(text, title, choices);
+    }
+    QString chooseFolder(const QString& title) override { return m_script.openFolderName(title); }
 
 private:
     platform::ScriptedDialogService m_script;
@@ -337,6 +345,7 @@ TEST_P(NetworkSetupTest, ChoosingTheUserFileSharesItsFolder)
     store::writeRecordAt(shared / "USERS.DAT", 1, testkit::DataFolderFixture::user("Shared User", "1", "Ravenpage"));
     startWindow();
 
+    dialogs.queueChoice(0); // an existing shared directory
     if (*c.chosenFile)
         dialogs.queueFileName(QString::fromStdString((shared / c.chosenFile).string()));
     window->setUpNetworkShare();
@@ -359,6 +368,45 @@ INSTANTIATE_TEST_SUITE_P(Files, NetworkSetupTest,
     ::testing::Values(NetworkCase { "Users.dat", true }, NetworkCase { "notes.txt", false }, NetworkCase { "", false },
         // A folder name outside ASCII is kept in the file system's own bytes, or the folder is never found.
         NetworkCase { "USERS.DAT", true, "caf\xc3\xa9 \xe5\x85\xb1\xe4\xba\xab" }));
+
+TEST_F(MainWindowTest, ANewSharedDirectoryIsMadeOnlyInAFolderWithoutOneCopiedOrEmpty)
+{
+    data.writeGroups({ "Night Shift" });
+    startWindow();
+    const auto path = [this](const char* name) {
+        std::filesystem::create_directories(data.path() / name);
+        return QString::fromStdString((data.path() / name).string());
+    };
+    // A folder holding part of a directory is refused; nothing changes.
+    const QString taken = path("taken");
+    std::ofstream(data.path() / "taken" / "GROUP.DAT") << "x";
+    dialogs.queueChoice(1);
+    dialogs.queueFileName(taken);
+    dialogs.queueChoice(0);
+    window->setUpNetworkShare();
+    EXPECT_TRUE(
+        dialogs.messages().last().startsWith(QStringLiteral("The folder %1 already holds GROUP.DAT").arg(taken)));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane"));
+
+    const std::string ownUsers = testkit::readFile(data.path() / "USERS.DAT");
+    for (const bool copy : { true, false }) {
+        const char* name = copy ? "copied" : "empty";
+        dialogs.queueChoice(1);
+        dialogs.queueFileName(path(name));
+        dialogs.queueChoice(copy ? 0 : 1);
+        window->setUpNetworkShare();
+        EXPECT_EQ(testkit::readFile(data.folder().programPath("NETWORK.DAT")),
+            "\"" + (data.path() / name).string() + "/\"\r\n");
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane Network-Shared"));
+        EXPECT_EQ(testkit::readFile(data.path() / name / "USERS.DAT"), copy ? ownUsers : "");
+        EXPECT_EQ(items("List1"), copy ? QStringLiteral("Dana Whitlow") : QString());
+        EXPECT_EQ(list("List4")->count(), copy ? 1 : 0);
+    }
+    dialogs.queueChoice(2);
+    window->setUpNetworkShare();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane"));
+    EXPECT_EQ(items("List1"), QStringLiteral("Dana Whitlow"));
+}
 
 TEST_F(MainWindowTest, ARerunIntoASharedFolderThatCannotBeReachedListsNothing)
 {
@@ -400,6 +448,7 @@ TEST_F(MainWindowTest, AFailedRerunOfStartUpEndsTheProgramWithStatusFour)
 {
     startWindow();
     data.remove("CONFIG.DAT");
+    dialogs.queueChoice(2); // this workstation's own directory
     QTimer::singleShot(0, window.get(), [this] { window->setUpNetworkShare(); });
     EXPECT_EQ(QApplication::exec(), ui::kStartUpFailedExitStatus);
     EXPECT_EQ(dialogs.messages(), QStringList { kMissingFile });
@@ -1049,6 +1098,7 @@ TEST_F(MainWindowTest, PracticeLineShowsInTheCaptionAndTheAboutWindow)
 
     const auto shared = data.path() / "shared";
     std::filesystem::create_directories(shared);
+    dialogs.queueChoice(0);
     dialogs.queueFileName(QString::fromStdString((shared / "USERS.DAT").string()));
     window->setUpNetworkShare();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane Network-Shared (practice line)"));

@@ -3,6 +3,8 @@
 #include "platform/dialog_service.h"
 #include "platform/text_bridge.h"
 #include "store/compaction.h"
+#include "store/directory_edits.h"
+#include "store/store_error.h"
 #include "store/text.h"
 
 #include <QFormLayout>
@@ -92,10 +94,24 @@ CompaniesTab::CompaniesTab(const store::DataFolder& folder, platform::DialogServ
 
 store::RecordFile& CompaniesTab::file()
 {
-    if (!m_file)
-        m_file = std::make_unique<store::RecordFile>(
-            m_folder.pathOf<store::TerminalRecord>(), store::TerminalRecord::kLength);
+    // After a change of the shared folder, the file of the folder now in use.
+    const auto path = m_folder.pathOf<store::TerminalRecord>();
+    if (!m_file || m_file->path() != path) {
+        if (!m_folder.directoryReachable())
+            throw store::DirectoryUnreachable(m_folder.unreachableText());
+        m_file = std::make_unique<store::RecordFile>(path, store::TerminalRecord::kLength);
+    }
     return *m_file;
+}
+
+std::vector<store::TerminalRecord> CompaniesTab::readCompanies()
+{
+    const std::string all = file().readAllRaw();
+    std::vector<store::TerminalRecord> companies;
+    for (std::size_t at = 0; at + store::TerminalRecord::kLength <= all.size(); at += store::TerminalRecord::kLength)
+        companies.push_back(
+            store::TerminalRecord::decode(std::string_view(all).substr(at, store::TerminalRecord::kLength)));
+    return companies;
 }
 
 void CompaniesTab::fill()
@@ -103,17 +119,36 @@ void CompaniesTab::fill()
     showFirstCompany();
 }
 
-void CompaniesTab::reloadCompanies()
+QStringList CompaniesTab::namesOf(const std::vector<store::TerminalRecord>& companies)
 {
-    store::RecordFile& terminals = file();
-    m_lastShown = store::readRecord<store::TerminalRecord>(terminals, 1);
-    setForm(store::companyForm(m_lastShown));
-    const std::string all = terminals.readAllRaw();
-    const QSignalBlocker quiet(m_list);
-    m_list->clear();
-    for (std::size_t at = 0; at + store::TerminalRecord::kLength <= all.size(); at += store::TerminalRecord::kLength)
-        m_list->addItem(fromCore(std::string_view(all).substr(at, 25)));
-    m_count->setText(QString::number(m_list->count()));
+    QStringList names;
+    for (const store::TerminalRecord& company : companies)
+        names << fromCore(store::fixedText(company.CompanyName, 25));
+    return names;
+}
+
+void CompaniesTab::listCompanies(const std::vector<store::TerminalRecord>& companies)
+{
+    setEntries(m_list, namesOf(companies));
+    m_count->setText(QString::number(companies.size()));
+}
+
+void CompaniesTab::refresh()
+{
+    const auto companies = readCompanies();
+    const QString shown = fromCore(store::fixedText(m_lastShown.CompanyName, 25));
+    const int current = m_list->currentRow();
+    listCompanies(companies);
+    int row = rowOf(m_list, shown);
+    if (current >= 0 && current < m_list->count() && m_list->item(current)->text() == shown)
+        row = current;
+    selectQuietly(m_list, row);
+    if (m_buttons.state() != EditState::Viewing)
+        setState(m_buttons.state()); // the typing stays; update checks the company is still there
+    else if (row >= 0)
+        show(companies[static_cast<std::size_t>(row)]);
+    else
+        showFirstCompany();
 }
 
 void CompaniesTab::selectCompany(int row)
@@ -124,8 +159,19 @@ void CompaniesTab::selectCompany(int row)
 
 void CompaniesTab::showCompany(int row)
 {
-    m_lastShown = store::readRecord<store::TerminalRecord>(file(), row + 1);
-    setForm(store::companyForm(m_lastShown));
+    const auto companies = readCompanies();
+    row = rowInFile(m_list, row, namesOf(companies));
+    m_count->setText(QString::number(companies.size()));
+    if (row < 0)
+        showFirstCompany();
+    else
+        show(companies[static_cast<std::size_t>(row)]);
+}
+
+void CompaniesTab::show(const store::TerminalRecord& company)
+{
+    m_lastShown = company;
+    setForm(store::companyForm(company));
     setState(EditState::Viewing);
 }
 
@@ -189,19 +235,17 @@ void CompaniesTab::write(store::CompanyWrite how)
     const int row = m_list->currentRow();
     if (how == store::CompanyWrite::Update && row < 0)
         return;
-    const store::CompanyResult result = store::companyRecord(how, form(), m_lastShown);
-    if (!result.ok) {
-        tell(result.message);
-        return;
-    }
     guarded([&] {
-        if (how == store::CompanyWrite::Save)
-            file().appendRaw(result.record.encode());
-        else
-            file().writeRaw(row + 1, result.record.encode());
-        Q_EMIT changed();
+        const store::CompanyResult company = store::companyRecord(form(), m_lastShown);
+        if (!company.ok) {
+            tell(company.message);
+            return;
+        }
+        const store::EditResult result = how == store::CompanyWrite::Save
+            ? store::saveCompany(m_folder, company.record)
+            : store::updateCompany(m_folder, store::shownCompany(row + 1, m_lastShown), company.record);
+        settle(result.written(), result.status == store::EditStatus::Changed, result.message);
     });
-    reload();
 }
 
 void CompaniesTab::saveCompany()
@@ -222,11 +266,13 @@ void CompaniesTab::cancelEdit()
 void CompaniesTab::showFirstCompany()
 {
     guarded([this] {
-        reloadCompanies();
-        if (m_list->count() > 0) {
+        // TermUpdate: the first company in the boxes, and the list again.
+        const auto companies = readCompanies();
+        listCompanies(companies);
+        m_lastShown = companies.empty() ? store::TerminalRecord {} : companies.front();
+        setForm(store::companyForm(m_lastShown));
+        if (!companies.empty())
             selectQuietly(m_list, 0);
-            showCompany(0);
-        }
     });
     setState(EditState::Viewing);
 }
@@ -239,21 +285,16 @@ void CompaniesTab::deleteCompany()
     guarded([&] {
         // The only company is refused before anyone is asked about its users.
         if (m_list->count() > 1) {
-            const std::string company
-                = store::fixedText(store::readRecord<store::TerminalRecord>(file(), row + 1).CompanyName, 25);
+            const std::string company = store::fixedText(m_lastShown.CompanyName, 25);
             for (const store::UserRecord& user : store::readAllRecords<store::UserRecord>(m_folder)) {
                 if (store::fixedText(user.PagingCompany, 25) == company
                     && !m_dialogs.ask(fromCore(store::kCompanyInUseQuestion)))
                     return;
             }
         }
-        const store::DeleteResult result = store::deleteTerminal(m_folder, row + 1);
-        if (!result.deleted()) {
-            tell(result.message);
-            return;
-        }
-        Q_EMIT changed();
-        reload();
+        const store::DeleteResult result
+            = store::deleteTerminal(m_folder, row + 1, store::shownCompany(row + 1, m_lastShown).identity);
+        settle(result.deleted(), result.status == store::DeleteStatus::Changed, result.message);
     });
 }
 

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -37,12 +38,15 @@ public:
 
 protected:
     void closeFiles() override { m_file.reset(); }
+    void refresh() override;
 
 private:
     store::RecordFile& file();
-    // reloadCompanies: the first company in the boxes, and the list again.
-    void reloadCompanies();
+    std::vector<store::TerminalRecord> readCompanies();
+    static QStringList namesOf(const std::vector<store::TerminalRecord>& companies);
+    void listCompanies(const std::vector<store::TerminalRecord>& companies);
     void showCompany(int row);
+    void show(const store::TerminalRecord& company);
     void showFirstCompany();
     void setState(EditState state);
     void startEditing();
@@ -55,7 +59,8 @@ private:
     store::CompanyForm form() const;
 
     std::unique_ptr<store::RecordFile> m_file;
-    // The record last shown: an unlisted parity text keeps its parity.
+    // The record last shown: an unlisted parity text keeps its parity, and update and delete check it is still
+    // where it was.
     store::TerminalRecord m_lastShown;
     QListWidget* m_list = nullptr;
     QLabel* m_count = nullptr;

@@ -38,17 +38,80 @@ void DirectoryTab::reload()
     fill();
 }
 
+void DirectoryTab::requestRefresh()
+{
+    if (m_busy) {
+        m_refreshPending = true;
+        return;
+    }
+    m_busy = true;
+    try {
+        refresh();
+    } catch (const std::exception&) {
+        // Said at the operator's next command, which reads the files again.
+    }
+    m_busy = false;
+}
+
 void DirectoryTab::guarded(const std::function<void()>& command)
 {
+    const bool outermost = !std::exchange(m_busy, true);
     try {
         command();
     } catch (const std::exception& error) {
-        const auto* storeError = dynamic_cast<const store::StoreError*>(&error);
-        // 51: an internal error, for failures that carry no number of their own.
-        const int number = storeError ? storeError->number() : 51;
-        m_dialogs.message(platform::fromCore(engine::generalErrorMessage(number, "Tolvane", error.what(), false)),
-            QStringLiteral("Error"));
+        if (!m_folder.directoryReachable()) {
+            tell(m_folder.unreachableText());
+        } else {
+            const auto* storeError = dynamic_cast<const store::StoreError*>(&error);
+            // 51: an internal error, for failures that carry no number of their own.
+            const int number = storeError ? storeError->number() : 51;
+            m_dialogs.message(platform::fromCore(engine::generalErrorMessage(number, "Tolvane", error.what(), false)),
+                QStringLiteral("Error"));
+        }
     }
+    if (outermost) {
+        m_busy = false;
+        if (std::exchange(m_refreshPending, false))
+            requestRefresh();
+    }
+}
+
+bool DirectoryTab::settle(bool written, bool changedUnderneath, std::string_view message)
+{
+    if (written)
+        Q_EMIT changed();
+    else
+        tell(message);
+    if (written || changedUnderneath)
+        reload();
+    return written;
+}
+
+int DirectoryTab::rowOf(const QListWidget* list, const QString& entry)
+{
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->text() == entry)
+            return row;
+    }
+    return -1;
+}
+
+void DirectoryTab::setEntries(QListWidget* list, const QStringList& names)
+{
+    const QSignalBlocker quiet(list);
+    list->clear();
+    list->addItems(names);
+}
+
+int DirectoryTab::rowInFile(QListWidget* list, int row, const QStringList& names)
+{
+    const QString entry = list->item(row) ? list->item(row)->text() : QString();
+    if (row >= 0 && row < names.size() && names[row] == entry)
+        return row;
+    setEntries(list, names);
+    const int now = rowOf(list, entry);
+    selectQuietly(list, now);
+    return now;
 }
 
 void DirectoryTab::tell(std::string_view text)

@@ -36,18 +36,35 @@ public:
     virtual void fill() = 0;
     // Closes the tab's files and its search dialog.
     void leave();
+    // The files changed elsewhere (another workstation, a sort): read them again, keeping what the operator has
+    // in hand. The record shown stays shown where it now stands, and a record being typed stays in its boxes.
+    // Quiet: a directory that cannot be read now is said at the operator's next command. A command in progress
+    // (waiting on a box) gets the refresh when it ends.
+    void requestRefresh();
 
 Q_SIGNALS:
     void changed();
 
 protected:
     virtual void closeFiles() { }
+    virtual void refresh() = 0;
     // Fill again from the files, as after every save, update and delete.
     void reload();
 
     // Runs a command; a file that cannot be read or written is reported, never thrown into the event loop.
     void guarded(const std::function<void()>& command);
     void tell(std::string_view text);
+    // After a write: a written one is announced (changed()) and the tab reloads; a refusal is said, and leaves
+    // the typed record in its boxes, except that a directory changed underneath reloads too. True when written.
+    bool settle(bool written, bool changedUnderneath, std::string_view message);
+    // The row of the first entry whose text is `entry` (the list's own text, as filled); -1 when none.
+    static int rowOf(const QListWidget* list, const QString& entry);
+    // Fills `list` with `names` (their full stored text) without the list's signals.
+    static void setEntries(QListWidget* list, const QStringList& names);
+    // Where the entry clicked at `row` stands in the file as just read (`names`): `row` while the list agrees
+    // with the file; else the list is filled again from the file (another workstation, a sort) and the
+    // entry's new row is selected, or -1 when it has gone.
+    static int rowInFile(QListWidget* list, int row, const QStringList& names);
 
     // Opens the tab's search dialog over `list`, or brings it forward; choosing an entry runs `show`, the
     // list's own click handling.
@@ -69,6 +86,8 @@ protected:
 
 private:
     QPointer<SearchDialog> m_search;
+    bool m_busy = false;
+    bool m_refreshPending = false;
 };
 
 } // namespace tolvane::ui

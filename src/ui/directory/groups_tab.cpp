@@ -3,8 +3,9 @@
 #include "platform/dialog_service.h"
 #include "platform/text_bridge.h"
 #include "store/compaction.h"
+#include "store/directory_edits.h"
 #include "store/directory_rules.h"
-#include "store/membership.h"
+#include "store/store_error.h"
 #include "store/text.h"
 
 #include <QFormLayout>
@@ -59,31 +60,60 @@ GroupsTab::GroupsTab(const store::DataFolder& folder, platform::DialogService& d
 
 store::RecordFile& GroupsTab::file()
 {
-    if (!m_file)
-        m_file
-            = std::make_unique<store::RecordFile>(m_folder.pathOf<store::GroupRecord>(), store::GroupRecord::kLength);
+    // After a change of the shared folder, the file of the folder now in use.
+    const auto path = m_folder.pathOf<store::GroupRecord>();
+    if (!m_file || m_file->path() != path) {
+        if (!m_folder.directoryReachable())
+            throw store::DirectoryUnreachable(m_folder.unreachableText());
+        m_file = std::make_unique<store::RecordFile>(path, store::GroupRecord::kLength);
+    }
     return *m_file;
+}
+
+QStringList GroupsTab::readGroupNames()
+{
+    const std::string all = file().readAllRaw();
+    QStringList names;
+    for (std::size_t at = 0; at + store::GroupRecord::kLength <= all.size(); at += store::GroupRecord::kLength)
+        names << fromCore(std::string_view(all).substr(at, 25));
+    return names;
 }
 
 void GroupsTab::fill()
 {
-    {
-        const QSignalBlocker quiet(m_groups);
-        m_groups->clear();
-    }
+    setEntries(m_groups, {});
+    guarded([this] { setEntries(m_groups, readGroupNames()); });
+    m_count->setText(QString::number(m_groups->count()));
+    showNoGroup();
+}
+
+void GroupsTab::showNoGroup()
+{
     // No group is chosen yet: nothing of an earlier one stays on show.
+    m_shown = {};
     m_name->clear();
     m_comment->clear();
     m_members->clear();
     m_others->clear();
-    guarded([this] {
-        const std::string all = file().readAllRaw();
-        const QSignalBlocker quiet(m_groups);
-        for (std::size_t at = 0; at + store::GroupRecord::kLength <= all.size(); at += store::GroupRecord::kLength)
-            m_groups->addItem(fromCore(std::string_view(all).substr(at, 25)));
-    });
-    m_count->setText(QString::number(m_groups->count()));
     setState(EditState::Viewing);
+}
+
+void GroupsTab::refresh()
+{
+    const QStringList names = readGroupNames();
+    const QString shown = fromCore(store::fixedText(m_shown.GroupName, 25));
+    const int current = m_groups->currentRow();
+    const bool stillThere = current >= 0 && current < names.size() && names[current] == shown;
+    setEntries(m_groups, names);
+    m_count->setText(QString::number(names.size()));
+    const int row = stillThere ? current : rowOf(m_groups, shown);
+    selectQuietly(m_groups, row);
+    if (m_buttons.state() != EditState::Viewing)
+        setState(m_buttons.state()); // a new group's name and comment stay
+    else if (row >= 0)
+        showGroup(row);
+    else
+        showNoGroup();
 }
 
 void GroupsTab::setState(EditState state)
@@ -102,7 +132,14 @@ void GroupsTab::selectGroup(int row)
 
 void GroupsTab::showGroup(int row)
 {
+    row = rowInFile(m_groups, row, readGroupNames());
+    m_count->setText(QString::number(m_groups->count()));
+    if (row < 0) {
+        showNoGroup();
+        return;
+    }
     const store::GroupRecord group = store::readRecord<store::GroupRecord>(file(), row + 1);
+    m_shown = group;
     m_name->setText(fromCore(store::shownText(group.GroupName)));
     m_comment->setText(fromCore(store::shownText(group.Comment)));
     m_members->clear();
@@ -122,9 +159,13 @@ void GroupsTab::changeMembership(QListWidgetItem* item, bool join)
         return;
     guarded([&] {
         const QString name = item->text();
-        if (store::setMembershipByName(m_folder, toCore(name), row + 1, join) == 0) {
-            // The user has gone meanwhile (another workstation): show the group as it now stands.
-            showGroup(row);
+        const store::EditResult result
+            = store::setMembership(m_folder, store::shownGroup(row + 1, m_shown), toCore(name), join);
+        if (!result.written()) {
+            tell(result.message);
+            // The user or the group has gone or moved meanwhile: the groups as they now stand.
+            if (result.status == store::EditStatus::Changed)
+                reload();
             return;
         }
         delete item;
@@ -151,23 +192,16 @@ void GroupsTab::addGroup()
 
 void GroupsTab::saveGroup()
 {
-    const std::string name = toCore(m_name->text());
-    if (store::trim(name).empty())
-        return;
-    bool saved = false;
-    bool full = false;
-    guarded([&] {
-        // Counted under the writer lock: an eleventh group would have no flag in the user records.
-        const store::RecordFile::WriterLock writer(file());
-        full = !store::canAddGroup(file().count());
-        if (!full)
-            saved = file().appendRaw(store::GroupRecord { name, toCore(m_comment->text()) }.encode()) > 0;
+    guarded([this] {
+        const store::GroupResult group = store::groupRecord(toCore(m_name->text()), toCore(m_comment->text()));
+        if (!group.ok) {
+            tell(group.message);
+            return;
+        }
+        const store::EditResult result = store::saveGroup(m_folder, group.record);
+        // A full directory refuses as the Add button does, and ends the adding.
+        settle(result.written(), result.message == store::kGroupLimitReached, result.message);
     });
-    if (full)
-        tell(store::kGroupLimitReached);
-    if (saved)
-        Q_EMIT changed();
-    reload();
 }
 
 void GroupsTab::cancelEdit()
@@ -180,13 +214,11 @@ void GroupsTab::deleteGroup()
     const int row = m_groups->currentRow();
     if (row < 0)
         return;
-    const store::DeleteResult result = store::deleteGroup(m_folder, row + 1);
-    if (!result.deleted()) {
-        tell(result.message);
-        return;
-    }
-    Q_EMIT changed();
-    reload();
+    guarded([&] {
+        const store::DeleteResult result
+            = store::deleteGroup(m_folder, row + 1, store::shownGroup(row + 1, m_shown).identity);
+        settle(result.deleted(), result.status == store::DeleteStatus::Changed, result.message);
+    });
 }
 
 } // namespace tolvane::ui

@@ -35,13 +35,18 @@ public:
 
 protected:
     void closeFiles() override { m_file.reset(); }
+    void refresh() override;
 
 private:
     store::RecordFile& file();
+    QStringList readGroupNames();
     void showGroup(int row);
+    void showNoGroup();
     void setState(EditState state);
 
     std::unique_ptr<store::RecordFile> m_file;
+    // The group shown, as it was read: a membership click and a delete check it is still at its place.
+    store::GroupRecord m_shown;
     QListWidget* m_groups = nullptr;
     QLabel* m_count = nullptr;
     QLineEdit* m_name = nullptr;

@@ -16,6 +16,7 @@ namespace tolvane::ui {
 
 SetupWindow::SetupWindow(const store::DataFolder& folder, platform::DialogService& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window)
+    , m_folder(folder)
 {
     setObjectName(QStringLiteral("Setup"));
     setWindowTitle(QStringLiteral("Setup"));
@@ -51,8 +52,21 @@ void SetupWindow::closeWindow()
     close();
 }
 
+void SetupWindow::refresh()
+{
+    // A hidden window reads the files when it is shown again.
+    if (!isVisible())
+        return;
+    auto* tab = qobject_cast<DirectoryTab*>(m_tabs->currentWidget());
+    if (m_filledFolder != m_folder.sharedFolder())
+        changeTab(m_tabs->currentIndex());
+    else if (tab)
+        tab->requestRefresh();
+}
+
 void SetupWindow::changeTab(int index)
 {
+    m_filledFolder = m_folder.sharedFolder();
     leaveAll();
     if (auto* tab = qobject_cast<DirectoryTab*>(m_tabs->widget(index)))
         tab->fill();

@@ -24,7 +24,8 @@ class UsersTab;
 //
 // Wiring in the program:
 //     auto* setup = new ui::SetupWindow(window.dataFolder(), dialogs, &window);
-//     QObject::connect(setup, &ui::SetupWindow::directoryChanged, [&] { desk.loadUsers(); desk.loadGroups(); });
+//     QObject::connect(setup, &ui::SetupWindow::directoryChanged, [&] { desk.refreshDirectory(); });
+//     QObject::connect(&watcher, &platform::DirectoryWatcher::changed, setup, &ui::SetupWindow::refresh);
 class SetupWindow : public QWidget {
     Q_OBJECT
 
@@ -37,6 +38,10 @@ public:
     QTabWidget* tabs() const { return m_tabs; }
 
     void closeWindow();
+    // The directory files changed elsewhere (another workstation, a sort) or are now another folder's (a
+    // network setup): the tab shown reads them again. In the same folder it keeps the record shown and any
+    // typing; in another folder it starts afresh, its files closed and opened there.
+    void refresh();
 
 Q_SIGNALS:
     // After every change this window writes to USERS.DAT, GROUP.DAT or TERMINAL.DAT.
@@ -56,6 +61,9 @@ private:
     CompaniesTab* m_companies = nullptr;
     GroupsTab* m_groups = nullptr;
     bool m_centred = false;
+    const store::DataFolder& m_folder;
+    // The shared folder the tabs last read.
+    std::string m_filledFolder;
 };
 
 } // namespace tolvane::ui

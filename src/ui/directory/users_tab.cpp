@@ -3,6 +3,7 @@
 #include "platform/dialog_service.h"
 #include "platform/text_bridge.h"
 #include "store/compaction.h"
+#include "store/directory_edits.h"
 #include "store/directory_rules.h"
 #include "store/record_file.h"
 
@@ -56,16 +57,46 @@ UsersTab::UsersTab(const store::DataFolder& folder, platform::DialogService& dia
 
 void UsersTab::fill()
 {
-    guarded([this] {
-        QStringList names;
-        for (const store::UserRecord& user : store::readAllRecords<store::UserRecord>(m_folder))
-            names << fromCore(user.UserName);
-        const QSignalBlocker quiet(m_list);
-        m_list->clear();
-        m_list->addItems(names);
-        m_count->setText(QString::number(names.size()));
-    });
+    guarded([this] { listUsers(store::readAllRecords<store::UserRecord>(m_folder)); });
     showFirstUser();
+}
+
+namespace {
+
+QStringList namesOf(const std::vector<store::UserRecord>& users)
+{
+    QStringList names;
+    for (const store::UserRecord& user : users)
+        names << fromCore(user.UserName);
+    return names;
+}
+
+} // namespace
+
+void UsersTab::listUsers(const std::vector<store::UserRecord>& users)
+{
+    setEntries(m_list, namesOf(users));
+    m_count->setText(QString::number(users.size()));
+}
+
+void UsersTab::refresh()
+{
+    const auto users = store::readAllRecords<store::UserRecord>(m_folder);
+    const std::string shown = store::shownUser(0, m_current).identity;
+    int row = -1;
+    for (int i = 0; i < static_cast<int>(users.size()); ++i) {
+        if (store::shownUser(0, users[static_cast<std::size_t>(i)]).identity == shown
+            && (row < 0 || i == m_list->currentRow()))
+            row = i;
+    }
+    listUsers(users);
+    selectQuietly(m_list, row);
+    if (m_buttons.state() != EditState::Viewing)
+        setState(m_buttons.state()); // the typing stays; update checks the user is still there
+    else if (row >= 0)
+        show(users[static_cast<std::size_t>(row)]);
+    else
+        showFirstUser();
 }
 
 void UsersTab::showFirstUser()
@@ -90,10 +121,21 @@ void UsersTab::selectUser(int row)
 
 void UsersTab::showUser(int row)
 {
-    m_current = store::readRecordAt<store::UserRecord>(m_folder.pathOf<store::UserRecord>(), row + 1);
-    m_name->setText(fromCore(store::shownText(m_current.UserName)));
-    m_pagerId->setText(fromCore(store::shownText(m_current.PagerId)));
-    m_company->showText(fromCore(store::shownText(m_current.PagingCompany)));
+    const auto users = store::readAllRecords<store::UserRecord>(m_folder);
+    row = rowInFile(m_list, row, namesOf(users));
+    m_count->setText(QString::number(users.size()));
+    if (row < 0)
+        showFirstUser();
+    else
+        show(users[static_cast<std::size_t>(row)]);
+}
+
+void UsersTab::show(const store::UserRecord& user)
+{
+    m_current = user;
+    m_name->setText(fromCore(store::shownText(user.UserName)));
+    m_pagerId->setText(fromCore(store::shownText(user.PagerId)));
+    m_company->showText(fromCore(store::shownText(user.PagingCompany)));
     setState(EditState::Viewing);
 }
 
@@ -115,6 +157,11 @@ void UsersTab::listCompanies()
     m_company->setEntries(names);
 }
 
+store::UserForm UsersTab::form() const
+{
+    return store::UserForm { toCore(m_name->text()), toCore(m_pagerId->text()), toCore(m_company->currentText()) };
+}
+
 void UsersTab::addUser()
 {
     m_name->clear();
@@ -124,30 +171,29 @@ void UsersTab::addUser()
     m_name->setFocus();
 }
 
+void UsersTab::write(store::UserWrite how)
+{
+    guarded([&] {
+        const store::UserResult user = store::userRecord(how, form(), m_current);
+        if (!user.ok) {
+            tell(user.message);
+            return;
+        }
+        const store::EditResult result = how == store::UserWrite::Save
+            ? store::saveUser(m_folder, user.record)
+            : store::updateUser(m_folder, store::shownUser(m_list->currentRow() + 1, m_current), user.record);
+        settle(result.written(), result.status == store::EditStatus::Changed, result.message);
+    });
+}
+
 void UsersTab::saveUser()
 {
-    guarded([this] {
-        const store::UserRecord user
-            = store::newUserRecord(toCore(m_name->text()), toCore(m_pagerId->text()), toCore(m_company->currentText()));
-        store::RecordFile file(m_folder.pathOf<store::UserRecord>(), store::UserRecord::kLength);
-        file.appendRaw(user.encode());
-        Q_EMIT changed();
-    });
-    reload();
+    write(store::UserWrite::Save);
 }
 
 void UsersTab::updateUser()
 {
-    const int row = m_list->currentRow();
-    if (row < 0)
-        return;
-    guarded([&] {
-        const store::UserRecord user = store::updatedUserRecord(
-            m_current, toCore(m_name->text()), toCore(m_pagerId->text()), toCore(m_company->currentText()));
-        store::writeRecordAt(m_folder.pathOf<store::UserRecord>(), row + 1, user);
-        Q_EMIT changed();
-    });
-    reload();
+    write(store::UserWrite::Update);
 }
 
 void UsersTab::cancelEdit()
@@ -160,12 +206,22 @@ void UsersTab::deleteUser()
     const int row = m_list->currentRow();
     if (row < 0)
         return;
-    const store::DeleteResult result = store::deleteUser(m_folder, row + 1);
-    if (result.deleted())
-        Q_EMIT changed();
-    else
-        tell(result.message);
-    reload();
+    guarded([&] {
+        // The only user is refused without asking first.
+        const QString question
+            = QStringLiteral("Delete the user %1?").arg(fromCore(store::shownText(m_current.UserName)));
+        if (m_list->count() > 1 && !m_dialogs.ask(question))
+            return;
+        const store::DeleteResult result
+            = store::deleteUser(m_folder, row + 1, store::shownUser(row + 1, m_current).identity);
+        if (result.deleted())
+            Q_EMIT changed();
+        else
+            tell(result.message);
+        // Deleted or refused, the list shows the file as it now stands, unless the folder cannot be read.
+        if (result.status != store::DeleteStatus::Unreachable)
+            reload();
+    });
 }
 
 void UsersTab::searchUsers()

@@ -141,6 +141,11 @@ public:
     // Tests fix the time and date the clock captions show.
     void setClockOverride(const dispatch::Clock* clock) { m_clock.setOverride(clock); }
 
+Q_SIGNALS:
+    // After sorting the users and after a network setup: the directory files were rewritten or are now
+    // another folder's, and every window that shows them reads them again.
+    void directoryReloaded();
+
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -3,7 +3,6 @@
 
 #include "platform/dialog_service.h"
 #include "platform/text_bridge.h"
-#include "store/network_file.h"
 #include "store/record_file.h"
 #include "store/records.h"
 #include "store/sort_users.h"
@@ -238,17 +237,16 @@ void MainWindow::setUpNetworkShare()
 {
     if (runInProgress())
         return;
-    const QString chosen
-        = m_dialogs.openFileName(QString::fromLatin1(kNetworkDialogTitle), QString::fromLatin1(kNetworkDialogFilter));
-    // Cancelling, or choosing another file, switches the workstation back to its own folder.
     try {
-        store::applyNetworkSetup(m_folder, chosenFilePath(chosen));
+        if (!runNetworkSetup(m_dialogs, m_folder))
+            return;
     } catch (const std::exception& error) {
         m_desk.reportError(error);
         return;
     }
     if (!startUp())
         endProgram(kStartUpFailedExitStatus);
+    Q_EMIT directoryReloaded();
 }
 
 void MainWindow::sortUsers()
@@ -261,6 +259,7 @@ void MainWindow::sortUsers()
     }
     if (!startUp())
         endProgram(kStartUpFailedExitStatus);
+    Q_EMIT directoryReloaded();
 }
 
 void MainWindow::showUsers()

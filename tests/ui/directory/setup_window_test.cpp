@@ -4,6 +4,7 @@
 #include "process_runner.h"
 #include "store/compaction.h"
 #include "store/record_file.h"
+#include "store/sort_users.h"
 #include "testkit/data_folder_fixture.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #include <cstdio>
 
 using namespace tolvane;
+using tolvane::testkit::TempFolder;
 
 namespace {
 
@@ -73,6 +75,13 @@ protected:
         return on.join(QLatin1Char(' '));
     }
     QString lastMessage() const { return dialogs.messages().isEmpty() ? QString() : dialogs.messages().last(); }
+    static QString items(const QListWidget* list)
+    {
+        QStringList texts;
+        for (int row = 0; row < list->count(); ++row)
+            texts << list->item(row)->text().trimmed();
+        return texts.join(QLatin1Char('|'));
+    }
     std::vector<store::UserRecord> users() { return store::readAllRecords<store::UserRecord>(data.folder()); }
     // A click, or the press, release, double click and release of a double click, as the window system sends them.
     void clickEntry(QListWidget* list, int row, bool twice = false)
@@ -116,11 +125,11 @@ TEST_F(SetupWindowTest, UsersTabAddsEditsAndCancelsThroughItsThreeStates)
     EXPECT_EQ(lastMessage(), QStringLiteral("You must select a present Pager Company in this field"));
     EXPECT_EQ(get<QComboBox>("PageCoCombo")->currentText(), QStringLiteral("Ravenpage"));
 
-    // Update Ann: the pager ID becomes a number, the memberships stay.
+    // Update Ann: the pager ID as typed, without its dash, the memberships kept.
     get<QListWidget>("UList1")->setCurrentRow(1);
     type("uId", QStringLiteral("00-123"));
     click("BUPDATE");
-    EXPECT_EQ(users()[1].PagerId.substr(0, 4), "123 ");
+    EXPECT_EQ(users()[1].PagerId.substr(0, 6), "00123 ");
     EXPECT_EQ(users()[1].GroupFlags, "0010000000");
     EXPECT_EQ(get<QListWidget>("UList1")->currentRow(), 0) << "the first user is shown again";
 
@@ -146,6 +155,10 @@ TEST_F(SetupWindowTest, UsersTabAddsEditsAndCancelsThroughItsThreeStates)
     QTest::keyClicks(search->findChild<QLineEdit*>(QStringLiteral("Text1")), QStringLiteral("an"));
     EXPECT_EQ(get<QLineEdit>("uNAME")->text(), QStringLiteral("Ann"));
 
+    click("BDELETE");
+    EXPECT_EQ(dialogs.questions().last(), QStringLiteral("Delete the user Ann?"));
+    EXPECT_EQ(users().size(), 4u) << "No deletes nothing";
+    dialogs.queueAnswer(true);
     click("BDELETE");
     EXPECT_EQ(users().size(), 3u);
     EXPECT_EQ(users()[1].UserName.substr(0, 6), "DIG-Bo") << "Ann, the selected user, is gone";
@@ -232,6 +245,7 @@ TEST_F(SetupWindowTest, GroupsTabSetsMembersAddsAndDeletesGroups)
     click("BADD3");
     EXPECT_EQ(enabled("3"), QStringLiteral("BSAVE BCANCEL"));
     click("BSAVE3");
+    EXPECT_EQ(lastMessage(), QStringLiteral("Group name field is empty"));
     EXPECT_EQ(enabled("3"), QStringLiteral("BSAVE BCANCEL")) << "an empty name saves nothing";
     type("gText", QStringLiteral("Night Shift"));
     click("BSAVE3");
@@ -271,6 +285,76 @@ int deleteFirstCompany(const char* folder)
     return 0;
 }
 
+QString other(const char* command, const std::filesystem::path& folder)
+{
+    return QString::fromStdString(runProcess("/proc/self/exe", { command, folder.string() }).out);
+}
+
+TEST_F(SetupWindowTest, TheUsersTabFollowsChangesElsewhereAndNeverWritesOverTheWrongUser)
+{
+    auto* list = get<QListWidget>("UList1");
+    list->setCurrentRow(1);
+    type("uId", QStringLiteral("00777"));
+    // Another workstation sorts: Ann is now first. A refresh keeps her, and the typing, on show.
+    other("--sort-users", data.path());
+    window.refresh();
+    EXPECT_EQ(items(list), QStringLiteral("Ann|DIG-Bo|Dana Whitlow"));
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(get<QLineEdit>("uId")->text(), QStringLiteral("00777"));
+    EXPECT_EQ(enabled(""), QStringLiteral("BUPDATE BCANCEL"));
+    click("BUPDATE");
+    EXPECT_EQ(users()[0].PagerId.substr(0, 6), "00777 ");
+
+    // Dana shown, then the file turned round elsewhere, unseen here: Update and Delete refuse to touch Ann.
+    list->setCurrentRow(2);
+    type("uNAME", QStringLiteral("Dana Whit"));
+    data.users = { users()[2], users()[1], users()[0] };
+    data.write();
+    click("BUPDATE");
+    const QString changed = QStringLiteral("The directory changed while this was shown (a sort, or a change at another "
+                                           "workstation). Nothing was written; the list now shows the directory as it "
+                                           "stands.");
+    EXPECT_EQ(lastMessage(), changed);
+    EXPECT_EQ(items(list), QStringLiteral("Dana Whitlow|DIG-Bo|Ann")) << "the tab reloaded";
+    data.users = { users()[2], users()[1], users()[0] };
+    data.write();
+    dialogs.queueAnswer(true);
+    click("BDELETE");
+    EXPECT_EQ(lastMessage(), changed);
+    EXPECT_EQ(users()[0].UserName.substr(0, 3), "Ann");
+    EXPECT_EQ(users().size(), 3u);
+}
+
+TEST_F(SetupWindowTest, ANewSharedFolderReplacesTheFilesATabHoldsAndAGoneOneKeepsTheTyping)
+{
+    get<QTabWidget>("TabStrip1")->setCurrentIndex(1);
+    TempFolder shared;
+    store::writeRecordAt(shared / "USERS.DAT", 1, data.users.front());
+    store::writeRecordAt(shared / "TERMINAL.DAT", 1, testkit::DataFolderFixture::alphaCompany("Shared Co"));
+    data.folder().setSharedFolder(shared.path().string());
+    window.refresh();
+    EXPECT_EQ(items(get<QListWidget>("pList")), QStringLiteral("Shared Co"));
+    EXPECT_EQ(other("--delete-first-company", data.path()), QStringLiteral("deleted")) << "the old file was closed";
+    click("BADD2");
+    type("PageComp", QStringLiteral("Acme"));
+    type("PAGEPHONE", QStringLiteral("5550199"));
+    click("BSAVE2");
+    EXPECT_EQ(store::readAllRecords<store::TerminalRecord>(data.folder()).size(), 2u) << "saved in the new folder";
+
+    // The share goes away: the company typed stays in its boxes, and nothing is written anywhere.
+    click("BADD2");
+    type("PageComp", QStringLiteral("Northwind"));
+    type("PAGEPHONE", QStringLiteral("5550111"));
+    std::filesystem::remove(shared / "USERS.DAT");
+    click("BSAVE2");
+    EXPECT_EQ(lastMessage(),
+        QStringLiteral("The shared directory %1 cannot be reached. Nothing was saved.")
+            .arg(QString::fromStdString(shared.path().string())));
+    EXPECT_EQ(get<QLineEdit>("PageComp")->text(), QStringLiteral("Northwind"));
+    EXPECT_EQ(enabled("2"), QStringLiteral("BSAVE BCANCEL"));
+    EXPECT_EQ(testkit::readFile(shared / "TERMINAL.DAT").size(), 128u);
+}
+
 TEST_F(SetupWindowTest, WhileThePagingCompaniesTabIsShownAnotherWorkstationCannotDeleteACompany)
 {
     auto otherDelete = [&] {
@@ -296,6 +380,10 @@ int main(int argc, char* argv[])
 {
     if (argc == 3 && std::string_view(argv[1]) == "--delete-first-company")
         return deleteFirstCompany(argv[2]);
+    if (argc == 3 && std::string_view(argv[1]) == "--sort-users") {
+        store::sortUsers(store::DataFolder(argv[2]));
+        return 0;
+    }
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
