@@ -2,7 +2,7 @@
 # Installs, with apt-get, only the Debian packages that dpkg-query says are missing.
 set -euo pipefail
 packages=(cmake g++ make pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-serialport-dev libgl-dev fonts-dejavu-core "$@")
+          qt6-base-dev qt6-serialport-dev libgl-dev zlib1g-dev fonts-dejavu-core "$@")
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

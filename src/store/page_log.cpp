@@ -43,7 +43,13 @@ void appendLogLine(const DataFolder& folder, std::string_view text)
             [[maybe_unused]] const int ignored = ::ftruncate(fd, end - put);
         }
     }
+    // The kept page queue marks a page answered only after its line is here: the line must be on the disk by then.
+    // (A log that is no file, such as a device, cannot be synced and need not be.)
+    const int syncError
+        = put == static_cast<ssize_t>(line.size()) && ::fdatasync(fd) != 0 && errno != EINVAL ? errno : 0;
     ::close(fd);
+    if (syncError != 0)
+        throw StoreError(75, "cannot write " + path.string() + ": " + std::strerror(syncError));
     if (put != static_cast<ssize_t>(line.size()))
         throw StoreError(put < 0 && (err == ENOSPC || err == EDQUOT) ? 61 : 75,
             "cannot write " + path.string() + (put < 0 ? std::string(": ") + std::strerror(err) : std::string()));
@@ -51,10 +57,19 @@ void appendLogLine(const DataFolder& folder, std::string_view text)
 
 std::vector<std::string> readLog(const DataFolder& folder)
 {
+    return readLogFrom(folder, 0);
+}
+
+std::vector<std::string> readLogFrom(const DataFolder& folder, std::uint64_t offset)
+{
     std::ifstream in(logPath(folder), std::ios::binary);
     std::vector<std::string> records;
     if (!in)
         return records;
+    in.seekg(0, std::ios::end);
+    const auto length = static_cast<std::uint64_t>(in.tellg());
+    // A log cleared since the offset was taken starts again at its beginning.
+    in.seekg(static_cast<std::streamoff>(offset <= length ? offset : 0));
     const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::size_t pos = 0;
     while (pos < all.size()) {
@@ -74,6 +89,12 @@ std::vector<std::string> readLog(const DataFolder& folder)
         pos = close + 3;
     }
     return records;
+}
+
+std::uint64_t logLength(const DataFolder& folder)
+{
+    struct stat st { };
+    return ::stat(logPath(folder).c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
 }
 
 bool clearLog(const DataFolder& folder)
