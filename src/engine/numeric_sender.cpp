@@ -20,6 +20,7 @@ void sendDigitalPage(
     CallContext& call, const std::string& DialString, const std::string& CPageText, const std::string& CPageCompany)
 {
     call.log("");
+    call.queue.pageLeaving(call.state.queueCursor);
     // Not the forgiving write of the rest of the call: a dial line the modem never got is no page, and its
     // error ends the call before anything is logged or counted.
     call.line.write(numericDialLine(DialString, CPageText));
@@ -31,13 +32,14 @@ void sendDigitalPage(
     // The page sent is the one at the cursor: that is the entry to mark, whatever else the run holds.
     const std::int16_t sentIndex = call.state.queueCursor;
     const std::string entry = call.queue.entry(sentIndex);
-    const std::string logLine
-        = "PAGE SENT: " + nameColumn(entry) + logStampColumn(entry) + messageColumn(entry, call.state.messageLimit);
+    const std::string logLine = pageLogText(entry, call.state.messageLimit, true);
     call.state.sentCount = static_cast<std::int16_t>(call.state.sentCount + 1);
     call.state.runPageCounter = static_cast<std::int16_t>(call.state.runPageCounter + 1);
     call.state.queueCursor = static_cast<std::int16_t>(call.state.queueCursor + 1);
-    call.queue.replace(sentIndex, withStatus(entry, kStatusSent));
+    // The line first: a page marked sent must have its line in the log, whenever the program may die.
     call.writePageLog(logLine + "\r\n");
+    call.queue.pageAnswered(sentIndex, true);
+    call.queue.replace(sentIndex, withStatus(entry, kStatusSent));
     call.log(store::trim(CPageCompany) + " SENT");
     call.pacer.sleepMs(2000);
     call.write(kHangUpLine);

@@ -58,6 +58,12 @@ std::string messageColumn(std::string_view entry, std::int16_t limit)
     return std::string(entry.substr(196, static_cast<std::size_t>(limit)));
 }
 
+std::string pageLogText(std::string_view entry, std::int16_t limit, bool sent)
+{
+    return std::string(sent ? "PAGE SENT: " : "ERROR FOR: ") + nameColumn(entry) + logStampColumn(entry)
+        + messageColumn(entry, limit);
+}
+
 std::string withStatus(std::string_view entry, std::string_view status)
 {
     std::string out(entry);
@@ -70,6 +76,11 @@ std::string withStatus(std::string_view entry, std::string_view status)
 bool isMarkedSent(std::string_view entry)
 {
     return statusColumn(entry) == fixedText(kStatusSent, 20);
+}
+
+bool waitsToBeSent(std::string_view entry)
+{
+    return !isMarkedSent(entry) && statusColumn(entry) != fixedText(kStatusMayHaveBeenSent, 20);
 }
 
 } // namespace tolvane::engine

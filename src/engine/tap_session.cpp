@@ -217,6 +217,7 @@ TapSession::Step TapSession::sendPages()
                 }
                 m_call.log("Sending Pin# " + pagerId);
                 m_call.log("Sending Message: " + pieces[i]);
+                m_call.queue.pageLeaving(m_call.state.queueCursor);
                 m_call.write(buildTransactionBlock(pagerId, pieces[i]));
                 m_call.discardInput();
                 m_call.receiveBuffer.clear();
@@ -306,11 +307,11 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
 void TapSession::logPage(const PageTally& tally)
 {
     m_call.log("Updating Log File");
-    const std::string entry = m_call.queue.entry(m_call.state.queueCursor);
-    const std::string line = std::string(tally.errors == 0 ? "PAGE SENT: " : "ERROR FOR: ") + nameColumn(entry)
-        + logStampColumn(entry) + messageColumn(entry, m_call.state.messageLimit);
+    const std::int16_t index = m_call.state.queueCursor;
+    const std::string entry = m_call.queue.entry(index);
     add(m_call.state.queueCursor, 1);
-    m_call.writePageLog(line);
+    m_call.writePageLog(pageLogText(entry, m_call.state.messageLimit, tally.errors == 0));
+    m_call.queue.pageAnswered(index, tally.errors == 0);
 }
 
 TapSession::Result TapSession::signOff()
