@@ -16,8 +16,12 @@ EventsOutcome PagingDesk::schedule(int queueIndex, std::string_view timeText, st
     const EventsOutcome checked = checkSchedule(m_clock, timeText, dateText);
     if (checked != EventsOutcome::Done)
         return checked;
-    m_scheduled.insert(scheduledEntry(m_pageQueue.entry(queueIndex), timeText, dateText));
-    m_pageQueue.removeAt(queueIndex);
+    {
+        // One change, so the page is in one list or the other whenever the program may die.
+        KeptQueue::Change change(m_kept.get());
+        auto [entry, mark] = m_pageQueue.takeAt(queueIndex);
+        m_scheduled.insert(scheduledEntry(entry, timeText, dateText), std::move(mark));
+    }
     m_scheduleTimer = true;
     if (!m_dueSince)
         m_dueSince = captionMoment();

@@ -13,6 +13,10 @@ void CountingSender::pageThePeople(std::int16_t count, std::int16_t first)
     calls.push_back(std::move(call));
     if (during)
         during(static_cast<int>(calls.size()) - 1);
+    for (int i = first; delivers && i < first + count; ++i) {
+        m_queue.pageLeaving(i);
+        m_queue.pageAnswered(i, true);
+    }
 }
 
 void writeOffice(testkit::DataFolderFixture& data)

@@ -48,6 +48,8 @@ public:
     std::vector<Call> calls;
     // Runs inside each call, after it was recorded: the place to act "while the call is running".
     std::function<void(int callIndex)> during;
+    // Each page of a call is marked delivered, as the paging call marks a page its terminal accepted.
+    bool delivers = false;
 
 private:
     engine::PageQueue& m_queue;
