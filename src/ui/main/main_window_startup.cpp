@@ -9,6 +9,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 namespace tolvane::ui {
 
@@ -45,6 +46,13 @@ bool MainWindow::startUp()
 
         centreOnScreen();
         show();
+        // The kept queue lives in the program folder, so it comes back whatever the shared folder does.
+        m_desk.restoreKeptQueue();
+        // Asked once the window has settled; a Yes sends as the menu command would.
+        QTimer::singleShot(0, this, [this] {
+            if (m_desk.offerPagesThatFellDue())
+                sendQueue();
+        });
 
         if (startup.outcome == store::StartupDataOutcome::NetworkDeviceUnavailable) {
             // The window stays open on what the folder in use holds: nothing. The clock still runs, so

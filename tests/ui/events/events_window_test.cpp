@@ -1,6 +1,7 @@
 #include "ui/events/events_window.h"
 
 #include "dispatch/paging_desk.h"
+#include "engine/queue_entry.h"
 #include "platform/dialog_service.h"
 #include "store/page_log.h"
 #include "testkit/data_folder_fixture.h"
@@ -66,6 +67,27 @@ protected:
     platform::ScriptedDialogService dialogs;
     ui::EventsWindow window { desk, data.folder(), dialogs };
 };
+
+TEST_F(EventsWindowTest, APageThatMayHaveBeenSentShowsSoAndIsSentAgainOnlyByTheOperator)
+{
+    queue(0);
+    queue(1);
+    desk.callQueue().pageLeaving(1); // its call ended without an answer
+    desk.pageQueue().settleUnanswered();
+    desk.refreshCounters(); // as the end of the run tells the windows
+    auto* list1 = child<QListWidget>("List1");
+    auto* again = child<QPushButton>("BSENDAGAIN");
+    list1->setCurrentRow(0);
+    EXPECT_FALSE(again->isEnabled());
+    list1->setCurrentRow(1);
+    EXPECT_TRUE(list1->item(1)->text().contains(QStringLiteral(" may have been sent ")));
+    EXPECT_EQ(text("TSTATUS"), QStringLiteral("may have been sent  "));
+    EXPECT_EQ(again->text(), QStringLiteral("Send A&gain"));
+    click("BSENDAGAIN");
+    EXPECT_EQ(engine::statusColumn(desk.pageQueue().entry(1)).substr(0, 13), "Ready to Send");
+    window.showTab(ui::EventsWindow::Scheduled);
+    EXPECT_EQ(again->text(), QStringLiteral("Send &Now"));
+}
 
 TEST_F(EventsWindowTest, ScheduleSelectedTellsWhatIsWrongAndThenMovesThePage)
 {
