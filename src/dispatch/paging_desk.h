@@ -256,6 +256,8 @@ private:
     // Fills a directory list with one name field of every record, in record order.
     template <class Record> void loadNames(std::vector<std::string>& names, int& selected, std::string Record::*name);
     void addEntry(std::string entry);
+    // After a page left or joined a list: an emptied scheduled list stops the timer; counters and commands follow.
+    void listsChanged();
     // "Clear Que after Successful Page": the pages a run delivered leave the queue.
     void removeSentPages();
     void keepingFailed(const std::string& text);

@@ -38,12 +38,7 @@ EventsOutcome PagingDesk::deleteOne(EventList list, int index)
     if (list == EventList::Queue && m_walking)
         return EventsOutcome::QueueInUse;
     entries.removeAt(index);
-    if (m_scheduled.count() == 0) {
-        m_scheduleTimer = false;
-        m_dueSince.reset();
-    }
-    refreshCounters();
-    updateToolbarButtons();
+    listsChanged();
     return EventsOutcome::Done;
 }
 
@@ -54,12 +49,19 @@ EventsOutcome PagingDesk::deleteAll(EventList list)
             return EventsOutcome::QueueInUse;
     } else {
         m_scheduled.clear();
+    }
+    listsChanged();
+    return EventsOutcome::Done;
+}
+
+void PagingDesk::listsChanged()
+{
+    if (m_scheduled.count() == 0) {
         m_scheduleTimer = false;
         m_dueSince.reset();
     }
     refreshCounters();
     updateToolbarButtons();
-    return EventsOutcome::Done;
 }
 
 } // namespace tolvane::dispatch

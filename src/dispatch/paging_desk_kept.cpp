@@ -128,12 +128,7 @@ bool PagingDesk::offerPagesThatFellDue()
             m_pageQueue.insert(engine::withStatus(entry, engine::kStatusScheduled), std::move(mark));
         }
     }
-    if (m_scheduled.count() == 0) {
-        m_scheduleTimer = false;
-        m_dueSince.reset();
-    }
-    refreshCounters();
-    updateToolbarButtons();
+    listsChanged();
     return true;
 }
 
@@ -154,12 +149,8 @@ EventsOutcome PagingDesk::sendAgain(EventList list, int index)
             engine::withStatus(entry, list == EventList::Queue ? engine::kStatusReady : engine::kStatusScheduled),
             std::move(mark));
     }
-    if (m_scheduled.count() == 0) {
-        m_scheduleTimer = false;
-        m_dueSince.reset();
-    }
+    listsChanged();
     sendQueue();
-    refreshCounters();
     return EventsOutcome::Done;
 }
 

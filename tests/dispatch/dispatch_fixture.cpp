@@ -54,6 +54,16 @@ int rowOf(const std::vector<std::string>& list, std::string_view name)
     return static_cast<int>(it - list.begin());
 }
 
+void queueFor(PagingDesk& desk, std::initializer_list<const char*> names, std::string_view message)
+{
+    desk.loadUsers();
+    for (const char* name : names)
+        desk.addUser(rowOf(desk.userList(), name));
+    desk.setMessage(message);
+    desk.queueMessage();
+    desk.clearRecipients();
+}
+
 DeskFixture::DeskFixture()
     : desk(data.folder(), view, clock)
     , sender(desk.callQueue())

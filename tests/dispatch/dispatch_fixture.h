@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,9 @@ void writeOffice(testkit::DataFolderFixture& data);
 std::string pad(std::string_view text, std::size_t width);
 // The row of a name (unpadded) in a user or group list as the desk shows it; throws when it is not there.
 int rowOf(const std::vector<std::string>& list, std::string_view name);
+
+// Queues the message for the users named (unpadded) as the operator would, then empties the recipients.
+void queueFor(PagingDesk& desk, std::initializer_list<const char*> names, std::string_view message = "Hello");
 
 // A desk on a throwaway data folder, with an empty GROUP.DAT beside the fixture's files.
 struct DeskFixture {

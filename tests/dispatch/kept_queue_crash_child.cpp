@@ -7,14 +7,13 @@
 //                  (the LOG.DAT line is written) or after-answered.
 // The terminal writes the message of each block (or numeric dial line) it receives to terminal.txt, synced,
 // before it answers.
-#include "dispatch/clock.h"
+#include "dispatch/call_queue.h"
 #include "dispatch/page_sender.h"
 #include "dispatch/paging_desk.h"
+#include "dispatch_fixture.h"
 #include "engine/paging_call.h"
 #include "store/settings.h"
 #include "testkit/happy_terminal.h"
-#include "testkit/recording_view.h"
-#include "testkit/scripted_line.h"
 #include "testkit/virtual_pacer.h"
 
 #include <csignal>
@@ -36,42 +35,21 @@ void moment(const std::string& point)
         ::raise(SIGKILL);
 }
 
-// The desk's call queue, with the moments around its two marks.
-class DyingQueue final : public engine::PageQueue {
+// The page queue as the desk hands it to a call, with the moments around its two marks.
+class DyingQueue final : public dispatch::CallQueue {
 public:
-    explicit DyingQueue(engine::PageQueue& queue)
-        : m_queue(queue)
-    {
-    }
-    int count() const override { return m_queue.count(); }
-    std::string entry(int index) const override { return m_queue.entry(index); }
-    void replace(int index, const std::string& entry) override { m_queue.replace(index, entry); }
-    void clear() override { m_queue.clear(); }
+    using CallQueue::CallQueue;
     void pageLeaving(int index) override
     {
         moment("before-leaving");
-        m_queue.pageLeaving(index);
+        CallQueue::pageLeaving(index);
         moment("after-leaving");
     }
     void pageAnswered(int index, bool delivered) override
     {
         moment("before-answered");
-        m_queue.pageAnswered(index, delivered);
+        CallQueue::pageAnswered(index, delivered);
         moment("after-answered");
-    }
-
-private:
-    engine::PageQueue& m_queue;
-};
-
-class FixedClock final : public dispatch::Clock {
-public:
-    std::string timeText() const override { return "09:05 AM"; }
-    std::string dateText() const override { return "12/06/2026"; }
-    std::optional<int> minuteOfDay(std::string_view text) const override { return dispatch::parseTime(text); }
-    std::optional<dispatch::CalendarDate> dateOf(std::string_view text) const override
-    {
-        return dispatch::parseShortDate(text);
     }
 };
 
@@ -89,7 +67,7 @@ int main(int argc, char* argv[])
     }
     const store::DataFolder folder(argv[1]);
     testkit::RecordingView view;
-    FixedClock clock;
+    dispatch::test::FakeClock clock;
     dispatch::PagingDesk desk(folder, view, clock);
     desk.setSettings(store::checkSettings(folder));
     desk.restoreKeptQueue();
@@ -110,21 +88,19 @@ int main(int argc, char* argv[])
         const int received = ::open((folder.programPath("terminal.txt")).c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
         line.setWriteHook([&](std::string_view bytes) {
             // STX pager ID CR message CR ETX ..., or the dial string, ",,,,", the digits and "#".
-            const std::size_t tap = bytes.starts_with('\x02') ? bytes.find('\r') : std::string_view::npos;
             const std::size_t digits = bytes.find(",,,,");
-            if (tap == std::string_view::npos && digits == std::string_view::npos)
+            const std::size_t from = bytes.starts_with('\x02') ? bytes.find('\r') + 1
+                : digits == std::string_view::npos             ? digits
+                                                               : digits + 4;
+            if (from == std::string_view::npos)
                 return;
-            const std::size_t from = tap != std::string_view::npos ? tap + 1 : digits + 4;
-            const std::string message
-                = std::string(
-                      bytes.substr(from, bytes.find_first_of(tap != std::string_view::npos ? "\r" : "#", from) - from))
-                + "\n";
+            const std::string message = std::string(bytes.substr(from, bytes.find_first_of("\r#", from) - from)) + "\n";
             if (::write(received, message.data(), message.size()) != static_cast<ssize_t>(message.size())
                 || ::fdatasync(received) != 0)
                 std::_Exit(3);
             moment("block-written");
         });
-        DyingQueue queue(desk.callQueue());
+        DyingQueue queue(desk.pageQueue());
         engine::PagingCall call(line, pacer, view, queue, folder, desk.runState());
         dispatch::PagingCallSender sender(call);
         desk.setPageSender(&sender);

@@ -19,11 +19,7 @@ protected:
 
     void queue(std::initializer_list<const char*> names, std::string_view message = "Hello")
     {
-        for (const char* name : names)
-            f.addUser(name);
-        f.desk.setMessage(message);
-        f.desk.queueMessage();
-        f.desk.clearRecipients();
+        queueFor(f.desk, names, message);
     }
 
     void setClearQueue(bool on)

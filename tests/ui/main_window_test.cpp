@@ -887,23 +887,19 @@ TEST_F(MainWindowTest, ScheduleTimerSendsDuePagesAndStopsWhenNoneAreLeft)
 TEST_F(MainWindowTest, KeptPagesComeBackAtTheNextStartAndThoseThatFellDueMeanwhileAreAskedAbout)
 {
     startWindow();
-    dispatch::PagingDesk& desk = window->desk();
-    desk.addUser(0);
-    desk.setMessage("Morning round");
-    desk.queueMessage();
-    desk.queueMessage();
-    ASSERT_EQ(desk.schedule(0, "09:30 AM", "12/06/2026"), dispatch::EventsOutcome::Done);
+    window->desk().addUser(0);
+    window->desk().setMessage("Morning round");
+    window->desk().queueMessage();
+    window->desk().queueMessage();
+    ASSERT_EQ(window->desk().schedule(0, "09:30 AM", "12/06/2026"), dispatch::EventsOutcome::Done);
     window.reset(); // as after a kill or an Exit: the next start finds the same
     fixedClock.time = "10:00 AM";
     startWindow();
     QTest::qWait(0);
-    EXPECT_EQ(label("Label2"), QStringLiteral("1 Pages in Que"));
-    EXPECT_EQ(label("Label9"), QStringLiteral("1 Delay Send Pages"));
+    EXPECT_EQ(label("Label2") + label("Label9"), QStringLiteral("1 Pages in Que1 Delay Send Pages"));
     EXPECT_TRUE(window->timer2().isActive());
-    ASSERT_EQ(dialogs.questions().size(), 1);
-    EXPECT_TRUE(dialogs.questions()[0].startsWith(
-        QStringLiteral("1 scheduled page fell due while Tolvane was closed:\nDana Whitlow  09:30 AM 12/06/2026\n")))
-        << dialogs.questions()[0].toStdString();
+    EXPECT_EQ(dialogs.questions().value(0).section(QLatin1Char('\n'), 0, 1),
+        QStringLiteral("1 scheduled page fell due while Tolvane was closed:\nDana Whitlow  09:30 AM 12/06/2026"));
     EXPECT_TRUE(data.log().empty()) << "No sends nothing";
 }
 
