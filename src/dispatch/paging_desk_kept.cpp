@@ -80,8 +80,9 @@ void PagingDesk::restoreKeptQueue()
     m_kept->saveAll();
     if (uncertain > 0)
         m_view.messageBox(countText(uncertain, " page was", " pages were")
-            + " being sent when Tolvane ended, and may have been sent. They wait in the page queue, marked \""
-            + std::string(engine::kStatusMayHaveBeenSent) + "\": in View > Events, send each again or delete it.");
+            + " being sent when Tolvane ended, and may have been sent. " + (uncertain == 1 ? "It waits" : "They wait")
+            + " in the page queue, marked \"" + std::string(engine::kStatusMayHaveBeenSent)
+            + "\": in View > Events, send " + (uncertain == 1 ? "it" : "each") + " again or delete it.");
 
     m_scheduleTimer = m_scheduled.count() > 0;
     m_dueSince = m_scheduleTimer ? captionMoment() : std::nullopt;
@@ -118,7 +119,9 @@ bool PagingDesk::offerPagesThatFellDue()
     }
     if (rows.size() > kListed)
         question += "and " + std::to_string(rows.size() - kListed) + " more\r";
-    question += "Send them now? No keeps them in the scheduled list, marked overdue, until you send or delete them.";
+    question += rows.size() == 1
+        ? "Send it now? No keeps it in the scheduled list, marked overdue, until you send or delete it."
+        : "Send them now? No keeps them in the scheduled list, marked overdue, until you send or delete them.";
     if (!m_view.askYesNo(question))
         return false;
     {

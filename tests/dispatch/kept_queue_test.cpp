@@ -110,8 +110,8 @@ TEST_F(KeptQueueTest, APageOnItsWayWhenTheProgramDiedIsSettledFromTheLogAndNever
     EXPECT_EQ(status(queue, 1), "Ready to Send");
     EXPECT_EQ(status(queue, 2), kStatusMayHaveBeenSent);
     EXPECT_EQ(view.boxes.back(),
-        "1 page was being sent when Tolvane ended, and may have been sent. They wait in the page queue, marked \"may "
-        "have been sent\": in View > Events, send each again or delete it.");
+        "1 page was being sent when Tolvane ended, and may have been sent. It waits in the page queue, marked \"may "
+        "have been sent\": in View > Events, send it again or delete it.");
     second->desk.sendQueue();
     EXPECT_EQ(blocksFor("1001") + blocksFor("1002") + blocksFor("1003"), 1) << "only the refused page again";
 
@@ -135,9 +135,9 @@ TEST_F(KeptQueueTest, ScheduledPagesThatFellDueWhileClosedWaitForTheOperatorNotT
     EXPECT_TRUE(second->desk.scheduleTimerEnabled());
     EXPECT_FALSE(second->desk.offerPagesThatFellDue()); // No
     EXPECT_EQ(view.questions.back(),
-        "1 scheduled page fell due while Tolvane was closed:\rAnn  08:00 AM 12/06/2026\rSend them now? No keeps them "
-        "in "
-        "the scheduled list, marked overdue, until you send or delete them.");
+        "1 scheduled page fell due while Tolvane was closed:\rAnn  08:00 AM 12/06/2026\rSend it now? No keeps it in "
+        "the "
+        "scheduled list, marked overdue, until you send or delete it.");
     clock.time = "09:30 PM";
     second->desk.tickClock();
     second->desk.releaseDuePages();
