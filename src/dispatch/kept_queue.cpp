@@ -72,8 +72,11 @@ KeptQueue::Change::Change(KeptQueue* kept)
 
 KeptQueue::Change::~Change()
 {
-    if (m_kept && --m_kept->m_depth == 0)
+    // Only a command's change may also rewrite a grown file: a page's mark during a call stays one small write.
+    if (m_kept && --m_kept->m_depth == 0) {
         m_kept->commit();
+        m_kept->compactIfLarge();
+    }
 }
 
 void KeptQueue::commit()

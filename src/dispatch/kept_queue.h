@@ -62,7 +62,7 @@ public:
     // Writes the whole state now (start-up, and the end of a run that grew the file). True when the file
     // holds what memory holds.
     bool saveAll();
-    // saveAll when the changes appended since the last one outweigh the pages.
+    // saveAll when the changes appended since the last one outweigh the pages (at the end of each Change).
     void compactIfLarge();
     bool saved() const { return !m_disabled && !m_behind && m_open.empty(); }
 

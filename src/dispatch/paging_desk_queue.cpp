@@ -231,8 +231,6 @@ bool PagingDesk::sendRunByRun()
             removeSentPages();
     }
     mergeHeldEntries();
-    if (m_kept)
-        m_kept->compactIfLarge();
     showUnshownKeepingProblem();
     return true;
 }

@@ -182,6 +182,18 @@ TEST_F(KeptQueueTest, AFailedWriteIsToldOnceAndTheNextWriteThatSucceedsKeepsEver
     EXPECT_EQ(start()->desk.pageQueue().entries(), first->desk.pageQueue().entries());
 }
 
+TEST_F(KeptQueueTest, AFileGrownPastAMegabyteIsWrittenWholeAgainAtTheEndOfACommand)
+{
+    auto first = start();
+    for (int i = 0; i < 3300; ++i) // one change of over a megabyte
+        first->desk.addRecipientName(pad("Ann", 25));
+    first->desk.setMessage("Hello");
+    first->desk.queueMessage();
+    const std::string file = testkit::readFile(data.path() / "QUEUE.DAT");
+    EXPECT_EQ(file.find("\r\nend "), file.rfind("\r\nend ")) << "one change: the whole state";
+    EXPECT_EQ(start()->desk.pageQueue().count(), 3300);
+}
+
 TEST_F(KeptQueueTest, AnUnreadableFileIsSetAsideAndTheOperatorToldWhere)
 {
     const std::string file = (data.path() / "QUEUE.DAT").string();
