@@ -2,7 +2,7 @@
 # Installs, with apt-get, only the Debian packages that dpkg-query says are missing.
 set -euo pipefail
 packages=(cmake g++ make pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-serialport-dev libgl-dev fonts-dejavu-core groff-base xvfb
+          qt6-base-dev qt6-serialport-dev libgl-dev zlib1g-dev fonts-dejavu-core groff-base xvfb
           libcurl4-openssl-dev libssl-dev libxml2-dev libexpat1-dev libmicrohttpd-dev openssl socat "$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -85,29 +85,59 @@ private:
     std::filesystem::path m_path;
 };
 
-void QueueOneMessageForTwoThousandRecipients(benchmark::State& state)
-{
+// A desk with the message addressed to the 2,000 recipients; with `kept`, its queue is kept in QUEUE.DAT.
+struct Desk {
+    explicit Desk(bool kept)
+        : folder(directory.path())
+        , desk(folder, view, clock)
+    {
+        if (kept)
+            desk.restoreKeptQueue();
+        desk.loadUsers();
+        desk.loadGroups();
+        for (int g = 0; g < 10; ++g)
+            desk.addRecipientName(desk.groupList()[static_cast<std::size_t>(g)]);
+        for (int u = 0; u < 1990; ++u)
+            desk.addRecipientName(desk.userList()[static_cast<std::size_t>(u)]);
+        desk.setMessage("The building will be closed on Friday for maintenance.");
+    }
+
     Directory directory;
-    store::DataFolder folder(directory.path());
+    store::DataFolder folder;
     SilentView view;
     FixedClock clock;
-    dispatch::PagingDesk desk(folder, view, clock);
-    desk.loadUsers();
-    desk.loadGroups();
-    for (int g = 0; g < 10; ++g)
-        desk.addRecipientName(desk.groupList()[static_cast<std::size_t>(g)]);
-    for (int u = 0; u < 1990; ++u)
-        desk.addRecipientName(desk.userList()[static_cast<std::size_t>(u)]);
-    desk.setMessage("The building will be closed on Friday for maintenance.");
+    dispatch::PagingDesk desk;
+};
 
+// The queue is emptied and filled again each time: with the queue kept, two synced writes of 2,000 pages.
+void QueueOneMessageForTwoThousandRecipients(benchmark::State& state)
+{
+    Desk desk(state.range(0) != 0);
     for (auto _ : state) {
-        desk.clearQueue();
-        desk.queueMessage();
-        benchmark::DoNotOptimize(desk.pageQueue().count());
+        desk.desk.clearQueue();
+        desk.desk.queueMessage();
+        benchmark::DoNotOptimize(desk.desk.pageQueue().count());
     }
-    state.counters["entries"] = desk.pageQueue().count();
+    state.counters["entries"] = desk.desk.pageQueue().count();
 }
-BENCHMARK(QueueOneMessageForTwoThousandRecipients)->Unit(benchmark::kMillisecond);
+BENCHMARK(QueueOneMessageForTwoThousandRecipients)->ArgName("kept")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One mark of a page during a call, a synced write each: leaving, then answered (refused, so it can leave again).
+void MarkAPageOfAKeptTwoThousandPageQueue(benchmark::State& state)
+{
+    Desk desk(true);
+    desk.desk.queueMessage();
+    engine::PageQueue& queue = desk.desk.callQueue();
+    long long mark = 0;
+    for (auto _ : state) {
+        const int page = static_cast<int>(mark / 2 % 2000);
+        if (mark++ % 2 == 0)
+            queue.pageLeaving(page);
+        else
+            queue.pageAnswered(page, false);
+    }
+}
+BENCHMARK(MarkAPageOfAKeptTwoThousandPageQueue)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -46,6 +46,9 @@ int main(int argc, char** argv)
     desk.queueMessage();
     desk.schedule(1, "11:25 AM", "12/06/2026");
     desk.schedule(2, "16:30", "12/07/2026");
+    // One page was on its way when its call ended without an answer: the operator sends it again or deletes it.
+    desk.callQueue().pageLeaving(1);
+    desk.pageQueue().settleUnanswered();
 
     ui::EventsWindow events(desk, data.folder(), dialogs);
     events.show();

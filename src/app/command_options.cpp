@@ -24,6 +24,8 @@ ParsedOptions parseCommandOptions(const std::vector<std::string>& arguments)
             options.help = true;
         } else if (arg == "--version") {
             options.version = true;
+        } else if (arg == "--list-queue") {
+            options.listQueue = true;
         } else if (arg == "--practice") {
             options.practice = true;
         } else if (arg == "--data-dir") {
@@ -74,6 +76,9 @@ std::string usageText(const std::string& programName)
           "                  wait for the modem's and the terminal's replies (prompt) or keep\n"
           "                  the fixed pauses (standard), for this run only; without it, the\n"
           "                  choice stored on this workstation\n"
+          "  --list-queue    print the pages kept waiting in the program folder, one a line\n"
+          "                  (list, company, name, pager ID, time, date, status, message,\n"
+          "                  separated by TABs), and exit; it may run beside the window\n"
           "  --help          show this text and exit\n"
           "  --version       show the version and exit\n"
           "  --              end of options\n"

@@ -14,6 +14,7 @@ struct CommandOptions {
     bool practice = false;
     bool help = false;
     bool version = false;
+    bool listQueue = false; // --list-queue: print the kept page queue and scheduled list, and exit
     // --pacing: for this run, instead of the workstation's stored choice.
     std::optional<engine::Pacing> pacing;
     // The operands joined by single blanks, in Windows-1252: "name:message" for command-line paging.

@@ -5,6 +5,7 @@
 #include "app/program_folder.h"
 #include "dispatch/clock.h"
 #include "dispatch/command_line_paging.h"
+#include "dispatch/kept_queue.h"
 #include "dispatch/unattended_view.h"
 #include "platform/dialog_call_view.h"
 #include "platform/dialog_service.h"
@@ -19,6 +20,7 @@
 #include "store/codepage.h"
 #include "store/data_folder.h"
 #include "store/defaults.h"
+#include "store/queue_file.h"
 #include "store/startup_data.h"
 #include "store/store_error.h"
 #include "ui/main/main_window.h"
@@ -74,6 +76,21 @@ int pageFromCommandLine(const app::CommandOptions& options, const std::filesyste
     return outcome.exitStatus;
 }
 
+// --list-queue: only reads QUEUE.DAT, so it needs no display and no lock, and may run beside the window.
+int listKeptQueue(const std::filesystem::path& programFolder)
+{
+    using Condition = store::QueueFileContents::Condition;
+    const auto contents = store::readQueueFile(programFolder / store::kQueueFileName);
+    printTo(stdout, store::cp1252ToUtf8(dispatch::keptQueueListing(contents.pages)));
+    if (contents.condition == Condition::Damaged || contents.condition == Condition::Unreadable) {
+        printTo(stderr,
+            "tolvane: " + (programFolder / store::kQueueFileName).string()
+                + " cannot be read whole: " + store::cp1252ToUtf8(contents.problem) + "\n");
+        return app::kExitCannotStart;
+    }
+    return app::kExitOk;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -96,6 +113,8 @@ int main(int argc, char* argv[])
 
     const auto programFolder
         = options.dataDir.empty() ? app::defaultProgramFolder(store::executableFolder()) : options.dataDir;
+    if (options.listQueue)
+        return listKeptQueue(programFolder);
     if (const std::string problem = app::prepareProgramFolder(programFolder); !problem.empty()) {
         printTo(stderr, "tolvane: " + problem + "\n");
         return app::kExitCannotStart;

@@ -23,6 +23,9 @@ public:
     std::string entry(int index) const override { return m_list->entry(index); }
     void replace(int index, const std::string& entry) override { m_list->replace(index, entry); }
     void clear() override { m_list->clear(); }
+    void pageLeaving(int index) override { m_list->pageLeaving(index); }
+    void pageAnswered(int index, bool delivered) override { m_list->pageAnswered(index, delivered); }
+    std::string pageId(int index) const override { return m_list->pageId(index); }
 
 private:
     EntryList* m_list;

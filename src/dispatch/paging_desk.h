@@ -3,6 +3,7 @@
 #include "dispatch/call_queue.h"
 #include "dispatch/clock.h"
 #include "dispatch/entry_list.h"
+#include "dispatch/kept_queue.h"
 #include "dispatch/message_rules.h"
 #include "dispatch/page_sender.h"
 #include "dispatch/scheduling.h"
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -171,6 +173,25 @@ public:
     // The queue a paging call reads; give it to engine::PagingCall.
     engine::PageQueue& callQueue() { return m_callQueue; }
 
+    // --- The kept queue (QUEUE.DAT) --------------------------------------------------------------------
+    // Start-up, once: the pages of the last run come back as they were, and from now on every change of the
+    // page queue, the scheduled list and a single page on its way is kept. A page found leaving (the program
+    // died during its call) is settled from LOG.DAT: logged as sent or refused, or else "may have been sent";
+    // scheduled pages whose time passed meanwhile are marked overdue. What the operator must know (an
+    // unreadable file set aside, pages that may have been sent) is shown in boxes.
+    void restoreKeptQueue();
+    bool keepsQueue() const { return m_kept != nullptr; }
+    // The start-up question about the scheduled pages that fell due while the program was closed: Yes moves
+    // them into the page queue, and the caller sends it; No leaves them overdue. False when nothing fell
+    // due or the answer was No.
+    bool offerPagesThatFellDue();
+    // "Send Again" for a page that may have been sent, "Send Now" for a scheduled one: the page waits in the
+    // page queue again, and the queue is sent.
+    EventsOutcome sendAgain(EventList list, int index);
+    // Before the program ends: true when every page is kept (a failed write is tried once more), or the
+    // operator chose to end anyway.
+    bool readyToEnd();
+
     // MSENDTOQUE "Que Messages": one entry per person chosen (directly or through groups), however often: a
     // user chosen twice, or with a group they belong to, is paged once.
     void queueMessage();
@@ -192,7 +213,8 @@ public:
     bool sendSingle();
     // Walks the page queue and calls pageThePeople once per run of one company column (once per page for
     // a numeric company, whose call dials one page), each call told where its run starts. Pages marked
-    // sent are passed over. When a page of the run was not delivered the lamp ends red, and the connection
+    // sent, or "may have been sent", are passed over; a page still leaving when its call ends is marked
+    // "may have been sent". When a page of the run was not delivered the lamp ends red, and the connection
     // log ends with each company whose call failed (after a partial success) and the refused pages.
     bool sendRunByRun();
     // Sends one page to the one user in the recipient list, on its own: the page queue is not touched.
@@ -251,6 +273,15 @@ private:
     // Fills a directory list with one name field of every record, in record order.
     template <class Record> void loadNames(std::vector<std::string>& names, int& selected, std::string Record::*name);
     void addEntry(std::string entry);
+    // After a page left or joined a list: an emptied scheduled list stops the timer; counters and commands follow.
+    void listsChanged();
+    // "Clear Que after Successful Page": the pages a run delivered leave the queue.
+    void removeSentPages();
+    void keepingFailed(const std::string& text);
+    void showUnshownKeepingProblem();
+    std::vector<store::KeptPage> everyKeptPage() const;
+    // Whether a scheduled entry's moment lies before the captions' (a page dated before now).
+    bool isPast(std::string_view entry) const;
     void mergeHeldEntries();
     // The run's own last word: true when every page it asked for was delivered.
     bool showRunEnd(int pagesAsked, const std::vector<std::string>& failedCompanies);
@@ -296,8 +327,12 @@ private:
     EntryList m_singlePage;
     CallQueue m_callQueue { m_pageQueue };
     // Entries queued while a run walks the page queue: inserting them at their sorted place would shift
-    // the entries under the run, so they join the queue when the run ends.
-    std::vector<std::string> m_held;
+    // the entries under the run, so they join the queue when the run ends (and are kept meanwhile).
+    EntryList m_held;
+    std::unique_ptr<KeptQueue> m_kept;
+    std::string m_unshownKeepingProblem; // a failure during a run, shown when it ends
+    std::vector<std::string> m_fellDue; // ids of the scheduled pages the start-up question is about
+    bool m_endAnyway = false; // the operator chose to end although the queue could not be kept
     std::string m_queueCounter = "0 Pages in Que";
     std::string m_delayCounter = "0 Delay Send Pages";
 

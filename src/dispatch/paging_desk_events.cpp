@@ -16,8 +16,12 @@ EventsOutcome PagingDesk::schedule(int queueIndex, std::string_view timeText, st
     const EventsOutcome checked = checkSchedule(m_clock, timeText, dateText);
     if (checked != EventsOutcome::Done)
         return checked;
-    m_scheduled.insert(scheduledEntry(m_clock, m_pageQueue.entry(queueIndex), timeText, dateText));
-    m_pageQueue.removeAt(queueIndex);
+    {
+        // One change, so the page is in one list or the other whenever the program may die.
+        KeptQueue::Change change(m_kept.get());
+        auto [entry, mark] = m_pageQueue.takeAt(queueIndex);
+        m_scheduled.insert(scheduledEntry(m_clock, entry, timeText, dateText), std::move(mark));
+    }
     m_scheduleTimer = true;
     if (!m_dueSince)
         m_dueSince = captionMoment();
@@ -34,12 +38,7 @@ EventsOutcome PagingDesk::deleteOne(EventList list, int index)
     if (list == EventList::Queue && m_walking)
         return EventsOutcome::QueueInUse;
     entries.removeAt(index);
-    if (m_scheduled.count() == 0) {
-        m_scheduleTimer = false;
-        m_dueSince.reset();
-    }
-    refreshCounters();
-    updateToolbarButtons();
+    listsChanged();
     return EventsOutcome::Done;
 }
 
@@ -50,12 +49,19 @@ EventsOutcome PagingDesk::deleteAll(EventList list)
             return EventsOutcome::QueueInUse;
     } else {
         m_scheduled.clear();
+    }
+    listsChanged();
+    return EventsOutcome::Done;
+}
+
+void PagingDesk::listsChanged()
+{
+    if (m_scheduled.count() == 0) {
         m_scheduleTimer = false;
         m_dueSince.reset();
     }
     refreshCounters();
     updateToolbarButtons();
-    return EventsOutcome::Done;
 }
 
 } // namespace tolvane::dispatch

@@ -66,16 +66,18 @@ private:
 void PagingDesk::addEntry(std::string entry)
 {
     if (m_walking)
-        m_held.push_back(std::move(entry));
+        m_held.insert(std::move(entry));
     else
         m_pageQueue.insert(std::move(entry));
 }
 
 void PagingDesk::mergeHeldEntries()
 {
-    for (auto& entry : m_held)
-        m_pageQueue.insert(std::move(entry));
-    m_held.clear();
+    KeptQueue::Change change(m_kept.get());
+    while (m_held.count() > 0) {
+        auto [entry, mark] = m_held.takeAt(0);
+        m_pageQueue.insert(std::move(entry), std::move(mark));
+    }
 }
 
 void PagingDesk::queueMessage()
@@ -90,6 +92,7 @@ void PagingDesk::queueMessage()
     }
     updateToolbarButtons();
 
+    KeptQueue::Change change(m_kept.get());
     try {
         const auto groups = store::readAllRecords<store::GroupRecord>(m_folder);
         const auto users = store::readAllRecords<store::UserRecord>(m_folder);
@@ -144,8 +147,11 @@ bool PagingDesk::clearQueue()
 {
     if (m_walking)
         return false;
-    m_pageQueue.clear();
-    m_held.clear();
+    {
+        KeptQueue::Change change(m_kept.get());
+        m_pageQueue.clear();
+        m_held.clear();
+    }
     setQueueCounter(false);
     updateToolbarButtons();
     return true;
@@ -153,7 +159,7 @@ bool PagingDesk::clearQueue()
 
 void PagingDesk::setQueueCounter(bool leadingBlank)
 {
-    const long count = m_pageQueue.count() + static_cast<long>(m_held.size());
+    const long count = m_pageQueue.count() + static_cast<long>(m_held.count());
     m_queueCounter = (leadingBlank ? store::numberText(count) : std::to_string(count)) + std::string(kPagesInQue);
 }
 
@@ -207,8 +213,9 @@ bool PagingDesk::sendRunByRun()
         std::vector<std::string> failedCompanies;
         int start = 0;
         while (start < m_pageQueue.count() && start <= std::numeric_limits<std::int16_t>::max()) {
-            // A numeric page dialled by an earlier run stays in the queue, marked; it is never sent again.
-            if (engine::isMarkedSent(m_pageQueue.entry(start))) {
+            // A page sent by an earlier run stays in the queue, marked, and so does one that may have been sent
+            // (its call ended, or the program died, before the answer): neither is sent again by itself.
+            if (!engine::waitsToBeSent(m_pageQueue.entry(start))) {
                 ++start;
                 continue;
             }
@@ -216,7 +223,7 @@ bool PagingDesk::sendRunByRun()
             int end = start + 1;
             while (end < m_pageQueue.count() && !numeric.contains(company)
                 && engine::companyColumn(m_pageQueue.entry(end)) == company
-                && !engine::isMarkedSent(m_pageQueue.entry(end)))
+                && engine::waitsToBeSent(m_pageQueue.entry(end)))
                 ++end;
             const int length = std::min(end - start, int { std::numeric_limits<std::int16_t>::max() });
             m_view.setStatus(std::string(kPreparingNextPage));
@@ -225,6 +232,7 @@ bool PagingDesk::sendRunByRun()
             if (m_sender) {
                 m_state.lastCallFailed = false;
                 m_sender->pageThePeople(static_cast<std::int16_t>(length), static_cast<std::int16_t>(start));
+                m_pageQueue.settleUnanswered();
                 called = true;
                 asked += length;
                 if (m_state.lastCallFailed
@@ -243,9 +251,10 @@ bool PagingDesk::sendRunByRun()
             m_view.setStatus(std::string(kNothingToSend));
         m_lastSendDelivered = showRunEnd(asked, failedCompanies);
         if (m_settings.ClearQueue)
-            m_pageQueue.clear();
+            removeSentPages();
     }
     mergeHeldEntries();
+    showUnshownKeepingProblem();
     return true;
 }
 
@@ -318,8 +327,12 @@ bool PagingDesk::sendToOneRecipient()
                 continue;
             if (m_stopRequested)
                 break;
-            m_singlePage.clear();
-            m_singlePage.insert(engine::buildQueueEntry(user, m_timeCaption, m_dateCaption, m_message, m_messageLimit));
+            {
+                KeptQueue::Change change(m_kept.get());
+                m_singlePage.clear();
+                m_singlePage.insert(
+                    engine::buildQueueEntry(user, m_timeCaption, m_dateCaption, m_message, m_messageLimit));
+            }
             m_state.queueCursor = 0;
             if (m_sender) {
                 m_sender->pageThePeople(1, 0);
@@ -332,6 +345,7 @@ bool PagingDesk::sendToOneRecipient()
             reloadSettings();
     }
     mergeHeldEntries();
+    showUnshownKeepingProblem();
 
     if (asked == 0) {
         // USERS.DAT could not be read, or nobody has the name (another workstation may have deleted the user).
@@ -400,6 +414,9 @@ std::optional<std::pair<CalendarDate, int>> PagingDesk::captionMoment() const
 
 bool PagingDesk::isDue(std::string_view entry) const
 {
+    // An overdue page waits for the operator, not for the timer.
+    if (engine::statusColumn(entry) == store::fixedText(engine::kStatusOverdue, 20))
+        return false;
     const auto date = m_clock.dateOf(store::trim(engine::dateColumn(entry)));
     const auto time = m_clock.minuteOfDay(store::trim(engine::timeColumn(entry)));
     const auto now = captionMoment();
@@ -417,19 +434,22 @@ void PagingDesk::releaseDuePages()
     if (m_running)
         return;
     bool moved = false;
-    for (;;) {
-        int due = -1;
-        for (int i = 0; i < m_scheduled.count(); ++i) {
-            if (isDue(m_scheduled.entry(i))) {
-                due = i;
-                break;
+    {
+        KeptQueue::Change change(m_kept.get());
+        for (;;) {
+            int due = -1;
+            for (int i = 0; i < m_scheduled.count(); ++i) {
+                if (isDue(m_scheduled.entry(i))) {
+                    due = i;
+                    break;
+                }
             }
+            if (due < 0)
+                break;
+            auto [entry, mark] = m_scheduled.takeAt(due);
+            m_pageQueue.insert(std::move(entry), std::move(mark));
+            moved = true;
         }
-        if (due < 0)
-            break;
-        m_pageQueue.insert(m_scheduled.entry(due));
-        m_scheduled.removeAt(due);
-        moved = true;
     }
     if (moved)
         sendQueuedPages(false);

@@ -63,8 +63,8 @@ bool GatewaySession::endPage(const PageEnd& end)
         m_call.queue.pageAnswered(index, delivered);
         m_call.log("Updating Log File");
         const std::string entry = m_call.queue.entry(index);
-        m_call.writePageLog(std::string(delivered ? "PAGE SENT: " : "ERROR FOR: ") + nameColumn(entry)
-            + logStampColumn(entry) + messageColumn(entry, m_call.state.messageLimit));
+        m_call.writePageLog(
+            pageLogLine(delivered ? "PAGE SENT: " : "ERROR FOR: ", entry, m_call.state.messageLimit, LineBits::Eight));
         if (!delivered)
             m_call.state.refusedPages.push_back(store::rtrim(nameColumn(entry)) + " (" + end.reason + ")");
         m_call.state.queueCursor = static_cast<std::int16_t>(index + 1);

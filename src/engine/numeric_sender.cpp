@@ -20,6 +20,7 @@ void sendDigitalPage(
     CallContext& call, const std::string& DialString, const std::string& CPageText, const std::string& CPageCompany)
 {
     call.log("");
+    call.queue.pageLeaving(call.state.queueCursor);
     // Not the forgiving write of the rest of the call: a dial line the modem never got is no page, and its
     // error ends the call before anything is logged or counted.
     call.line.write(numericDialLine(DialString, CPageText));
@@ -35,8 +36,10 @@ void sendDigitalPage(
     call.state.sentCount = static_cast<std::int16_t>(call.state.sentCount + 1);
     call.state.runPageCounter = static_cast<std::int16_t>(call.state.runPageCounter + 1);
     call.state.queueCursor = static_cast<std::int16_t>(call.state.queueCursor + 1);
-    call.queue.replace(sentIndex, withStatus(entry, kStatusSent));
+    // The line first: a page marked sent must have its line in the log, whenever the program may die.
     call.writePageLog(logLine + "\r\n");
+    call.queue.pageAnswered(sentIndex, true);
+    call.queue.replace(sentIndex, withStatus(entry, kStatusSent));
     call.log(store::trim(CPageCompany) + " SENT");
     call.pacer.sleepMs(2000);
     call.write(kHangUpLine);

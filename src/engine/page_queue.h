@@ -18,11 +18,19 @@ public:
     // request). A queue kept on disk records that before returning, so a page whose call dies on the
     // way is never sent again without the operator's choice.
     virtual void pageLeaving(int index) { (void)index; }
-    // The paging company answered for the page at `index`: delivered, or refused.
+    // The paging company answered for the page at `index`: delivered, or refused. Called once its LOG.DAT
+    // line is written, so a page is never answered without its line.
     virtual void pageAnswered(int index, bool delivered)
     {
         (void)index;
         (void)delivered;
+    }
+    // The page's identity: the same for its whole life, every try of it included; empty when the queue
+    // keeps none.
+    virtual std::string pageId(int index) const
+    {
+        (void)index;
+        return {};
     }
 };
 

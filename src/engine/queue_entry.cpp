@@ -59,10 +59,16 @@ std::string messageColumn(std::string_view entry, std::int16_t limit)
     return std::string(entry.substr(196, static_cast<std::size_t>(limit)));
 }
 
-std::string pageLogLine(std::string_view outcome, std::string_view entry, std::int16_t limit)
+std::string pageLogLine(std::string_view outcome, std::string_view entry, std::int16_t limit, LineBits bits)
 {
-    return std::string(outcome) + nameColumn(entry) + logStampColumn(entry)
-        + blankControlCharacters(messageColumn(entry, limit));
+    std::string message = messageColumn(entry, limit);
+    if (bits == LineBits::Seven)
+        message = blankControlCharacters(message);
+    else
+        std::replace_if(
+            message.begin(), message.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20u || c == 0x7F; },
+            ' ');
+    return std::string(outcome) + nameColumn(entry) + logStampColumn(entry) + message;
 }
 
 std::string withStatus(std::string_view entry, std::string_view status)
@@ -77,6 +83,11 @@ std::string withStatus(std::string_view entry, std::string_view status)
 bool isMarkedSent(std::string_view entry)
 {
     return statusColumn(entry) == fixedText(kStatusSent, 20);
+}
+
+bool waitsToBeSent(std::string_view entry)
+{
+    return !isMarkedSent(entry) && statusColumn(entry) != fixedText(kStatusMayHaveBeenSent, 20);
 }
 
 } // namespace tolvane::engine

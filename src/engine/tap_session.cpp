@@ -230,6 +230,7 @@ TapSession::Step TapSession::sendPages()
                 }
                 m_call.log("Sending Pin# " + pagerId);
                 m_call.log("Sending Message: " + pieces[i]);
+                m_call.queue.pageLeaving(m_call.state.queueCursor);
                 m_call.write(buildTransactionBlock(pagerId, pieces[i]));
                 m_call.discardInput();
                 m_call.receiveBuffer.clear();
@@ -337,13 +338,16 @@ void TapSession::logPage(const PageTally& tally)
     if (tally.outcome)
         m_call.logOutcome(*tally.outcome, tally.name);
     m_call.log("Updating Log File");
-    const std::string entry = m_call.queue.entry(m_call.state.queueCursor);
+    const std::int16_t index = m_call.state.queueCursor;
+    const std::string entry = m_call.queue.entry(index);
     const std::string line
         = pageLogLine(tally.errors == 0 ? "PAGE SENT: " : "ERROR FOR: ", entry, m_call.state.messageLimit);
     add(m_call.state.queueCursor, 1);
     m_call.writePageLog(line);
+    m_call.queue.pageAnswered(index, tally.errors == 0);
     if (m_call.state.sentCount == tally.sentAtStart)
-        m_call.state.refusedPages.push_back(store::rtrim(nameColumn(entry)) + " (" + (tally.outcome ? tally.outcome->said() : std::string("no answer")) + ")");
+        m_call.state.refusedPages.push_back(store::rtrim(nameColumn(entry)) + " ("
+            + (tally.outcome ? tally.outcome->said() : std::string("no answer")) + ")");
 }
 
 TapSession::Result TapSession::signOff()

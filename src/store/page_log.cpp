@@ -42,13 +42,24 @@ void appendLogLine(const DataFolder& folder, std::string_view text)
             [[maybe_unused]] const int ignored = ::ftruncate(fd, end - put);
         }
     }
+    // The kept page queue marks a page answered only after its line is here: the line must be on the disk by then.
+    // (A log that is no file, such as a device, cannot be synced and need not be.)
+    const int syncError
+        = put == static_cast<ssize_t>(line.size()) && ::fdatasync(fd) != 0 && errno != EINVAL ? errno : 0;
     ::close(fd);
+    if (syncError != 0)
+        throw StoreError(75, "cannot write " + path.string() + ": " + std::strerror(syncError));
     if (put != static_cast<ssize_t>(line.size()))
         throw StoreError(put < 0 && (err == ENOSPC || err == EDQUOT) ? 61 : 75,
             "cannot write " + path.string() + (put < 0 ? std::string(": ") + std::strerror(err) : std::string()));
 }
 
 std::vector<std::string> readLog(const DataFolder& folder)
+{
+    return readLogFrom(folder, 0);
+}
+
+std::vector<std::string> readLogFrom(const DataFolder& folder, std::uint64_t offset)
 {
     std::vector<std::string> records;
     std::string all;
@@ -58,6 +69,9 @@ std::vector<std::string> readLog(const DataFolder& folder)
         // The viewer shows what it can; a log that cannot be written is reported when a page is logged.
         return records;
     }
+    // A log cleared since the offset was taken starts again at its beginning.
+    if (offset <= all.size())
+        all.erase(0, static_cast<std::size_t>(offset));
     std::size_t pos = 0;
     while (pos < all.size()) {
         const std::size_t open = all.find('"', pos);
@@ -76,6 +90,12 @@ std::vector<std::string> readLog(const DataFolder& folder)
         pos = close + 3;
     }
     return records;
+}
+
+std::uint64_t logLength(const DataFolder& folder)
+{
+    struct stat st { };
+    return ::stat(logPath(folder).c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
 }
 
 bool clearLog(const DataFolder& folder)

@@ -84,15 +84,6 @@ int lockRange(int fd, off_t offset, short type, bool wait)
     }
 }
 
-void syncFolder(const std::filesystem::path& folder)
-{
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-}
-
 std::filesystem::path folderOf(const std::filesystem::path& path)
 {
     std::filesystem::path folder = path.parent_path();
@@ -516,6 +507,27 @@ bool createWholeFile(const std::filesystem::path& path, std::string_view bytes)
         failWith(err, path, "cannot create");
     syncFolder(folder);
     return true;
+}
+
+void replaceWholeFile(const std::filesystem::path& path, std::string_view bytes)
+{
+    const std::filesystem::path folder = folderOf(path);
+    const std::string scratch = writeScratchFile(folder, bytes, 0644);
+    if (::rename(scratch.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(scratch.c_str());
+        failWith(err, path, "cannot replace");
+    }
+    syncFolder(folder);
+}
+
+void syncFolder(const std::filesystem::path& folder)
+{
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
 }
 
 } // namespace tolvane::store

@@ -126,6 +126,14 @@ private:
 // exists. Throws StoreError.
 bool createWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
+// Replaces the file at `path` (creating it when missing) in one step: the bytes go to a synced scratch file
+// beside it, which is renamed over it; the folder is synced, so the rename survives a power loss too.
+// Throws StoreError.
+void replaceWholeFile(const std::filesystem::path& path, std::string_view bytes);
+
+// Syncs a folder's entries (a rename, a new file) to disk; best effort.
+void syncFolder(const std::filesystem::path& folder);
+
 // Test seam: called at named points of a replacement ("scratch-written" once a scratch file is whole, also
 // for createWholeFile; "renaming" just before the rename, "renamed" after it) so a test can stop the
 // process there, or throw StoreError to stand for that step failing. Null (the default) calls nothing.

@@ -1,4 +1,5 @@
 #include "process_runner.h"
+#include "store/queue_file.h"
 #include "testkit/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +114,28 @@ TEST_F(ProgramStart, ASecondCopyOnTheSameFolderIsRefusedWithStatus3AndTouchesNoD
     // Once the first copy has gone, however it went, the folder is free again.
     first.stop();
     EXPECT_NE(start({}).status, 3);
+}
+
+TEST_F(ProgramStart, ListQueuePrintsTheKeptPagesBesideARunningCopyAndCommandLinePagingLeavesThemAlone)
+{
+    fs::create_directories(m_folder);
+    const auto padded = [](std::string text, std::size_t width) { return text.append(width - text.size(), ' '); };
+    const std::string entry = padded("Ravenpage", 25) + padded("Dana Whitlow", 25) + padded("5550142", 100) + " "
+        + padded("09:05 AM", 12) + " 12/06/2026 " + padded("Ready to Send", 20) + " \xC4rzte\tcall   ";
+    tolvane::store::KeptPage page { "9F3A0C11D2E4B7A6", tolvane::store::KeptList::Queue,
+        tolvane::store::KeptState::Leaving, 0, {}, entry };
+    tolvane::store::QueueFile(m_folder / "QUEUE.DAT").rewrite({ page });
+    const std::string kept = m_temp.read("data/QUEUE.DAT");
+    BackgroundProcess running(TOLVANE_LOCK_HOLDER, { m_folder.string() });
+    ASSERT_EQ(running.readLine(10000), "held");
+
+    const auto listed = start({ "--list-queue" });
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(
+        listed.out, "queue\tRavenpage\tDana Whitlow\t5550142\t09:05 AM\t12/06/2026\tbeing sent\t\u00C4rzte call\n");
+    running.stop();
+    EXPECT_EQ(start({ "Nobody:hello" }).status, 1);
+    EXPECT_EQ(m_temp.read("data/QUEUE.DAT"), kept);
 }
 
 TEST_F(ProgramStart, AQuietRunRefusedAtADisplayEndsAtOnceWithoutABox)

@@ -15,6 +15,10 @@ void CountingSender::pageThePeople(std::int16_t count, std::int16_t first)
         m_state.sentCount = static_cast<std::int16_t>(m_state.sentCount + count);
     if (during)
         during(static_cast<int>(calls.size()) - 1);
+    for (int i = first; delivers && i < first + count; ++i) {
+        m_queue.pageLeaving(i);
+        m_queue.pageAnswered(i, true);
+    }
 }
 
 void writeOffice(testkit::DataFolderFixture& data)
@@ -50,6 +54,16 @@ int rowOf(const std::vector<std::string>& list, std::string_view name)
     if (it == list.end())
         throw std::runtime_error("not in the list: " + std::string(name));
     return static_cast<int>(it - list.begin());
+}
+
+void queueFor(PagingDesk& desk, std::initializer_list<const char*> names, std::string_view message)
+{
+    desk.loadUsers();
+    for (const char* name : names)
+        desk.addUser(rowOf(desk.userList(), name));
+    desk.setMessage(message);
+    desk.queueMessage();
+    desk.clearRecipients();
 }
 
 DeskFixture::DeskFixture()

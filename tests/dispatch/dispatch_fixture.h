@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,8 @@ public:
     std::vector<Call> calls;
     // Runs inside each call, after it was recorded: the place to act "while the call is running".
     std::function<void(int callIndex)> during;
+    // Each page of a call counts as sent and is marked answered, as the paging call does for a page its
+    // terminal accepted; false: none of them was delivered.
     bool delivers = true;
 
 private:
@@ -67,6 +70,9 @@ void writeOffice(testkit::DataFolderFixture& data);
 std::string pad(std::string_view text, std::size_t width);
 // The row of a name (unpadded) in a user or group list as the desk shows it; throws when it is not there.
 int rowOf(const std::vector<std::string>& list, std::string_view name);
+
+// Queues the message for the users named (unpadded) as the operator would, then empties the recipients.
+void queueFor(PagingDesk& desk, std::initializer_list<const char*> names, std::string_view message = "Hello");
 
 // A desk on a throwaway data folder, with an empty GROUP.DAT beside the fixture's files.
 struct DeskFixture {

@@ -31,15 +31,7 @@ protected:
         desk.setPageSender(&sender);
     }
 
-    void queue(std::initializer_list<const char*> names, std::string_view message)
-    {
-        desk.loadUsers();
-        for (const char* name : names)
-            desk.addUser(rowOf(desk.userList(), name));
-        desk.setMessage(message);
-        desk.queueMessage();
-        desk.clearRecipients();
-    }
+    void queue(std::initializer_list<const char*> names, std::string_view message) { queueFor(desk, names, message); }
 
     // "PAGE SENT: " + name column + the 22-character stamp + the message column read at 80.
     static std::string sentLine(std::string_view name, std::string_view message)

@@ -72,6 +72,7 @@ TEST_P(NumericPages, TheEntryMarkedIsTheOneSentNotTheOneTheRunCounterNames)
     run(1, 1);
     EXPECT_EQ(queue.entry(0), dana);
     EXPECT_EQ(queue.entry(1).substr(175, 20), "PAGE SENT           ");
+    EXPECT_EQ(queue.marks, (std::vector<std::string> { "leaving 1", "answered 1 delivered" }));
 }
 
 TEST_P(NumericPages, ADialLineTheModemNeverGotIsNeitherLoggedNorCounted)

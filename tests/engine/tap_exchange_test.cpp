@@ -49,8 +49,16 @@ TEST_P(TapExchanges, ARunOfThreeIsOneCallWhereANakLogsItsPageAsAnErrorAndTheNext
     // Second block of the call refused with NAK; it is not sent again.
     line.whenWriteContains("\x02", wire::kAck, 50, 1).whenWriteContains("\x02", wire::kNak, 50, 1);
     addHappyTerminal(line);
+    line.setWriteHook([this](std::string_view bytes) {
+        if (bytes.starts_with('\x02'))
+            queue.marks.push_back("block");
+    });
     queueThree();
     run(3);
+    // Each page is marked leaving before its block goes out and answered after it (and its log line).
+    EXPECT_EQ(queue.marks,
+        (std::vector<std::string> { "leaving 0", "block", "answered 0 delivered", "leaving 1", "block",
+            "answered 1 refused", "leaving 2", "block", "answered 2 delivered" }));
 
     EXPECT_EQ(line.opens().size(), 1u);
     EXPECT_EQ(line.countWritesContaining("\x1bPG1"), 1);

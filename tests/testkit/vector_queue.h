@@ -26,6 +26,14 @@ public:
             m_entries[index] = entry;
     }
     void clear() override { m_entries.clear(); }
+    void pageLeaving(int index) override { marks.push_back("leaving " + std::to_string(index)); }
+    void pageAnswered(int index, bool delivered) override
+    {
+        marks.push_back("answered " + std::to_string(index) + (delivered ? " delivered" : " refused"));
+    }
+
+    // The call's marks on its pages, in order ("leaving 0", "answered 0 delivered").
+    std::vector<std::string> marks;
 
     void add(std::string entry) { m_entries.push_back(std::move(entry)); }
 

@@ -1005,6 +1005,25 @@ TEST_F(MainWindowTest, ScheduleTimerSendsPagesDueAtTheMinutesStartAndStopsWhenNo
     EXPECT_FALSE(window->timer2().isActive());
 }
 
+TEST_F(MainWindowTest, KeptPagesComeBackAtTheNextStartAndThoseThatFellDueMeanwhileAreAskedAbout)
+{
+    startWindow();
+    window->desk().addUser(0);
+    window->desk().setMessage("Morning round");
+    window->desk().queueMessage();
+    window->desk().queueMessage();
+    ASSERT_EQ(window->desk().schedule(0, "09:30 AM", "12/06/2026"), dispatch::EventsOutcome::Done);
+    window.reset(); // as after a kill or an Exit: the next start finds the same
+    fixedClock.time = "10:00 AM";
+    startWindow();
+    QTest::qWait(0);
+    EXPECT_EQ(label("Label2") + label("Label9"), QStringLiteral("1 Pages in Que1 Delay Send Pages"));
+    EXPECT_TRUE(window->timer2().isActive());
+    EXPECT_EQ(dialogs.questions().value(0).section(QLatin1Char('\n'), 0, 1),
+        QStringLiteral("1 scheduled page fell due while Tolvane was closed:\nDana Whitlow  09:30 AM 12/06/2026"));
+    EXPECT_TRUE(data.log().empty()) << "No sends nothing";
+}
+
 TEST_F(MainWindowTest, WindowIsNeverMaximisedAndNeverHiddenWithoutATray)
 {
     startWindow();

@@ -4,6 +4,7 @@
 #include "engine/queue_entry.h"
 #include "platform/dialog_service.h"
 #include "platform/text_bridge.h"
+#include "store/text.h"
 #include "ui/events/detail_boxes.h"
 #include "ui/events/filtered_table.h"
 #include "ui/events/line_table_model.h"
@@ -56,10 +57,12 @@ QueueTab::QueueTab(dispatch::PagingDesk& desk, platform::DialogService& dialogs,
 
     QHBoxLayout* row = addButtonPanel(layout, "SSPanel2");
     m_schedule = addButton(row, "Command1", QStringLiteral("&Schedule Selected"));
+    m_sendAgain = addButton(row, "BSENDAGAIN", QStringLiteral("Send A&gain"));
     m_deleteOne = addButton(row, "BDELONE", QStringLiteral("Delete &One"));
     m_deleteAll = addButton(row, "BDELALL", QStringLiteral("Delete &All"));
     row->addStretch(1);
     connect(m_schedule, &QPushButton::clicked, this, &QueueTab::scheduleSelected);
+    connect(m_sendAgain, &QPushButton::clicked, this, &QueueTab::sendSelected);
     connect(m_deleteOne, &QPushButton::clicked, this, &QueueTab::deleteOne);
     connect(m_deleteAll, &QPushButton::clicked, this, &QueueTab::deleteAll);
     connect(addButton(row, "BOK", QStringLiteral("&OK")), &QPushButton::clicked, this, &QueueTab::closeRequested);
@@ -89,6 +92,7 @@ LineTableModel* QueueTab::modelOf(EventList list) const
 void QueueTab::showList(EventList list)
 {
     m_shown = list;
+    m_sendAgain->setText(list == EventList::Queue ? QStringLiteral("Send A&gain") : QStringLiteral("Send &Now"));
     m_queue->setVisible(list == EventList::Queue);
     m_scheduled->setVisible(list == EventList::Scheduled);
     // A selection on the hidden list would be what the buttons act on: none is kept.
@@ -137,12 +141,16 @@ void QueueTab::showEntry(EventList list, int line)
     m_time->setText(selected ? oneLine(engine::timeColumn(entry).substr(0, 10)) : QString());
     m_date->setText(selected ? oneLine(engine::dateColumn(entry)) : QString());
     m_user->setText(selected ? oneLine(engine::nameColumn(entry)) : QString());
+    // A page that may have been sent says so in full; a ready one shows its 13 characters as ever.
     const std::string status = engine::statusColumn(entry);
-    m_status->setText(selected ? oneLine(list == EventList::Queue ? status.substr(0, 13) : status) : QString());
+    const bool uncertain = status == store::fixedText(engine::kStatusMayHaveBeenSent, 20);
+    m_status->setText(
+        selected ? oneLine(list == EventList::Queue && !uncertain ? status.substr(0, 13) : status) : QString());
     m_message->setText(selected && entry.size() > 196 ? oneLine(std::string_view(entry).substr(196)) : QString());
     m_message->setCursorPosition(0);
     // Scheduling takes a page from the queue; deleting works on whichever list is shown.
     m_schedule->setEnabled(selected && list == EventList::Queue);
+    m_sendAgain->setEnabled(selected && (list == EventList::Scheduled || uncertain));
     m_deleteOne->setEnabled(selected);
 }
 
@@ -161,6 +169,11 @@ void QueueTab::scheduleSelected()
     if (row < 0)
         return;
     report(m_desk.schedule(row, platform::toCore(m_time->text()), platform::toCore(m_date->text())));
+}
+
+void QueueTab::sendSelected()
+{
+    report(m_desk.sendAgain(m_shown, tableOf(m_shown)->currentLine()));
 }
 
 void QueueTab::deleteOne()

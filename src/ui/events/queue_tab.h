@@ -37,6 +37,8 @@ public:
     dispatch::EventList shownList() const { return m_shown; }
 
     void scheduleSelected(); // "&Schedule Selected"
+    // "Send A&gain" for a page that may have been sent, "Send &Now" for a scheduled page.
+    void sendSelected();
     void deleteOne();
     void deleteAll();
 
@@ -68,6 +70,7 @@ private:
     QLineEdit* m_status = nullptr;
     QLineEdit* m_message = nullptr;
     QPushButton* m_schedule = nullptr;
+    QPushButton* m_sendAgain = nullptr;
     QPushButton* m_deleteOne = nullptr;
     QPushButton* m_deleteAll = nullptr;
 };

@@ -324,6 +324,9 @@ void MainWindow::exitProgram()
 
 void MainWindow::endProgram(int status)
 {
+    // Nothing is lost by ending, unless the page queue could not be kept: then the operator decides.
+    if (!m_ending && !m_desk.readyToEnd())
+        return;
     if (!m_ending) {
         m_ending = true;
         m_exitStatus = status;
@@ -375,6 +378,10 @@ void MainWindow::changeEvent(QEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_ending && !m_desk.readyToEnd()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     endProgram(0);
 }

@@ -9,6 +9,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 namespace tolvane::ui {
 
@@ -45,12 +46,23 @@ bool MainWindow::startUp()
 
         centreOnScreen();
         show();
+        // The kept queue lives in the program folder, so it comes back whatever the shared folder does, once
+        // the window shows its lists. The question about pages that fell due comes when the window has settled;
+        // a Yes sends as the menu command would.
+        const auto restoreKeptQueue = [this] {
+            m_desk.restoreKeptQueue();
+            QTimer::singleShot(0, this, [this] {
+                if (m_desk.offerPagesThatFellDue())
+                    sendQueue();
+            });
+        };
 
         if (startup.outcome == store::StartupDataOutcome::NetworkDeviceUnavailable) {
             // The window stays open on what the folder in use holds: nothing. The clock still runs, so
             // whatever the operator queues meanwhile carries the right time, and the toolbar and the tray
             // icon are there as on any start.
             m_desk.clearDirectory();
+            restoreKeptQueue();
             restoreClock();
             m_toolbars->restoreLayout();
             addIconToTray();
@@ -64,6 +76,7 @@ bool MainWindow::startUp()
         m_desk.setActiveList(dispatch::ActiveList::Both);
         if (!m_desk.userList().empty())
             m_desk.selectUser(0);
+        restoreKeptQueue();
 
         restoreClock();
         m_toolbars->restoreLayout();

@@ -84,6 +84,26 @@ protected:
     ui::EventsWindow window { desk, data.folder(), dialogs };
 };
 
+TEST_F(EventsWindowTest, APageThatMayHaveBeenSentShowsSoAndIsSentAgainOnlyByTheOperator)
+{
+    queue(0);
+    queue(1);
+    desk.callQueue().pageLeaving(1); // its call ended without an answer
+    desk.pageQueue().settleUnanswered();
+    desk.refreshCounters(); // as the end of the run tells the windows
+    auto* again = child<QPushButton>("BSENDAGAIN");
+    select("List1", 0);
+    EXPECT_FALSE(again->isEnabled());
+    select("List1", 1);
+    EXPECT_EQ(cell("List1", 1, 5), QStringLiteral("may have been sent"));
+    EXPECT_EQ(text("TSTATUS"), QStringLiteral("may have been sent  "));
+    EXPECT_EQ(again->text(), QStringLiteral("Send A&gain"));
+    click("BSENDAGAIN");
+    EXPECT_EQ(engine::statusColumn(desk.pageQueue().entry(1)).substr(0, 13), "Ready to Send");
+    window.showTab(ui::EventsWindow::Scheduled);
+    EXPECT_EQ(again->text(), QStringLiteral("Send &Now"));
+}
+
 TEST_F(EventsWindowTest, ScheduleSelectedTellsWhatIsWrongAndThenMovesThePage)
 {
     queue(1); // Ben
