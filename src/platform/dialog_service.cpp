@@ -66,6 +66,9 @@ void WidgetDialogService::showMessage(const QString& text, const QString& title,
 bool WidgetDialogService::askQuestion(const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::Question, titleOr(title), text, QMessageBox::Yes | QMessageBox::No, owner());
+    // Every question here confirms a change (a delete, an erase, an end with pages at risk): Enter keeps things as
+    // they are, a change takes a deliberate Yes.
+    box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
