@@ -215,6 +215,11 @@ void GroupsTab::deleteGroup()
     if (row < 0)
         return;
     guarded([&] {
+        // Every member's place in the group goes with it, so ask first; the only group is refused without asking.
+        const QString question = QStringLiteral("Delete the group %1? Its members stay in the directory.")
+                                     .arg(fromCore(store::shownText(m_shown.GroupName)));
+        if (m_groups->count() > 1 && !m_dialogs.ask(question))
+            return;
         const store::DeleteResult result
             = store::deleteGroup(m_folder, row + 1, store::shownGroup(row + 1, m_shown).identity);
         settle(result.deleted(), result.status == store::DeleteStatus::Changed, result.message);

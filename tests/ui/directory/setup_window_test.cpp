@@ -254,6 +254,11 @@ TEST_F(SetupWindowTest, GroupsTabSetsMembersAddsAndDeletesGroups)
     // Deleting group 2 of 4: group 3 becomes 2, every third flag becomes the second.
     get<QListWidget>("gList1")->setCurrentRow(1);
     click("BDELETE3");
+    EXPECT_EQ(
+        dialogs.questions().last(), QStringLiteral("Delete the group Group 2? Its members stay in the directory."));
+    EXPECT_EQ(store::readAllRecords<store::GroupRecord>(data.folder()).size(), 4u) << "No deletes nothing";
+    dialogs.queueAnswer(true);
+    click("BDELETE3");
     const auto groups = store::readAllRecords<store::GroupRecord>(data.folder());
     ASSERT_EQ(groups.size(), 3u);
     EXPECT_EQ(groups[1].GroupName.substr(0, 7), "Group 3");
