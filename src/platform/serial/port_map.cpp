@@ -7,15 +7,12 @@
 #include "store/data_folder.h"
 #include "store/store_error.h"
 
-#include <fstream>
 #include <stdexcept>
 #include <vector>
 
 namespace tolvane::platform {
 
 namespace {
-
-constexpr int kPathAccessError = 75;
 
 // The port a line's key names ("COMM1" to "COMM4", any case), or 0.
 int portOfKey(std::string_view key)
@@ -100,61 +97,6 @@ void PortMap::clearOverride(int port)
 {
     checkPort(port);
     m_overrides[static_cast<std::size_t>(port - 1)].reset();
-}
-
-void PortMap::storeDevice(int port, std::string_view device) const
-{
-    checkPort(port);
-    if (trimBlanks(device).empty() || device.find_first_of("\r\n") != std::string_view::npos)
-        throw std::invalid_argument("A port's device must be a path on one line");
-    if (m_portsFile.empty())
-        throw std::invalid_argument("This port map has no PORTS.DAT to store into");
-
-    auto lines = splitKeepingEnds(readWholeFile(m_portsFile).value_or(std::string()));
-    const bool crLf = !lines.empty() && lines.front().size() >= 2 && lines.front().ends_with("\r\n");
-    const std::string lineEnd = crLf ? "\r\n" : "\n";
-    const std::string newLine = "COMM" + std::to_string(port) + '=' + std::string(trimBlanks(device));
-
-    bool replaced = false;
-    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
-        const auto parsed = parseLine(*line);
-        if (parsed && parsed->port == port) {
-            std::string end;
-            if (line->ends_with("\r\n"))
-                end = "\r\n";
-            else if (line->ends_with("\n"))
-                end = "\n";
-            *line = newLine + end;
-            replaced = true;
-            break;
-        }
-    }
-    if (!replaced) {
-        if (!lines.empty() && !lines.back().ends_with("\n"))
-            lines.back() += lineEnd;
-        lines.push_back(newLine + lineEnd);
-    }
-
-    // Written beside the old file and renamed over it, so a full disk never leaves half a file.
-    auto scratch = m_portsFile;
-    scratch += ".new";
-    {
-        std::ofstream out(scratch, std::ios::binary | std::ios::trunc);
-        for (const auto& line : lines)
-            out << line;
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(scratch, ignored);
-            throw store::StoreError(kPathAccessError, "Cannot write " + scratch.string());
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(scratch, m_portsFile, error);
-    if (error) {
-        std::filesystem::remove(scratch, error);
-        throw store::StoreError(kPathAccessError, "Cannot replace " + m_portsFile.string());
-    }
 }
 
 DialPlan PortMap::dialPlan() const

@@ -41,11 +41,6 @@ public:
     void setOverride(int port, std::string device);
     void clearOverride(int port);
 
-    // Names the device of one port in the file: the last line for that port is replaced (or a line is
-    // added) and every other line stays as it was. Throws store::StoreError when the file cannot be written
-    // and std::invalid_argument for an empty device or one holding a line break.
-    void storeDevice(int port, std::string_view device) const;
-
     // The DIAL lines of the file as it stands now; none without a file.
     DialPlan dialPlan() const;
 
