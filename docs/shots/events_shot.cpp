@@ -15,6 +15,23 @@
 
 using namespace tolvane;
 
+namespace {
+
+// The pictures show one fixed morning, whenever they are drawn.
+class MorningClock final : public dispatch::Clock {
+public:
+    std::string timeText() const override { return "09:05 AM"; }
+    std::string dateText() const override { return "12/06/2026"; }
+    std::optional<int> minuteOfDay(std::string_view text) const override { return dispatch::parseTime(text); }
+    std::optional<dispatch::CalendarDate> dateOf(std::string_view text) const override
+    {
+        return dispatch::parseShortDate(text);
+    }
+    int millisecondsIntoMinute() const override { return 0; }
+};
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
@@ -36,7 +53,7 @@ int main(int argc, char** argv)
                 + "09:05 AM     12/06/202" + logged[i]);
 
     testkit::RecordingView view;
-    dispatch::SystemClock clock;
+    MorningClock clock;
     dispatch::PagingDesk desk(data.folder(), view, clock);
     platform::ScriptedDialogService dialogs;
     desk.loadUsers();
