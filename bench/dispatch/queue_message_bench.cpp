@@ -6,6 +6,7 @@
 #include "store/data_folder.h"
 #include "store/record_file.h"
 #include "store/records.h"
+#include "testkit/fixed_clock.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,18 +32,6 @@ public:
     void beep() override { }
     void refreshCommands() override { }
     void callEnded() override { }
-};
-
-class FixedClock final : public dispatch::Clock {
-public:
-    std::string timeText() const override { return "09:05 AM"; }
-    std::string dateText() const override { return "12/06/2026"; }
-    std::optional<int> minuteOfDay(std::string_view text) const override { return dispatch::parseTime(text); }
-    std::optional<dispatch::CalendarDate> dateOf(std::string_view text) const override
-    {
-        return dispatch::parseShortDate(text);
-    }
-    int millisecondsIntoMinute() const override { return 0; }
 };
 
 std::string numbered(const char* prefix, int n)
@@ -105,7 +94,7 @@ struct Desk {
     Directory directory;
     store::DataFolder folder;
     SilentView view;
-    FixedClock clock;
+    testkit::FixedClock clock;
     dispatch::PagingDesk desk;
 };
 

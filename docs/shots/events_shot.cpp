@@ -4,6 +4,7 @@
 #include "platform/dialog_service.h"
 #include "shot_support.h"
 #include "store/page_log.h"
+#include "testkit/fixed_clock.h"
 #include "testkit/recording_view.h"
 #include "ui/events/events_window.h"
 #include "ui/quickpage/quick_page.h"
@@ -14,23 +15,6 @@
 #include <fstream>
 
 using namespace tolvane;
-
-namespace {
-
-// The pictures show one fixed morning, whenever they are drawn.
-class MorningClock final : public dispatch::Clock {
-public:
-    std::string timeText() const override { return "09:05 AM"; }
-    std::string dateText() const override { return "12/06/2026"; }
-    std::optional<int> minuteOfDay(std::string_view text) const override { return dispatch::parseTime(text); }
-    std::optional<dispatch::CalendarDate> dateOf(std::string_view text) const override
-    {
-        return dispatch::parseShortDate(text);
-    }
-    int millisecondsIntoMinute() const override { return 0; }
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -53,7 +37,7 @@ int main(int argc, char** argv)
                 + "09:05 AM     12/06/202" + logged[i]);
 
     testkit::RecordingView view;
-    MorningClock clock;
+    testkit::FixedClock clock; // the pictures show one fixed morning, whenever they are drawn
     dispatch::PagingDesk desk(data.folder(), view, clock);
     platform::ScriptedDialogService dialogs;
     desk.loadUsers();

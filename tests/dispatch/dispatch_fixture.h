@@ -7,6 +7,7 @@
 #include "engine/paging_call.h"
 #include "store/records.h"
 #include "testkit/data_folder_fixture.h"
+#include "testkit/fixed_clock.h"
 #include "testkit/recording_view.h"
 
 #include <cstdint>
@@ -18,18 +19,7 @@
 
 namespace tolvane::dispatch::test {
 
-// A clock that shows whatever the test sets.
-class FakeClock final : public Clock {
-public:
-    std::string time = "09:05 AM";
-    std::string date = "12/06/2026";
-
-    std::string timeText() const override { return time; }
-    std::string dateText() const override { return date; }
-    std::optional<int> minuteOfDay(std::string_view text) const override { return parseTime(text); }
-    std::optional<CalendarDate> dateOf(std::string_view text) const override { return parseShortDate(text); }
-    int millisecondsIntoMinute() const override { return 0; }
-};
+using FakeClock = testkit::FixedClock;
 
 // Stands in for the paging call: records each call and what the call queue held at that moment, and
 // counts its pages sent unless told they were not delivered.
