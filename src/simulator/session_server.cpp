@@ -188,4 +188,30 @@ void SessionServer::serve()
     }
 }
 
+PageTakingServer::PageTakingServer(
+    SimulatorOptions options, SessionServer::SessionMaker maker, SessionServer::Limits limits)
+    : m_options(std::move(options))
+    , m_server(std::move(maker), limits)
+{
+}
+
+std::vector<PageRecord> PageTakingServer::pages() const
+{
+    const std::lock_guard lock(m_server.mutex());
+    return m_pages;
+}
+
+void PageTakingServer::transcribe(const TranscriptEntry& entry) const
+{
+    if (m_transcriptListener)
+        m_transcriptListener(entry);
+}
+
+void PageTakingServer::takePage(const PageRecord& page)
+{
+    m_pages.push_back(page);
+    if (m_pageListener)
+        m_pageListener(page);
+}
+
 } // namespace tolvane::simulator

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simulator/page_record.h"
 #include "simulator/simulator_options.h"
 
 #include <atomic>
@@ -70,6 +71,50 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stopping { false };
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
+};
+
+// What the practice services that take pages over TCP share: the options their sessions follow, who is told
+// of each page and each piece of the exchange, the pages taken, and the server of the sessions. Sessions use
+// it on the server's thread with its lock held.
+class PageTakingServer {
+public:
+    PageTakingServer(const PageTakingServer&) = delete;
+    PageTakingServer& operator=(const PageTakingServer&) = delete;
+
+    // Listeners run on the server's thread with its lock held: they must not call back into the server.
+    // Set them before start().
+    void setPageListener(std::function<void(const PageRecord&)> listener) { m_pageListener = std::move(listener); }
+    void setTranscriptListener(std::function<void(const TranscriptEntry&)> listener)
+    {
+        m_transcriptListener = std::move(listener);
+    }
+
+    // Listens on 127.0.0.1:port (0: a free port the system picks) and starts serving. Throws
+    // std::system_error when the port cannot be had.
+    void start(int port) { m_server.start(port); }
+    void stop() { m_server.stop(); }
+    // The port listened on; 0 before start().
+    int port() const { return m_server.port(); }
+    int dropped() const { return m_server.dropped(); }
+    std::vector<PageRecord> pages() const;
+
+protected:
+    PageTakingServer(SimulatorOptions options, SessionServer::SessionMaker maker, SessionServer::Limits limits);
+    // A server whose sessions touch members of its own stops first, in its destructor, before they go.
+    ~PageTakingServer() = default;
+
+    const SimulatorOptions& options() const { return m_options; }
+    const std::function<void(const TranscriptEntry&)>& transcriptListener() const { return m_transcriptListener; }
+    void transcribe(const TranscriptEntry& entry) const;
+    void takePage(const PageRecord& page);
+    std::mutex& mutex() const { return m_server.mutex(); }
+
+private:
+    SimulatorOptions m_options;
+    std::function<void(const PageRecord&)> m_pageListener;
+    std::function<void(const TranscriptEntry&)> m_transcriptListener;
+    std::vector<PageRecord> m_pages;
+    SessionServer m_server; // last: it stops before what its sessions write to goes
 };
 
 } // namespace tolvane::simulator

@@ -25,7 +25,7 @@ public:
         : m_server(server)
     {
         note("connected", now);
-        say(now, m_server.m_options.replyDelay, "220 Tolvane practice SNPP gateway ready");
+        say(now, m_server.options().replyDelay, "220 Tolvane practice SNPP gateway ready");
     }
 
     void receive(std::string_view bytes, Millis now) override
@@ -68,8 +68,7 @@ public:
 private:
     void note(const std::string& text, Millis now, TranscriptDirection direction = TranscriptDirection::Event)
     {
-        if (m_server.m_transcriptListener)
-            m_server.m_transcriptListener(TranscriptEntry { now, direction, text });
+        m_server.transcribe(TranscriptEntry { now, direction, text });
     }
     // A reply line after `delay`; an empty text closes the connection then.
     void say(Millis now, Millis delay, const std::string& text)
@@ -80,7 +79,7 @@ private:
         if (!text.empty())
             note(text + "\r\n", at, TranscriptDirection::ToClient);
     }
-    void reply(Millis now, const std::string& text) { say(now, m_server.m_options.replyDelay, text); }
+    void reply(Millis now, const std::string& text) { say(now, m_server.options().replyDelay, text); }
 
     void command(const std::string& line, Millis now)
     {
@@ -89,7 +88,7 @@ private:
         const std::string argument = blank == std::string::npos ? std::string() : line.substr(blank + 1);
         if (verb == "PAGE") {
             const std::string pin = argument.substr(0, argument.find(' '));
-            const auto& refused = m_server.m_options.refusedPagerIds;
+            const auto& refused = m_server.options().refusedPagerIds;
             if (pin.empty())
                 reply(now, "550 Error, Invalid Pager ID");
             else if (std::find(refused.begin(), refused.end(), pin) != refused.end())
@@ -156,7 +155,7 @@ private:
 
     bool loggedIn() const
     {
-        const std::string& required = m_server.m_options.password;
+        const std::string& required = m_server.options().password;
         return required.empty() || m_password == required;
     }
 
@@ -166,11 +165,11 @@ private:
             reply(now, "503 Error, Pager ID or Message Incomplete");
             return;
         }
-        const auto& script = m_server.m_options.blockScript;
+        const auto& script = m_server.options().blockScript;
         const ScriptedReply scripted
             = m_server.m_sends < script.size() ? script[m_server.m_sends] : ScriptedReply::Auto;
         ++m_server.m_sends;
-        const Millis slow = m_server.m_options.replyDelay + m_server.m_options.blockReplyDelay;
+        const Millis slow = m_server.options().replyDelay + m_server.options().blockReplyDelay;
         std::string answer = "250 Message Sent Successfully";
         switch (scripted) {
         case ScriptedReply::Rs:
@@ -195,9 +194,7 @@ private:
             for (const auto& pin : m_pagers) {
                 PageRecord page { "snpp", pin, *m_message, m_user + (m_password.empty() ? "" : ":" + m_password),
                     std::nullopt, "250", now };
-                m_server.m_pages.push_back(page);
-                if (m_server.m_pageListener)
-                    m_server.m_pageListener(page);
+                m_server.takePage(page);
             }
         }
         m_pagers.clear();
@@ -219,15 +216,9 @@ private:
 };
 
 SnppServer::SnppServer(SimulatorOptions options, SessionServer::Limits limits)
-    : m_options(std::move(options))
-    , m_server([this](Millis now) { return std::make_unique<Session>(*this, now); }, limits)
+    : PageTakingServer(
+        std::move(options), [this](Millis now) { return std::make_unique<Session>(*this, now); }, limits)
 {
-}
-
-std::vector<PageRecord> SnppServer::pages() const
-{
-    const std::lock_guard lock(m_server.mutex());
-    return m_pages;
 }
 
 } // namespace tolvane::simulator

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "simulator/page_record.h"
 #include "simulator/session_server.h"
 #include "simulator/simulator_options.h"
 
-#include <functional>
-#include <vector>
+#include <cstddef>
 
 namespace tolvane::simulator {
 
@@ -15,31 +13,15 @@ namespace tolvane::simulator {
 // password LOGI must give (550 otherwise), the block replies as the answers to successive SENDs over the
 // server's life (ACK sent, RS refused, NAK 554, EOT 421 and closing, NONE no answer, DROP the connection
 // drops) and the block reply delay as a slow SEND.
-class SnppServer {
+class SnppServer final : public PageTakingServer {
 public:
     explicit SnppServer(SimulatorOptions options = {}, SessionServer::Limits limits = {});
-    SnppServer(const SnppServer&) = delete;
-    SnppServer& operator=(const SnppServer&) = delete;
-
-    void setPageListener(std::function<void(const PageRecord&)> listener) { m_pageListener = std::move(listener); }
-    void setTranscriptListener(std::function<void(const TranscriptEntry&)> listener)
-    {
-        m_transcriptListener = std::move(listener);
-    }
-    void start(int port) { m_server.start(port); }
-    void stop() { m_server.stop(); }
-    int port() const { return m_server.port(); }
-    std::vector<PageRecord> pages() const;
+    ~SnppServer() { stop(); }
 
 private:
     class Session;
 
-    SimulatorOptions m_options;
     std::size_t m_sends = 0; // SENDs answered over the server's life, for the reply script
-    std::function<void(const PageRecord&)> m_pageListener;
-    std::function<void(const TranscriptEntry&)> m_transcriptListener;
-    std::vector<PageRecord> m_pages;
-    SessionServer m_server;
 };
 
 } // namespace tolvane::simulator

@@ -17,15 +17,11 @@ class TcpServer::Call final : public ServedSession {
 public:
     Call(TcpServer& server, Millis now)
         : m_server(server)
-        , m_terminal(withoutModem(server.m_options))
+        , m_terminal(withoutModem(server.options()))
     {
-        m_terminal.setPageListener([this](const PageRecord& page) {
-            m_server.m_pages.push_back(page);
-            if (m_server.m_pageListener)
-                m_server.m_pageListener(page);
-        });
-        if (m_server.m_transcriptListener)
-            m_terminal.setTranscriptListener(m_server.m_transcriptListener);
+        m_terminal.setPageListener([this](const PageRecord& page) { m_server.takePage(page); });
+        if (m_server.transcriptListener())
+            m_terminal.setTranscriptListener(m_server.transcriptListener());
         m_terminal.connectDirect(now);
     }
     ~Call() override { m_server.m_hangUps += m_terminal.hangUps(); }
@@ -43,20 +39,14 @@ private:
 };
 
 TcpServer::TcpServer(SimulatorOptions options, SessionServer::Limits limits)
-    : m_options(std::move(options))
-    , m_server([this](Millis now) { return std::make_unique<Call>(*this, now); }, limits)
+    : PageTakingServer(
+        std::move(options), [this](Millis now) { return std::make_unique<Call>(*this, now); }, limits)
 {
-}
-
-std::vector<PageRecord> TcpServer::pages() const
-{
-    const std::lock_guard lock(m_server.mutex());
-    return m_pages;
 }
 
 int TcpServer::hangUps() const
 {
-    const std::lock_guard lock(m_server.mutex());
+    const std::lock_guard lock(mutex());
     return m_hangUps;
 }
 
