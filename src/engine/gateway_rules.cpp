@@ -115,8 +115,10 @@ std::string dotStuffed(std::string_view text)
     return out + ".\r\n";
 }
 
-std::string wctpMessageId(std::string_view entry)
+std::string wctpMessageId(std::string_view pageId, std::string_view entry)
 {
+    if (!pageId.empty())
+        return "tolvane-" + std::string(pageId);
     // FNV-1a over the columns that stay the same for one page, each with a separator of its own.
     std::uint64_t hash = 0xcbf29ce484222325ULL;
     const auto add = [&hash](std::string_view text) {

@@ -39,9 +39,11 @@ std::string snppText(std::string_view cp1252);
 // A DATA body: each line with a leading "." gets another, then the line holding only "."; CR LF line ends.
 std::string dotStuffed(std::string_view text);
 
-// A message ID that is the same for the same page on every try (company, name, pager ID, time, date and
-// message; the status column may change between tries) and differs for any other page.
-std::string wctpMessageId(std::string_view entry);
+// A message ID that is the same for the same page on every try and differs for any other page: the page's
+// own identity where its queue keeps one, so two pages alike in every column (the same message queued twice)
+// are not taken by the gateway for one; else a hash of the columns that stay the same between tries
+// (company, name, pager ID, time, date and message, not the status).
+std::string wctpMessageId(std::string_view pageId, std::string_view entry);
 Verdict wctpVerdict(const WctpAnswer& answer);
 // A submit request shortened for the connection log, with the security code as ***.
 std::string wctpRequestShown(const WctpRequest& request, std::string_view cp1252Message);

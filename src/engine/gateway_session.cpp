@@ -36,7 +36,8 @@ GatewaySession::Result GatewaySession::run()
         m_call.progress("Waiting Acknowledgment..");
         m_call.queue.pageLeaving(index);
         m_call.state.runPageCounter = static_cast<std::int16_t>(m_call.state.runPageCounter + 1);
-        const PageEnd end = snpp ? sendSnppPage(pagerId, message) : sendWctpPage(entry, pagerId, message);
+        const PageEnd end = snpp ? sendSnppPage(pagerId, message)
+                                 : sendWctpPage(wctpMessageId(m_call.queue.pageId(index), entry), pagerId, message);
         if (!endPage(end))
             return Result::Ended;
     }
@@ -299,12 +300,12 @@ void GatewaySession::quitSnpp()
 // WCTP
 
 GatewaySession::PageEnd GatewaySession::sendWctpPage(
-    const std::string& entry, const std::string& pagerId, const std::string& message)
+    const std::string& messageId, const std::string& pagerId, const std::string& message)
 {
     WctpRequest request;
     request.senderId = m_link.user;
     request.securityCode = m_link.secret;
-    request.messageId = wctpMessageId(entry);
+    request.messageId = messageId;
     request.recipientId = store::cp1252ToUtf8(pagerId);
     request.message = store::cp1252ToUtf8(message);
     m_call.log("> " + wctpRequestShown(request, message));

@@ -63,7 +63,7 @@ private:
     PageEnd sendSnppPage(const std::string& pagerId, const std::string& message);
     PageEnd snppMessage(const std::string& message);
     void quitSnpp();
-    PageEnd sendWctpPage(const std::string& entry, const std::string& pagerId, const std::string& message);
+    PageEnd sendWctpPage(const std::string& messageId, const std::string& pagerId, const std::string& message);
 
     // Polls `step` (true once it is done) until it is, the cancel request is set or `limitMs` have passed.
     template <class Step> Exchange::Kind await(Step step, long long limitMs);
