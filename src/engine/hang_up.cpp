@@ -50,6 +50,7 @@ private:
     template <class Operation> auto guarded(Operation op) -> decltype(op());
     [[noreturn]] void fail(const SerialError& error);
     [[noreturn]] void failFile(const store::StoreError& error);
+    void endFailed(const std::string& box);
     void setPortFromConfig();
     void attempts();
     void confirmed();
@@ -89,19 +90,27 @@ void ForcedHangUp::fail(const SerialError& error)
         throw StartAgain {};
     if (error.number() == kPortAlreadyOpen) {
         m_call.view.messageBox(std::string(kModemInUse));
+        m_call.status(""); // nothing of it is still going on
         throw Finished {};
     }
     // Reported, not fatal: the port is left closed and the program goes on, so queued pages are not lost.
-    m_call.view.messageBox(generalErrorMessage(error.number(), kSource, error.what()), "Error");
-    m_call.closePort();
+    endFailed(generalErrorMessage(error.number(), kSource, error.what()));
     throw Finished {};
 }
 
 void ForcedHangUp::failFile(const store::StoreError& error)
 {
-    m_call.view.messageBox(generalErrorMessage(error.number(), kSource, error.what()), "Error");
-    m_call.closePort();
+    endFailed(generalErrorMessage(error.number(), kSource, error.what()));
     throw Finished {};
+}
+
+void ForcedHangUp::endFailed(const std::string& box)
+{
+    // As when the modem never answers: the box says why, and no status is left saying it is still trying.
+    m_call.view.messageBox(box, "Error");
+    m_call.status("");
+    m_call.lamp(Lamp::Red);
+    m_call.closePort();
 }
 
 void ForcedHangUp::setPortFromConfig()
@@ -137,8 +146,7 @@ void ForcedHangUp::run()
             return;
         }
     }
-    m_call.view.messageBox(generalErrorMessage(kDeviceNotOpen, kSource, "The device is not open"), "Error");
-    m_call.closePort();
+    endFailed(generalErrorMessage(kDeviceNotOpen, kSource, "The device is not open"));
 }
 
 void ForcedHangUp::attempts()
