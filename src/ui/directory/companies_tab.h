@@ -27,6 +27,7 @@ public:
 
     // PageCoView: open TERMINAL.DAT, list the companies and show the first.
     void fill() override;
+    bool typing() const override { return m_buttons.state() != EditState::Viewing; }
 
     void selectCompany(int row);
     void addCompany();

@@ -34,6 +34,8 @@ public:
         QWidget* parent = nullptr);
 
     virtual void fill() = 0;
+    // A record is being typed (added or edited) and not yet saved.
+    virtual bool typing() const = 0;
     // Closes the tab's files and its search dialog.
     void leave();
     // The files changed elsewhere (another workstation, a sort): read them again, keeping what the operator has

@@ -24,6 +24,7 @@ public:
 
     // GroupView: open GROUP.DAT and list the groups; none is chosen yet.
     void fill() override;
+    bool typing() const override { return m_buttons.state() != EditState::Viewing; }
 
     void selectGroup(int row);
     // A non-member clicked in gList3 joins the group; a member clicked in gList2 leaves it.

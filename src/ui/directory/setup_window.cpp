@@ -4,6 +4,9 @@
 #include "ui/directory/groups_tab.h"
 #include "ui/directory/users_tab.h"
 
+#include "platform/dialog_service.h"
+
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -17,6 +20,7 @@ namespace tolvane::ui {
 SetupWindow::SetupWindow(const store::DataFolder& folder, platform::DialogService& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_folder(folder)
+    , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Setup"));
     setWindowTitle(QStringLiteral("Setup"));
@@ -101,6 +105,18 @@ void SetupWindow::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     if (!event->spontaneous())
         leaveAll();
+}
+
+void SetupWindow::closeEvent(QCloseEvent* event)
+{
+    const auto* tab = qobject_cast<const DirectoryTab*>(m_tabs->currentWidget());
+    if (tab && tab->typing()
+        && !m_dialogs.ask(QStringLiteral("Close Setup? What you typed on the %1 tab is not saved.")
+                              .arg(m_tabs->tabText(m_tabs->currentIndex()).remove(QLatin1Char('&'))))) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 } // namespace tolvane::ui

@@ -20,7 +20,8 @@ class UsersTab;
 // The directory editor "Setup": users, paging companies and groups, one tab each, in the directory files
 // of the folder in use (the shared folder when one is set). Modeless; created once and afterwards shown
 // and hidden. Showing it fills the chosen tab; choosing another tab, "&OK" and the close box close the
-// files a tab keeps open. Every box and question goes through the dialog service.
+// files a tab keeps open. Closing while a record is being typed asks first. Every box and question goes through the
+// dialog service.
 //
 // Wiring in the program:
 //     auto* setup = new ui::SetupWindow(window.dataFolder(), dialogs, &window);
@@ -50,6 +51,8 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Closing with a record half typed asks first: Escape is easily pressed.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The tab switch: close every tab's files, then fill the chosen one.
@@ -62,6 +65,7 @@ private:
     GroupsTab* m_groups = nullptr;
     bool m_centred = false;
     const store::DataFolder& m_folder;
+    platform::DialogService& m_dialogs;
     // The shared folder the tabs last read.
     std::string m_filledFolder;
 };

@@ -24,6 +24,7 @@ public:
 
     // UsersView: list the users and show the first.
     void fill() override;
+    bool typing() const override { return m_buttons.state() != EditState::Viewing; }
 
     void selectUser(int row);
     void addUser();

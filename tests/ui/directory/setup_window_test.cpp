@@ -112,6 +112,11 @@ TEST_F(SetupWindowTest, UsersTabAddsEditsAndCancelsThroughItsThreeStates)
     EXPECT_EQ(enabled(""), QStringLiteral("BADD BDELETE"));
     QTest::keyClicks(get<QLineEdit>("uId"), QStringLiteral("9"));
     EXPECT_EQ(enabled(""), QStringLiteral("BUPDATE BCANCEL"));
+    // Closing (Escape, the close box) with a record half typed asks first; No keeps the window and the typing.
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(dialogs.questions().last(), QStringLiteral("Close Setup? What you typed on the Users tab is not saved."));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(get<QLineEdit>("uId")->text(), QStringLiteral("55501009"));
     click("BCANCEL");
     EXPECT_EQ(enabled(""), QStringLiteral("BADD BDELETE"));
     EXPECT_EQ(get<QLineEdit>("uId")->text(), QStringLiteral("5550100"));
