@@ -59,9 +59,19 @@ void TapSession::PageTally::answered(const PageOutcome& reply)
         outcome = reply;
 }
 
+PageOutcome TapSession::pageOutcome(const PageTally& tally)
+{
+    // The log line decides delivered or not; the outcome only says it in words.
+    if (tally.errors == 0)
+        return tally.outcome && tally.outcome->delivered() ? *tally.outcome : PageOutcome {};
+    if (tally.outcome && !tally.outcome->delivered())
+        return *tally.outcome;
+    return blockOutcome({}, BlockReply::Nak);
+}
+
 void TapSession::carrierLost(std::string_view name)
 {
-    m_call.logOutcome(callFailureOutcome(CallFailure::CarrierLost), name);
+    m_call.endWith(callFailureOutcome(CallFailure::CarrierLost), name);
     m_call.carrierLost();
 }
 
@@ -143,13 +153,13 @@ TapSession::Step TapSession::goAhead()
                     writeLogOn(false);
                     break;
                 }
-                m_call.logOutcome(logOnOutcome(m_call.receiveBuffer));
+                m_call.endWith(logOnOutcome(m_call.receiveBuffer));
                 m_call.view.messageBox("<NAK>Checksum or Transmission error");
                 m_call.closePort();
                 return Step::Ended;
             }
             if (m_call.bufferHas(pos, kEscEot)) {
-                m_call.logOutcome(logOnOutcome(m_call.receiveBuffer));
+                m_call.endWith(logOnOutcome(m_call.receiveBuffer));
                 m_call.view.messageBox("<ESC><EOT>Paging company hanging up - ERROR");
                 m_call.closePort();
                 return Step::Ended;
@@ -322,7 +332,7 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
         // 1001 rounds of 100 ms.
         wait.pause();
         if (wait.reached(1001 * 100)) {
-            m_call.logOutcome(callFailureOutcome(CallFailure::NoAnswer), tally.name);
+            m_call.endWith(callFailureOutcome(CallFailure::NoAnswer), tally.name);
             m_call.view.messageBox("Paging Company never returned Acknowledgment for sent message.");
             m_call.write(kHangUpLine);
             m_call.status("Modem Initialization Error");
@@ -344,7 +354,7 @@ void TapSession::logPage(const PageTally& tally)
         = pageLogLine(tally.errors == 0 ? "PAGE SENT: " : "ERROR FOR: ", entry, m_call.state.messageLimit);
     add(m_call.state.queueCursor, 1);
     m_call.writePageLog(line);
-    m_call.queue.pageAnswered(index, tally.errors == 0);
+    m_call.queue.pageAnswered(index, pageOutcome(tally));
     if (m_call.state.sentCount == tally.sentAtStart)
         m_call.state.refusedPages.push_back(store::rtrim(nameColumn(entry)) + " ("
             + (tally.outcome ? tally.outcome->said() : std::string("no answer")) + ")");

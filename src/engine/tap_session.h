@@ -77,6 +77,7 @@ private:
     void terminalHungUp();
     std::string pageMessage(const std::string& entry) const;
     void logPage(const PageTally& tally);
+    static PageOutcome pageOutcome(const PageTally& tally);
 
     CallContext& m_call;
     const CallPlan& m_plan;

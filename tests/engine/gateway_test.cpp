@@ -200,9 +200,10 @@ class HookedQueue : public testkit::VectorQueue {
 public:
     std::vector<std::string> hooks;
     void pageLeaving(int index) override { hooks.push_back("leaving " + std::to_string(index)); }
-    void pageAnswered(int index, bool delivered) override
+    void pageAnswered(int index, const engine::PageOutcome& outcome) override
     {
-        hooks.push_back((delivered ? "delivered " : "refused ") + std::to_string(index));
+        hooks.push_back((outcome.delivered() ? "delivered " : "refused ") + std::to_string(index));
+        outcomes.push_back(outcome);
     }
 };
 
