@@ -44,6 +44,7 @@ inline constexpr std::string_view kPreparingNextPage = "Preparing Next Page...";
 inline constexpr std::string_view kNothingToSend = "No Page Waiting to Be Sent";
 inline constexpr std::string_view kRefusedPages = "Refused by the paging company: ";
 inline constexpr std::string_view kPagesInQue = " Pages in Que";
+inline constexpr std::string_view kPagesNotDelivered = "Page(s) could not be delivered: see View > Events";
 inline constexpr std::string_view kDelaySendPages = " Delay Send Pages";
 
 // "No user named Bob Baker was found in the directory." for a name as the recipient list holds it.

@@ -87,6 +87,10 @@ void PagingDesk::restoreKeptQueue()
 
     m_scheduleTimer = m_scheduled.count() > 0;
     m_dueSince = m_scheduleTimer ? captionMoment() : std::nullopt;
+    if (m_retry.on && pagesNotDelivered() > 0) {
+        m_view.setStatus(std::string(kPagesNotDelivered));
+        m_view.setLamp(engine::Lamp::Red);
+    }
     refreshCounters();
     updateToolbarButtons();
 }

@@ -92,7 +92,7 @@ void PagingDesk::endTries()
     if (!m_retry.on)
         return;
     if (pagesNotDelivered() > 0) {
-        m_view.setStatus("Page(s) could not be delivered: see View > Events");
+        m_view.setStatus(std::string(kPagesNotDelivered));
         m_view.setLamp(engine::Lamp::Red);
         return;
     }
