@@ -10,6 +10,8 @@ using namespace tolvane;
 using namespace tolvane::testing;
 using engine::Verdict;
 using engine::WctpAnswer;
+using engine::OutcomeClass;
+using engine::PageOutcome;
 
 namespace {
 
@@ -300,6 +302,7 @@ TEST_F(GatewayCall, SnppRefusalIsResetAndLoggedAndAGatewayWithoutMessSendsData)
     ASSERT_EQ(data.log().size(), 3u);
     EXPECT_EQ(data.log()[0], logLine("ERROR FOR: ", "Dana Whitlow", "abc"));
     EXPECT_EQ(queue.hooks.at(1), "refused 0");
+    EXPECT_EQ(queue.outcomes.at(0), (PageOutcome { OutcomeClass::RefusedForGood, "550", "Failed, Illegal Pager ID" }));
     EXPECT_EQ(state.sentCount, 2);
 }
 
@@ -328,6 +331,10 @@ TEST_P(SnppFailures, EndTheCallAsALostCarrierWithTheReason)
     EXPECT_TRUE(data.log().empty());
     EXPECT_EQ(state.sentCount, 0);
     EXPECT_TRUE(state.lastCallFailed);
+    // What the pages left are kept as; a page refused for now is tried again when the workstation says so.
+    EXPECT_EQ(state.lastCallEnd, (PageOutcome { OutcomeClass::CallFailed, "", failure.reason }));
+    for (const PageOutcome& outcome : queue.outcomes)
+        EXPECT_EQ(outcome.kind, OutcomeClass::RefusedForNow);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SnppFailures,
