@@ -61,12 +61,11 @@ void TapSession::PageTally::answered(const PageOutcome& reply)
 
 PageOutcome TapSession::pageOutcome(const PageTally& tally)
 {
-    // The log line decides delivered or not; the outcome only says it in words.
-    if (tally.errors == 0)
-        return tally.outcome && tally.outcome->delivered() ? *tally.outcome : PageOutcome {};
-    if (tally.outcome && !tally.outcome->delivered())
+    // The last sending of the page decides, as it does the sent count: one acknowledged after an RS is
+    // delivered, though its log line counts the RS as an error. Taken for refused, it would be sent twice.
+    if (tally.outcome)
         return *tally.outcome;
-    return blockOutcome({}, BlockReply::Nak);
+    return tally.errors == 0 ? PageOutcome {} : blockOutcome({}, BlockReply::Nak);
 }
 
 void TapSession::carrierLost(std::string_view name)

@@ -86,6 +86,8 @@ TEST_P(TapExchanges, RsThenAckIsLoggedAsAnErrorButCountedAndEachReplyIsSaidInWor
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
     EXPECT_EQ(state.sentCount, 1);
     EXPECT_EQ(state.runPageCounter, 1);
+    // Delivered at last: never taken for refused and tried again.
+    EXPECT_EQ(queue.marks.back(), "answered 0 delivered");
 }
 
 TEST_P(TapExchanges, AnAckBesideAFailureCodeIsARefusal)
