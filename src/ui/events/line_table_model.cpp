@@ -55,6 +55,9 @@ QVariant LineTableModel::data(const QModelIndex& index, int role) const
     }
     if (role == Qt::DisplayRole || role == Qt::UserRole)
         return oneLine(cell(row, column));
+    // The status in words may be longer than its column shows.
+    if (role == Qt::ToolTipRole && column == m_layout.wordsColumn)
+        return oneLine(cell(row, column));
     return {};
 }
 

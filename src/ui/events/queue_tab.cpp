@@ -34,7 +34,7 @@ QueueTab::QueueTab(dispatch::PagingDesk& desk, platform::DialogService& dialogs,
         lines = new LineTableModel(layout, this);
         auto* table = new FilteredTable(lines, names, true, this);
         table->setColumnWidths(
-            { "Northwind Page", "Charlotte Catherine", "5550100123", "12:58 PM", "12/07/2026", "Page is Scheduled" });
+            { "Northwind Page", "Charlotte Catherine", "5550100123", "12:58 PM", "12/07/2026", "Try 2 of 3 at 10:42 PM: 512" });
         connect(table, &FilteredTable::currentLineChanged, this, [this, which](int line) { showEntry(which, line); });
         return table;
     };
