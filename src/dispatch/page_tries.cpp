@@ -84,8 +84,8 @@ std::optional<Moment> momentFromField(std::string_view text)
     const auto year = part(0, 4), month = part(4, 2), day = part(6, 2), hour = part(8, 2), minute = part(10, 2);
     if (!year || !month || !day || !hour || !minute || *hour > 23 || *minute > 59)
         return std::nullopt;
-    const std::chrono::year_month_day date { std::chrono::year(*year), std::chrono::month(static_cast<unsigned>(*month)),
-        std::chrono::day(static_cast<unsigned>(*day)) };
+    const std::chrono::year_month_day date { std::chrono::year(*year),
+        std::chrono::month(static_cast<unsigned>(*month)), std::chrono::day(static_cast<unsigned>(*day)) };
     if (!date.ok())
         return std::nullopt;
     return Moment { { *year, *month, *day }, *hour * 60 + *minute };

@@ -227,8 +227,7 @@ bool PagingDesk::sendRunByRun()
             const std::string company = engine::companyColumn(m_pageQueue.entry(start));
             int end = start + 1;
             while (end < m_pageQueue.count() && !numeric.contains(company)
-                && engine::companyColumn(m_pageQueue.entry(end)) == company
-                && goesInThisRun(end, now))
+                && engine::companyColumn(m_pageQueue.entry(end)) == company && goesInThisRun(end, now))
                 ++end;
             const int length = std::min(end - start, int { std::numeric_limits<std::int16_t>::max() });
             m_view.setStatus(std::string(kPreparingNextPage));

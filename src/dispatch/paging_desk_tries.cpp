@@ -81,8 +81,8 @@ void PagingDesk::endTries()
                 if (m_pageQueue.pageId(i) != id)
                     continue;
                 // Its "ERROR FOR: " line is in the log: sending it again unchanged cannot help.
-                m_view.appendLog(
-                    "Taken from the page queue, refused for good: " + store::rtrim(engine::nameColumn(m_pageQueue.entry(i))));
+                m_view.appendLog("Taken from the page queue, refused for good: "
+                    + store::rtrim(engine::nameColumn(m_pageQueue.entry(i))));
                 m_pageQueue.removeAt(i);
                 break;
             }

@@ -189,8 +189,8 @@ TapSession::Step TapSession::goAhead()
     }
 }
 
-std::string composePageText(const CallPlan& plan, const std::string& entry, std::int16_t messageLimit,
-    std::string (*clean)(std::string_view))
+std::string composePageText(
+    const CallPlan& plan, const std::string& entry, std::int16_t messageLimit, std::string (*clean)(std::string_view))
 {
     std::string column = store::rtrim(messageColumn(entry, messageLimit));
     if (column.size() > plan.messageRoom)

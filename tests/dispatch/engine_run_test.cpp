@@ -283,13 +283,18 @@ TEST_F(CommandLine, ItTriesOnceAndSaysWhetherTheRefusalIsForGoodOrForNowSoAScrip
     };
     for (const auto& c : cases) {
         line.forgetRules();
-        line.whenWriteContains("\x02" "5550142\r", c.reply + testkit::wire::kNak, 50);
+        line.whenWriteContains("\x02"
+                               "5550142\r",
+            c.reply + testkit::wire::kNak, 50);
         testkit::addHappyTerminal(line);
         const auto outcome = run("Dana Whitlow:Hello");
         EXPECT_EQ(outcome.exitStatus, 1);
         EXPECT_EQ(outcome.report, std::string(kPageWasNotSent) + "\n" + c.said);
     }
-    EXPECT_EQ(line.countWritesContaining("\x02" "5550142\r"), 2) << "one try each";
+    EXPECT_EQ(line.countWritesContaining("\x02"
+                                         "5550142\r"),
+        2)
+        << "one try each";
 }
 
 TEST_F(CommandLine, TheCallTakesTheHostsPacing)

@@ -67,12 +67,16 @@ TEST(PageTries, TheWaitDoublesUntilTheLastTryAndOnlyWhatMayGoThroughLaterIsTried
 TEST(PageTries, TheFieldsReadBackAsWrittenAndLeaveOtherFieldsAlone)
 {
     PageTries tries { 2, Moment { { 2026, 12, 7 }, 22 * 60 + 42 }, false,
-        PageOutcome { OutcomeClass::RefusedForNow, "512", "Temporarily: 100% \x93" "full\x94\tnow" } };
+        PageOutcome { OutcomeClass::RefusedForNow, "512",
+            "Temporarily: 100% \x93"
+            "full\x94\tnow" } };
     auto fields = triesFields(tries);
     EXPECT_EQ(fields,
         (std::vector<std::pair<std::string, std::string>> { { "tries", "2" }, { "next", "202612072242" },
             { "outcome", "refused-for-now" }, { "code", "512" },
-            { "reason", "Temporarily%3A%20100%25%20\x93" "full\x94%09now" } }));
+            { "reason",
+                "Temporarily%3A%20100%25%20\x93"
+                "full\x94%09now" } }));
     fields.emplace_back("later", "kept");
     EXPECT_EQ(triesFromFields(fields), tries);
     EXPECT_EQ(fields, (std::vector<std::pair<std::string, std::string>> { { "later", "kept" } }));

@@ -8,10 +8,10 @@
 
 using namespace tolvane;
 using namespace tolvane::testing;
-using engine::Verdict;
-using engine::WctpAnswer;
 using engine::OutcomeClass;
 using engine::PageOutcome;
+using engine::Verdict;
+using engine::WctpAnswer;
 
 namespace {
 

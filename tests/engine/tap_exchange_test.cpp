@@ -95,8 +95,8 @@ TEST_P(TapExchanges, AnAckBesideAFailureCodeIsARefusal)
     line.whenWriteContains("\x02", "516 Quota exceeded\r" + wire::kAck, 50, 1);
     callOnePageWithHappyTerminal();
     EXPECT_TRUE(logged("Dana Whitlow: Refused for now: 516 Quota exceeded"));
-    EXPECT_EQ(queue.outcomes, (std::vector<engine::PageOutcome> { { engine::OutcomeClass::RefusedForNow, "516",
-                                  "Quota exceeded" } }));
+    EXPECT_EQ(queue.outcomes,
+        (std::vector<engine::PageOutcome> { { engine::OutcomeClass::RefusedForNow, "516", "Quota exceeded" } }));
     EXPECT_FALSE(logged("Message Sent..."));
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
     EXPECT_EQ(state.sentCount, 0);

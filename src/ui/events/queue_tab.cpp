@@ -33,8 +33,8 @@ QueueTab::QueueTab(dispatch::PagingDesk& desk, platform::DialogService& dialogs,
             dispatch::entryColumn, dispatch::EntryTime, dispatch::EntryDate, dispatch::EntryStatus };
         lines = new LineTableModel(layout, this);
         auto* table = new FilteredTable(lines, names, true, this);
-        table->setColumnWidths(
-            { "Northwind Page", "Charlotte Catherine", "5550100123", "12:58 PM", "12/07/2026", "Try 2 of 3 at 10:42 PM: 512" });
+        table->setColumnWidths({ "Northwind Page", "Charlotte Catherine", "5550100123", "12:58 PM", "12/07/2026",
+            "Try 2 of 3 at 10:42 PM: 512" });
         connect(table, &FilteredTable::currentLineChanged, this, [this, which](int line) { showEntry(which, line); });
         return table;
     };
@@ -159,8 +159,7 @@ void QueueTab::showEntry(EventList list, int line)
     m_message->setCursorPosition(0);
     // Scheduling takes a page from the queue; deleting works on whichever list is shown.
     m_schedule->setEnabled(selected && list == EventList::Queue);
-    m_sendAgain->setEnabled(
-        selected && (list == EventList::Scheduled || uncertain || m_desk.waitsForOperator(line)));
+    m_sendAgain->setEnabled(selected && (list == EventList::Scheduled || uncertain || m_desk.waitsForOperator(line)));
     m_deleteOne->setEnabled(selected);
 }
 
