@@ -118,12 +118,13 @@ void MarkAPageOfAKeptTwoThousandPageQueue(benchmark::State& state)
     desk.desk.queueMessage();
     engine::PageQueue& queue = desk.desk.callQueue();
     long long mark = 0;
+    const engine::PageOutcome refused { engine::OutcomeClass::RefusedForNow, "512", "Temporarily cannot deliver" };
     for (auto _ : state) {
         const int page = static_cast<int>(mark / 2 % 2000);
         if (mark++ % 2 == 0)
             queue.pageLeaving(page);
         else
-            queue.pageAnswered(page, false);
+            queue.pageAnswered(page, refused);
     }
 }
 BENCHMARK(MarkAPageOfAKeptTwoThousandPageQueue)->Unit(benchmark::kMillisecond);

@@ -3,6 +3,7 @@
 #include "platform/directory_watcher.h"
 #include "ui/config/advanced_modem_tab.h"
 #include "ui/config/config_window.h"
+#include "ui/config/other_settings_tab.h"
 #include "ui/directory/setup_window.h"
 #include "ui/events/events_window.h"
 #include "ui/main/main_window.h"
@@ -49,6 +50,8 @@ void registerCompanionWindows(ui::MainWindow& window, platform::DialogService& d
         // The next call takes the new pacing; a call in progress keeps the one it started with.
         QObject::connect(configs->advancedModem(), &ui::AdvancedModemTab::pacingChanged, &window,
             [&window](engine::Pacing pacing) { window.pagingCall().setPacing(pacing); });
+        QObject::connect(configs->otherSettings(), &ui::OtherSettingsTab::retryPolicyChanged, &window,
+            [&window](const dispatch::RetryPolicy& policy) { window.desk().setRetryPolicy(policy); });
         *config = configs;
         return configs;
     });

@@ -210,6 +210,7 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
     ui::MainWindow window(programFolder, line, pacer, *dialogs, options.practice);
     window.pagingCall().setPacing(pacing);
+    window.desk().setRetryPolicy(platform::storedRetryPolicy());
     line.setReport([&window](const std::string& text) { window.callView().appendLog(text); });
     app::registerCompanionWindows(window, *dialogs, ports, line, options.practice);
     QObject::connect(&wakeUp, &platform::WakeUpChannel::wakeUpRequested, &window, &ui::MainWindow::restoreWindow);

@@ -24,7 +24,7 @@ public:
     void replace(int index, const std::string& entry) override { m_list->replace(index, entry); }
     void clear() override { m_list->clear(); }
     void pageLeaving(int index) override { m_list->pageLeaving(index); }
-    void pageAnswered(int index, bool delivered) override { m_list->pageAnswered(index, delivered); }
+    void pageAnswered(int index, const engine::PageOutcome& outcome) override { m_list->pageAnswered(index, outcome); }
     std::string pageId(int index) const override { return m_list->pageId(index); }
 
 private:

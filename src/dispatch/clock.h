@@ -1,9 +1,11 @@
 #pragma once
 
-#include <compare>
 #include <optional>
 #include <string>
 #include <string_view>
+
+// After <string>: Qt's moc reads the windows' headers, and cannot read <compare> before the library's set-up.
+#include <compare>
 
 namespace tolvane::dispatch {
 

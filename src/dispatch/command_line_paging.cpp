@@ -64,6 +64,9 @@ CommandLineOutcome pageFromCommandLine(PagingDesk& desk, std::string_view comman
         outcome.report = std::string(kPageWasNotSent);
         if (desk.nobodyNamed())
             outcome.report += "\n" + noSuchUserText(page.paddedName);
+        // A calling script decides on this line: "Refused for good: ..." is worth no second try.
+        else if (const auto& said = desk.lastSingleOutcome(); said && !said->delivered())
+            outcome.report += "\n" + said->words();
     } else if (const auto limit = static_cast<std::size_t>(desk.messageLimit());
                store::rtrim(page.message).size() > limit) {
         outcome.report = std::string(kPageWasSentTo) + store::rtrim(page.paddedName) + " (message cut to "

@@ -41,7 +41,8 @@ struct CommandLineOutcome {
     std::int16_t sentCount = 0;
     std::string paddedName;
     // "Page was sent to: " + padded name (or the name and "(message cut to 80 characters)"), or the "Page was
-    // not! sent" text (followed by a line saying so when nobody has the name).
+    // not! sent" text, followed by a line saying why: nobody has the name, or the page's outcome in words
+    // ("Refused for good: 511 No subscriber for this pager ID", "Refused for now: 512 ...", "Call failed: ...").
     std::string report;
     bool showReport = false; // false in a quiet run: nothing is reported
 };

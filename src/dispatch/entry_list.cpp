@@ -10,7 +10,7 @@ namespace tolvane::dispatch {
 
 int EntryList::insert(std::string entry)
 {
-    return insert(std::move(entry), PageMark { newPageId(), false, -1, {} });
+    return insert(std::move(entry), PageMark { newPageId(), false, -1, {}, {}, false });
 }
 
 int EntryList::insert(std::string entry, PageMark mark)
@@ -83,16 +83,33 @@ void EntryList::pageLeaving(int index)
     keep(index);
 }
 
-void EntryList::pageAnswered(int index, bool delivered)
+void EntryList::pageAnswered(int index, const engine::PageOutcome& outcome)
 {
     if (index < 0 || index >= count())
         return;
     const auto at = static_cast<std::size_t>(index);
-    m_marks[at].leaving = false;
-    m_marks[at].logOffset = -1;
-    if (delivered)
+    PageMark& mark = m_marks[at];
+    mark.leaving = false;
+    mark.logOffset = -1;
+    mark.answered = true;
+    mark.tries.last = outcome;
+    if (outcome.delivered())
         m_entries[at] = engine::withStatus(m_entries[at], engine::kStatusSent);
     keep(index);
+}
+
+void EntryList::setTries(int index, const PageTries& tries)
+{
+    if (index < 0 || index >= count() || m_marks[static_cast<std::size_t>(index)].tries == tries)
+        return;
+    m_marks[static_cast<std::size_t>(index)].tries = tries;
+    keep(index);
+}
+
+void EntryList::forgetAnswers()
+{
+    for (PageMark& mark : m_marks)
+        mark.answered = false;
 }
 
 std::string EntryList::pageId(int index) const
@@ -129,7 +146,8 @@ store::KeptPage EntryList::keptPage(int index) const
     page.list = m_keptAs;
     page.entry = entry;
     page.logOffset = mark.leaving ? mark.logOffset : -1;
-    page.otherFields = mark.otherFields;
+    page.fields = triesFields(mark.tries);
+    page.fields.insert(page.fields.end(), mark.otherFields.begin(), mark.otherFields.end());
     const std::string status = engine::statusColumn(entry);
     if (mark.leaving)
         page.state = store::KeptState::Leaving;

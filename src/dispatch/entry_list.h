@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dispatch/page_tries.h"
 #include "engine/page_queue.h"
 #include "store/queue_file.h"
 
@@ -19,6 +20,8 @@ struct PageMark {
     bool leaving = false; // handed to the line and not answered yet
     std::int64_t logOffset = -1; // LOG.DAT's length when it left
     std::vector<std::pair<std::string, std::string>> otherFields; // kept for a later program, as read
+    PageTries tries; // what its tries came to
+    bool answered = false; // answered for during the call in progress (not kept)
 };
 
 // A list of queue entries kept in ascending order of the whole entry, compared byte by byte (so case
@@ -50,12 +53,16 @@ public:
     // The paging call's two moments: a page leaving is marked before it goes to the line; a delivered page
     // is marked sent ("PAGE SENT"), a refused one waits again.
     void pageLeaving(int index) override;
-    void pageAnswered(int index, bool delivered) override;
+    void pageAnswered(int index, const engine::PageOutcome& outcome) override;
     std::string pageId(int index) const override;
     // The call ended with pages still leaving (no answer came): they may have reached the pager, so they are
     // marked "may have been sent" and wait for the operator.
     void settleUnanswered();
     const PageMark& markAt(int index) const { return m_marks.at(static_cast<std::size_t>(index)); }
+    // The desk's reading of the page's tries after a call, or the operator's fresh start.
+    void setTries(int index, const PageTries& tries);
+    // Forgets which pages were answered for, before a call.
+    void forgetAnswers();
 
     const std::vector<std::string>& entries() const { return m_entries; }
 

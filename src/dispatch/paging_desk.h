@@ -6,6 +6,7 @@
 #include "dispatch/kept_queue.h"
 #include "dispatch/message_rules.h"
 #include "dispatch/page_sender.h"
+#include "dispatch/page_tries.h"
 #include "dispatch/scheduling.h"
 #include "engine/call_view.h"
 #include "engine/paging_call.h"
@@ -43,6 +44,7 @@ inline constexpr std::string_view kPreparingNextPage = "Preparing Next Page...";
 inline constexpr std::string_view kNothingToSend = "No Page Waiting to Be Sent";
 inline constexpr std::string_view kRefusedPages = "Refused by the paging company: ";
 inline constexpr std::string_view kPagesInQue = " Pages in Que";
+inline constexpr std::string_view kPagesNotDelivered = "Page(s) could not be delivered: see View > Events";
 inline constexpr std::string_view kDelaySendPages = " Delay Send Pages";
 
 // "No user named Bob Baker was found in the directory." for a name as the recipient list holds it.
@@ -96,6 +98,9 @@ public:
     // paging call reloads SETTINGS.DAT, so after a send they are what the file held then.
     const store::RunningSettings& settings() const { return m_settings; }
     void setSettings(const store::RunningSettings& settings) { m_settings = settings; }
+    // Trying failed pages again, as this workstation chose (off unless set).
+    void setRetryPolicy(const RetryPolicy& policy);
+    const RetryPolicy& retryPolicy() const { return m_retry; }
 
     // --- Directory lists (List1 users, List4 groups) -----------------------------------------------
     // Refill from USERS.DAT / GROUP.DAT: the stored 25-character names in record order. A file that
@@ -188,6 +193,13 @@ public:
     // "Send Again" for a page that may have been sent, "Send Now" for a scheduled one: the page waits in the
     // page queue again, and the queue is sent.
     EventsOutcome sendAgain(EventList list, int index);
+    // What the Events window shows as the status of a page of the queue: where its tries stand, or its last
+    // outcome, in words; empty where the entry's own status column says it.
+    std::string statusWords(int queueIndex) const;
+    // The page's last try failed and nothing will send it without the operator ("Send Again" resends it).
+    bool waitsForOperator(int queueIndex) const;
+    // Pages whose tries have ended without a delivery.
+    int pagesNotDelivered() const;
     // Before the program ends: true when every page is kept (a failed write is tried once more), or the
     // operator chose to end anyway.
     bool readyToEnd();
@@ -220,6 +232,9 @@ public:
     // Sends one page to the one user in the recipient list, on its own: the page queue is not touched.
     // The recipient and the message are cleared (as the settings say) only when the page was delivered.
     bool sendToOneRecipient();
+    // What the last single page came to: its terminal's answer, or why its call ended; nothing when no call was
+    // made. With several users of the name, the first page not delivered speaks for them.
+    const std::optional<engine::PageOutcome>& lastSingleOutcome() const { return m_lastSingleOutcome; }
     // The last single page found no user of its recipient's name.
     bool nobodyNamed() const { return m_nobodyNamed; }
     bool runInProgress() const { return m_running; }
@@ -240,8 +255,10 @@ public:
     const std::string& dateCaption() const { return m_dateCaption; }
     // Timer2, at the start of each minute once the captions show it: moves due scheduled entries into the
     // page queue and sends it. During a run it does nothing, so a later check tries again.
+    // With tries on, also sends the queue when a page's next try is due.
     void releaseDuePages();
-    bool scheduleTimerEnabled() const { return m_scheduleTimer; }
+    // Scheduled pages wait, or a page waits for its next try.
+    bool scheduleTimerEnabled() const;
     void setScheduleTimerEnabled(bool on) { m_scheduleTimer = on; }
     // Due: dated the caption's date and scheduled for the caption's minute or an earlier one; or, since the
     // last check (or the scheduling before it), a moment the captions have reached meanwhile, so a page for
@@ -286,6 +303,18 @@ private:
     // The run's own last word: true when every page it asked for was delivered.
     bool showRunEnd(int pagesAsked, const std::vector<std::string>& failedCompanies);
     bool sendQueuedPages(bool operatorsSend);
+    // --- Tries (paging_desk_tries.cpp) ---
+    // The operator sends the queue: every page waiting starts its tries afresh.
+    void startTriesAfresh();
+    // Whether the walk takes the page: it waits to be sent and, in a send nobody asked for, its tries allow it.
+    bool goesInThisRun(int index, const std::optional<Moment>& now) const;
+    // After a call over [first, first + count): each page's answer, or the call's early end, decides its tries.
+    void settleTries(int first, int count);
+    // At the end of a run: pages refused for good leave the queue; the status and lamp say what waits.
+    void endTries();
+    bool triesPending() const;
+    bool tryDueNow() const;
+    std::optional<engine::PageOutcome> singlePageOutcome() const;
     // What a page to this user takes (engine::messageRoom) by each TERMINAL.DAT record of the user's
     // paging company, in file order; the last user record of the name decides the company. Empty when the
     // user or the company has no record. Throws StoreError.
@@ -335,6 +364,11 @@ private:
     bool m_endAnyway = false; // the operator chose to end although the queue could not be kept
     std::string m_queueCounter = "0 Pages in Que";
     std::string m_delayCounter = "0 Delay Send Pages";
+
+    RetryPolicy m_retry;
+    bool m_sendingByItself = false; // the scheduled-page check started the run, not the operator
+    std::vector<std::string> m_refusedForGood; // ids of pages that leave the queue when the run ends
+    std::optional<engine::PageOutcome> m_lastSingleOutcome;
 
     engine::RunState m_state;
     bool m_running = false;

@@ -20,6 +20,7 @@ EventsOutcome PagingDesk::schedule(int queueIndex, std::string_view timeText, st
         // One change, so the page is in one list or the other whenever the program may die.
         KeptQueue::Change change(m_kept.get());
         auto [entry, mark] = m_pageQueue.takeAt(queueIndex);
+        startTriesAgain(mark.tries); // the operator's own time for it: a fresh first try
         m_scheduled.insert(scheduledEntry(m_clock, entry, timeText, dateText), std::move(mark));
     }
     m_scheduleTimer = true;

@@ -44,7 +44,8 @@ void PagingDesk::restoreKeptQueue()
             if (page.state == KeptState::Leaving)
                 ++uncertain;
         }
-        PageMark mark { page.id, false, -1, std::move(page.otherFields) };
+        PageMark mark { page.id, false, -1, std::move(page.fields), {}, false };
+        mark.tries = triesFromFields(mark.otherFields);
         if (page.list != store::KeptList::Scheduled) {
             // A single page that never finished its call waits in the page queue now.
             m_pageQueue.insert(std::move(entry), std::move(mark));
@@ -86,6 +87,10 @@ void PagingDesk::restoreKeptQueue()
 
     m_scheduleTimer = m_scheduled.count() > 0;
     m_dueSince = m_scheduleTimer ? captionMoment() : std::nullopt;
+    if (m_retry.on && pagesNotDelivered() > 0) {
+        m_view.setStatus(std::string(kPagesNotDelivered));
+        m_view.setLamp(engine::Lamp::Red);
+    }
     refreshCounters();
     updateToolbarButtons();
 }

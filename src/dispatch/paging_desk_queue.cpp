@@ -180,7 +180,9 @@ bool PagingDesk::sendQueuedPages(bool operatorsSend)
     if (m_running)
         return false;
     m_view.setStatus(std::string(kPreparingPage));
+    m_sendingByItself = !operatorsSend;
     sendRunByRun();
+    m_sendingByItself = false;
     // A send the scheduled-page timer started leaves alone what the operator may be typing meanwhile.
     if (operatorsSend && m_lastSendDelivered)
         clearAfterSending();
@@ -205,6 +207,9 @@ bool PagingDesk::sendRunByRun()
         RunGuard guard(m_running);
         RunGuard walking(m_walking);
         m_callQueue.use(m_pageQueue);
+        if (!m_sendingByItself)
+            startTriesAfresh();
+        const std::optional<Moment> now = momentNow(m_clock);
         const std::uint64_t clears = m_pageQueue.clearCount();
         // A numeric call dials the first page of its run and ends: each numeric page needs a call of its
         // own, or the rest of its company's pages would stay unsent without a word.
@@ -215,15 +220,14 @@ bool PagingDesk::sendRunByRun()
         while (start < m_pageQueue.count() && start <= std::numeric_limits<std::int16_t>::max()) {
             // A page sent by an earlier run stays in the queue, marked, and so does one that may have been sent
             // (its call ended, or the program died, before the answer): neither is sent again by itself.
-            if (!engine::waitsToBeSent(m_pageQueue.entry(start))) {
+            if (!goesInThisRun(start, now)) {
                 ++start;
                 continue;
             }
             const std::string company = engine::companyColumn(m_pageQueue.entry(start));
             int end = start + 1;
             while (end < m_pageQueue.count() && !numeric.contains(company)
-                && engine::companyColumn(m_pageQueue.entry(end)) == company
-                && engine::waitsToBeSent(m_pageQueue.entry(end)))
+                && engine::companyColumn(m_pageQueue.entry(end)) == company && goesInThisRun(end, now))
                 ++end;
             const int length = std::min(end - start, int { std::numeric_limits<std::int16_t>::max() });
             m_view.setStatus(std::string(kPreparingNextPage));
@@ -231,8 +235,11 @@ bool PagingDesk::sendRunByRun()
             m_state.queueCursor = static_cast<std::int16_t>(start);
             if (m_sender) {
                 m_state.lastCallFailed = false;
+                m_pageQueue.forgetAnswers();
                 m_sender->pageThePeople(static_cast<std::int16_t>(length), static_cast<std::int16_t>(start));
                 m_pageQueue.settleUnanswered();
+                if (m_pageQueue.clearCount() == clears)
+                    settleTries(start, length);
                 called = true;
                 asked += length;
                 if (m_state.lastCallFailed
@@ -250,6 +257,7 @@ bool PagingDesk::sendRunByRun()
         else
             m_view.setStatus(std::string(kNothingToSend));
         m_lastSendDelivered = showRunEnd(asked, failedCompanies);
+        endTries();
         if (m_settings.ClearQueue)
             removeSentPages();
     }
@@ -288,6 +296,7 @@ bool PagingDesk::sendToOneRecipient()
     m_stopRequested = false;
     m_lastSendDelivered = false;
     m_nobodyNamed = false;
+    m_lastSingleOutcome.reset();
     if (m_active == ActiveList::Groups) {
         m_view.messageBox(std::string(kNoGroupsForSinglePage));
         updateToolbarButtons();
@@ -335,8 +344,13 @@ bool PagingDesk::sendToOneRecipient()
             }
             m_state.queueCursor = 0;
             if (m_sender) {
+                m_state.lastCallFailed = false;
+                m_singlePage.forgetAnswers();
                 m_sender->pageThePeople(1, 0);
                 ++asked;
+                const auto outcome = singlePageOutcome();
+                if (outcome && (!m_lastSingleOutcome || m_lastSingleOutcome->delivered()))
+                    m_lastSingleOutcome = outcome;
             }
         }
         m_singlePage.clear();
@@ -451,7 +465,7 @@ void PagingDesk::releaseDuePages()
             moved = true;
         }
     }
-    if (moved)
+    if (moved || tryDueNow())
         sendQueuedPages(false);
     if (m_scheduled.count() == 0)
         m_scheduleTimer = false;

@@ -114,7 +114,13 @@ public:
     {
         log(name.empty() ? outcome.words() : std::string(name) + ": " + outcome.words());
     }
-    void logFailure(CallFailure failure) { logOutcome(callFailureOutcome(failure)); }
+    // The call ends before it answered for every page: logged, and kept as what became of the pages left.
+    void endWith(const PageOutcome& outcome, std::string_view name = {})
+    {
+        logOutcome(outcome, name);
+        state.lastCallEnd = outcome;
+    }
+    void logFailure(CallFailure failure) { endWith(callFailureOutcome(failure)); }
 
     // The connection is gone mid-call: say so, close the port and end the call.
     void carrierLost();

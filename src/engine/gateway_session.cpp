@@ -6,8 +6,21 @@
 #include "store/codepage.h"
 #include "store/text.h"
 
+#include <cctype>
+
 namespace tolvane::engine {
 namespace {
+
+// A gateway's answer as a page's outcome: "550 Invalid pager ID" keeps its code apart, as a TAP reply does.
+PageOutcome gatewayOutcome(OutcomeClass kind, const std::string& reason)
+{
+    const bool coded = reason.size() > 4 && std::isdigit(static_cast<unsigned char>(reason[0]))
+        && std::isdigit(static_cast<unsigned char>(reason[1])) && std::isdigit(static_cast<unsigned char>(reason[2]))
+        && reason[3] == ' ';
+    if (!coded)
+        return { kind, {}, reason };
+    return { kind, reason.substr(0, 3), reason.substr(4) };
+}
 
 std::string seconds(long long ms)
 {
@@ -61,7 +74,8 @@ bool GatewaySession::endPage(const PageEnd& end)
         } else {
             m_call.log("Refused for good: " + end.reason);
         }
-        m_call.queue.pageAnswered(index, delivered);
+        m_call.queue.pageAnswered(
+            index, delivered ? PageOutcome {} : gatewayOutcome(OutcomeClass::RefusedForGood, end.reason));
         m_call.log("Updating Log File");
         const std::string entry = m_call.queue.entry(index);
         m_call.writePageLog(
@@ -72,7 +86,7 @@ bool GatewaySession::endPage(const PageEnd& end)
         return true;
     }
     case Fate::NotSent:
-        m_call.queue.pageAnswered(index, false);
+        m_call.queue.pageAnswered(index, gatewayOutcome(OutcomeClass::RefusedForNow, end.reason));
         fail(end.reason);
         return false;
     case Fate::Unknown:
@@ -91,6 +105,7 @@ void GatewaySession::fail(const std::string& reason)
 {
     m_call.log(reason);
     m_call.carrierLost();
+    m_call.state.lastCallEnd = { OutcomeClass::CallFailed, {}, reason };
 }
 
 template <class Step> GatewaySession::Exchange::Kind GatewaySession::await(Step step, long long limitMs)

@@ -38,7 +38,7 @@ void sendDigitalPage(
     call.state.queueCursor = static_cast<std::int16_t>(call.state.queueCursor + 1);
     // The line first: a page marked sent must have its line in the log, whenever the program may die.
     call.writePageLog(logLine + "\r\n");
-    call.queue.pageAnswered(sentIndex, true);
+    call.queue.pageAnswered(sentIndex, PageOutcome {});
     call.queue.replace(sentIndex, withStatus(entry, kStatusSent));
     call.log(store::trim(CPageCompany) + " SENT");
     call.pacer.sleepMs(2000);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/page_outcome.h"
+
 #include <string>
 
 namespace tolvane::engine {
@@ -18,12 +20,12 @@ public:
     // request). A queue kept on disk records that before returning, so a page whose call dies on the
     // way is never sent again without the operator's choice.
     virtual void pageLeaving(int index) { (void)index; }
-    // The paging company answered for the page at `index`: delivered, or refused. Called once its LOG.DAT
-    // line is written, so a page is never answered without its line.
-    virtual void pageAnswered(int index, bool delivered)
+    // The paging company answered for the page at `index`: delivered (outcome.delivered()), or refused, and
+    // in which words. Called once its LOG.DAT line is written, so a page is never answered without its line.
+    virtual void pageAnswered(int index, const PageOutcome& outcome)
     {
         (void)index;
-        (void)delivered;
+        (void)outcome;
     }
     // The page's identity: the same for its whole life, every try of it included; empty when the queue
     // keeps none.

@@ -53,10 +53,12 @@ void PagingCall::pageThePeople(std::int16_t count, std::int16_t first)
     m_inProgress = true;
     // Every early end leaves it set; only the ends that reached each page clear it.
     m_state.lastCallFailed = true;
+    m_state.lastCallEnd = { OutcomeClass::CallFailed, {}, "the call ended before the page was sent" };
     const std::int16_t sentBefore = m_state.sentCount;
     CallContext call(m_line, m_pacer, m_view, m_queue, m_folder, m_state);
     call.pacing = m_pacing;
     const auto fail = [&](int number, const char* description) {
+        m_state.lastCallEnd = { OutcomeClass::CallFailed, {}, description };
         m_view.messageBox(generalErrorMessage(number, kSource, description), "Error");
         call.lamp(Lamp::Red);
         call.closePort();
@@ -66,6 +68,7 @@ void PagingCall::pageThePeople(std::int16_t count, std::int16_t first)
     } catch (const LineFlooded& flood) {
         // Ended as a wait's time-out ends a call: no reply will come out of such a line.
         call.log(flood.what());
+        m_state.lastCallEnd = { OutcomeClass::CallFailed, {}, flood.what() };
         m_view.messageBox(flood.what());
         call.write(kHangUpLine);
         call.status("Dissconnected");

@@ -3,6 +3,7 @@
 #include "engine/call_view.h"
 #include "engine/pacer.h"
 #include "engine/pacing.h"
+#include "engine/page_outcome.h"
 #include "engine/page_queue.h"
 #include "engine/serial_line.h"
 #include "store/data_folder.h"
@@ -28,6 +29,8 @@ struct RunState {
     // The last call ended before every page of its run was answered (or its numeric page dialled), so a
     // run over several companies can tell a partial success from a full one.
     bool lastCallFailed = false;
+    // Why the last call ended early: what became of the pages of its run that it never answered for.
+    PageOutcome lastCallEnd;
     // Each page of the run a paging company refused, as "name (the terminal's reason)".
     std::vector<std::string> refusedPages;
 };

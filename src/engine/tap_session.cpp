@@ -59,9 +59,18 @@ void TapSession::PageTally::answered(const PageOutcome& reply)
         outcome = reply;
 }
 
+PageOutcome TapSession::pageOutcome(const PageTally& tally)
+{
+    // The last sending of the page decides, as it does the sent count: one acknowledged after an RS is
+    // delivered, though its log line counts the RS as an error. Taken for refused, it would be sent twice.
+    if (tally.outcome)
+        return *tally.outcome;
+    return tally.errors == 0 ? PageOutcome {} : blockOutcome({}, BlockReply::Nak);
+}
+
 void TapSession::carrierLost(std::string_view name)
 {
-    m_call.logOutcome(callFailureOutcome(CallFailure::CarrierLost), name);
+    m_call.endWith(callFailureOutcome(CallFailure::CarrierLost), name);
     m_call.carrierLost();
 }
 
@@ -143,13 +152,13 @@ TapSession::Step TapSession::goAhead()
                     writeLogOn(false);
                     break;
                 }
-                m_call.logOutcome(logOnOutcome(m_call.receiveBuffer));
+                m_call.endWith(logOnOutcome(m_call.receiveBuffer));
                 m_call.view.messageBox("<NAK>Checksum or Transmission error");
                 m_call.closePort();
                 return Step::Ended;
             }
             if (m_call.bufferHas(pos, kEscEot)) {
-                m_call.logOutcome(logOnOutcome(m_call.receiveBuffer));
+                m_call.endWith(logOnOutcome(m_call.receiveBuffer));
                 m_call.view.messageBox("<ESC><EOT>Paging company hanging up - ERROR");
                 m_call.closePort();
                 return Step::Ended;
@@ -180,8 +189,8 @@ TapSession::Step TapSession::goAhead()
     }
 }
 
-std::string composePageText(const CallPlan& plan, const std::string& entry, std::int16_t messageLimit,
-    std::string (*clean)(std::string_view))
+std::string composePageText(
+    const CallPlan& plan, const std::string& entry, std::int16_t messageLimit, std::string (*clean)(std::string_view))
 {
     std::string column = store::rtrim(messageColumn(entry, messageLimit));
     if (column.size() > plan.messageRoom)
@@ -322,7 +331,7 @@ TapSession::Reply TapSession::awaitReply(PageTally& tally)
         // 1001 rounds of 100 ms.
         wait.pause();
         if (wait.reached(1001 * 100)) {
-            m_call.logOutcome(callFailureOutcome(CallFailure::NoAnswer), tally.name);
+            m_call.endWith(callFailureOutcome(CallFailure::NoAnswer), tally.name);
             m_call.view.messageBox("Paging Company never returned Acknowledgment for sent message.");
             m_call.write(kHangUpLine);
             m_call.status("Modem Initialization Error");
@@ -344,7 +353,7 @@ void TapSession::logPage(const PageTally& tally)
         = pageLogLine(tally.errors == 0 ? "PAGE SENT: " : "ERROR FOR: ", entry, m_call.state.messageLimit);
     add(m_call.state.queueCursor, 1);
     m_call.writePageLog(line);
-    m_call.queue.pageAnswered(index, tally.errors == 0);
+    m_call.queue.pageAnswered(index, pageOutcome(tally));
     if (m_call.state.sentCount == tally.sentAtStart)
         m_call.state.refusedPages.push_back(store::rtrim(nameColumn(entry)) + " ("
             + (tally.outcome ? tally.outcome->said() : std::string("no answer")) + ")");

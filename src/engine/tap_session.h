@@ -26,8 +26,8 @@ struct CallPlan {
 
 // The page's text: its message column cut to the room the company leaves beside the prefix and suffix,
 // between them, each part passed through `clean` and the column right-trimmed.
-std::string composePageText(const CallPlan& plan, const std::string& entry, std::int16_t messageLimit,
-    std::string (*clean)(std::string_view));
+std::string composePageText(
+    const CallPlan& plan, const std::string& entry, std::int16_t messageLimit, std::string (*clean)(std::string_view));
 
 // The TAP dialogue with the paging company's terminal on a connected line: log-on, go-ahead, one
 // exchange per page (several blocks for a long message), a LOG.DAT line per page, sign-off.
@@ -77,6 +77,7 @@ private:
     void terminalHungUp();
     std::string pageMessage(const std::string& entry) const;
     void logPage(const PageTally& tally);
+    static PageOutcome pageOutcome(const PageTally& tally);
 
     CallContext& m_call;
     const CallPlan& m_plan;

@@ -12,6 +12,9 @@ QSettings workstationSettings()
 }
 
 const QString kPacingKey = QStringLiteral("Modem/Pacing");
+const QString kTryAgainKey = QStringLiteral("Paging/TryFailedPagesAgain");
+const QString kTriesKey = QStringLiteral("Paging/Tries");
+const QString kFirstWaitKey = QStringLiteral("Paging/FirstWaitMinutes");
 const QString kToolbarLayoutKey = QStringLiteral("1");
 const QString kToolbarLayoutValue = QStringLiteral("True");
 
@@ -33,6 +36,25 @@ void storePacing(engine::Pacing pacing)
     QSettings settings = workstationSettings();
     const std::string_view name = engine::pacingName(pacing);
     settings.setValue(kPacingKey, QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    settings.sync();
+}
+
+dispatch::RetryPolicy storedRetryPolicy()
+{
+    const QSettings settings = workstationSettings();
+    dispatch::RetryPolicy policy;
+    policy.on = settings.value(kTryAgainKey, policy.on).toBool();
+    policy.tries = settings.value(kTriesKey, policy.tries).toInt();
+    policy.firstWaitMinutes = settings.value(kFirstWaitKey, policy.firstWaitMinutes).toInt();
+    return dispatch::sensibleRetryPolicy(policy);
+}
+
+void storeRetryPolicy(const dispatch::RetryPolicy& policy)
+{
+    QSettings settings = workstationSettings();
+    settings.setValue(kTryAgainKey, policy.on);
+    settings.setValue(kTriesKey, policy.tries);
+    settings.setValue(kFirstWaitKey, policy.firstWaitMinutes);
     settings.sync();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dispatch/page_tries.h"
 #include "engine/pacing.h"
 
 #include <QString>
@@ -17,6 +18,11 @@ namespace tolvane::platform {
 // was saved; an unknown stored value counts as standard.
 engine::Pacing storedPacing();
 void storePacing(engine::Pacing pacing);
+
+// "Try failed pages again": off, 3 tries and a first wait of 2 minutes until saved; numbers out of range are
+// brought within what the settings box offers.
+dispatch::RetryPolicy storedRetryPolicy();
+void storeRetryPolicy(const dispatch::RetryPolicy& policy);
 
 // A toolbar's saved arrangement, under the key "1", the layout name ("MyToolbar1" or "MyToolbar2") and
 // the value name "True"; nothing when none was saved yet.

@@ -199,7 +199,7 @@ private:
                     return fail(why, "a page line with a field that cannot be read");
                 page.logOffset = *offset;
             } else {
-                page.otherFields.emplace_back(name, value);
+                page.fields.emplace_back(name, value);
             }
         }
         const std::size_t entryAt = colon + 1;
@@ -297,7 +297,7 @@ std::string encodeQueueChange(const QueueChange& change)
         out.append(1, ' ').append(wordOf(kStateWords, page.state));
         if (page.logOffset >= 0)
             out.append(" log=").append(std::to_string(page.logOffset));
-        for (const auto& [name, value] : page.otherFields)
+        for (const auto& [name, value] : page.fields)
             out.append(1, ' ').append(name).append(1, '=').append(value);
         out.append(1, ' ').append(std::to_string(page.entry.size())).append(1, ':').append(page.entry).append("\r\n");
     }

@@ -30,9 +30,9 @@ struct KeptPage {
     KeptList list = KeptList::Queue;
     KeptState state = KeptState::Waiting;
     std::int64_t logOffset = -1; // LOG.DAT's length when the page left; -1 when it has not left
-    // Fields of a later program that this one does not know, written back as they were read. A name is lower
-    // case letters; a value holds no blank, ':' or control character.
-    std::vector<std::pair<std::string, std::string>> otherFields;
+    // The page's other fields (its tries and last outcome), and those of a later program, written back as they
+    // were read. A name is lower case letters; a value holds no blank, ':' or control character.
+    std::vector<std::pair<std::string, std::string>> fields;
     std::string entry; // the queue entry, Windows-1252, any bytes
     bool operator==(const KeptPage&) const = default;
 };

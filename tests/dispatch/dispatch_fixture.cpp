@@ -11,13 +11,21 @@ void CountingSender::pageThePeople(std::int16_t count, std::int16_t first)
     for (int i = 0; i < m_queue.count(); ++i)
         call.queue.push_back(m_queue.entry(i));
     calls.push_back(std::move(call));
-    if (delivers)
+    if (callEnd) {
+        m_state.lastCallFailed = true;
+        m_state.lastCallEnd = *callEnd;
+        return;
+    }
+    if (delivers && !answer)
         m_state.sentCount = static_cast<std::int16_t>(m_state.sentCount + count);
     if (during)
         during(static_cast<int>(calls.size()) - 1);
-    for (int i = first; delivers && i < first + count; ++i) {
+    for (int i = first; (delivers || answer) && i < first + count; ++i) {
+        const engine::PageOutcome outcome = answer ? answer(m_queue.entry(i)) : engine::PageOutcome {};
         m_queue.pageLeaving(i);
-        m_queue.pageAnswered(i, true);
+        if (outcome.delivered())
+            m_state.sentCount = static_cast<std::int16_t>(m_state.sentCount + (answer ? 1 : 0));
+        m_queue.pageAnswered(i, outcome);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,10 @@ public:
     // Each page of a call counts as sent and is marked answered, as the paging call does for a page its
     // terminal accepted; false: none of them was delivered.
     bool delivers = true;
+    // When set, what each page of a call comes to (by its entry), as its terminal answered; a page not delivered
+    // is logged refused. `callEnd` instead ends every call before its first page, for that reason.
+    std::function<engine::PageOutcome(const std::string& entry)> answer;
+    std::optional<engine::PageOutcome> callEnd;
 
 private:
     engine::PageQueue& m_queue;

@@ -272,6 +272,31 @@ INSTANTIATE_TEST_SUITE_P(Pages, CommandLineCases,
         // Two pages for one name are not the one page asked for.
         CommandLineCase { "Fay:Hello", 1, true, "", { { "Fay", "Hello" }, { "Fay", "Hello" } } }));
 
+TEST_F(CommandLine, ItTriesOnceAndSaysWhetherTheRefusalIsForGoodOrForNowSoAScriptCanDecide)
+{
+    const struct {
+        const char* reply;
+        const char* said;
+    } cases[] = {
+        { "511 No subscriber for this pager ID\r", "Refused for good: 511 No subscriber for this pager ID" },
+        { "512 Temporarily Cannot Deliver\r", "Refused for now: 512 Temporarily Cannot Deliver" },
+    };
+    for (const auto& c : cases) {
+        line.forgetRules();
+        line.whenWriteContains("\x02"
+                               "5550142\r",
+            c.reply + testkit::wire::kNak, 50);
+        testkit::addHappyTerminal(line);
+        const auto outcome = run("Dana Whitlow:Hello");
+        EXPECT_EQ(outcome.exitStatus, 1);
+        EXPECT_EQ(outcome.report, std::string(kPageWasNotSent) + "\n" + c.said);
+    }
+    EXPECT_EQ(line.countWritesContaining("\x02"
+                                         "5550142\r"),
+        2)
+        << "one try each";
+}
+
 TEST_F(CommandLine, TheCallTakesTheHostsPacing)
 {
     EXPECT_EQ(run("Ann:Hello", nullptr, engine::Pacing::Prompt).exitStatus, 0);

@@ -45,10 +45,10 @@ public:
         CallQueue::pageLeaving(index);
         moment("after-leaving");
     }
-    void pageAnswered(int index, bool delivered) override
+    void pageAnswered(int index, const engine::PageOutcome& outcome) override
     {
         moment("before-answered");
-        CallQueue::pageAnswered(index, delivered);
+        CallQueue::pageAnswered(index, outcome);
         moment("after-answered");
     }
 };

@@ -215,5 +215,29 @@ TEST_F(KeptQueueTest, AnUnreadableFileIsSetAsideAndTheOperatorToldWhere)
     EXPECT_EQ(start()->desk.pageQueue().count(), 1);
 }
 
+TEST_F(KeptQueueTest, TriesSurviveARestartAndATryDueMeanwhileGoesOnceAtTheFirstCheck)
+{
+    line.forgetRules();
+    line.whenWriteContains("1002\r", "512 Temporarily cannot deliver\r" + testkit::wire::kNak, 50, 1);
+    testkit::addHappyTerminal(line);
+    const RetryPolicy on { true, 3, 2 };
+    auto first = start();
+    first->desk.setRetryPolicy(on);
+    queueFor(first->desk, { "Ben" });
+    first->desk.sendQueue();
+    EXPECT_EQ(first->desk.statusWords(0), "Try 2 of 3 at 09:07 AM: 512 Temporarily cannot deliver");
+
+    clock.time = "09:30 AM";
+    auto second = start();
+    second->desk.setRetryPolicy(on);
+    EXPECT_EQ(second->desk.statusWords(0), "Try 2 of 3 at 09:07 AM: 512 Temporarily cannot deliver");
+    EXPECT_TRUE(second->desk.scheduleTimerEnabled());
+    second->desk.releaseDuePages();
+    second->desk.releaseDuePages();
+    EXPECT_EQ(blocksFor("1002"), 2);
+    EXPECT_EQ(status(second->desk.pageQueue(), 0), "PAGE SENT");
+    EXPECT_EQ(start()->desk.statusWords(0), "") << "delivered, as its entry says";
+}
+
 } // namespace
 } // namespace tolvane::dispatch::test

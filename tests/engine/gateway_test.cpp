@@ -8,6 +8,8 @@
 
 using namespace tolvane;
 using namespace tolvane::testing;
+using engine::OutcomeClass;
+using engine::PageOutcome;
 using engine::Verdict;
 using engine::WctpAnswer;
 
@@ -203,9 +205,10 @@ class HookedQueue : public testkit::VectorQueue {
 public:
     std::vector<std::string> hooks;
     void pageLeaving(int index) override { hooks.push_back("leaving " + std::to_string(index)); }
-    void pageAnswered(int index, bool delivered) override
+    void pageAnswered(int index, const engine::PageOutcome& outcome) override
     {
-        hooks.push_back((delivered ? "delivered " : "refused ") + std::to_string(index));
+        hooks.push_back((outcome.delivered() ? "delivered " : "refused ") + std::to_string(index));
+        outcomes.push_back(outcome);
     }
 };
 
@@ -302,6 +305,7 @@ TEST_F(GatewayCall, SnppRefusalIsResetAndLoggedAndAGatewayWithoutMessSendsData)
     ASSERT_EQ(data.log().size(), 3u);
     EXPECT_EQ(data.log()[0], logLine("ERROR FOR: ", "Dana Whitlow", "abc"));
     EXPECT_EQ(queue.hooks.at(1), "refused 0");
+    EXPECT_EQ(queue.outcomes.at(0), (PageOutcome { OutcomeClass::RefusedForGood, "550", "Failed, Illegal Pager ID" }));
     EXPECT_EQ(state.sentCount, 2);
 }
 
@@ -330,6 +334,10 @@ TEST_P(SnppFailures, EndTheCallAsALostCarrierWithTheReason)
     EXPECT_TRUE(data.log().empty());
     EXPECT_EQ(state.sentCount, 0);
     EXPECT_TRUE(state.lastCallFailed);
+    // What the pages left are kept as; a page refused for now is tried again when the workstation says so.
+    EXPECT_EQ(state.lastCallEnd, (PageOutcome { OutcomeClass::CallFailed, "", failure.reason }));
+    for (const PageOutcome& outcome : queue.outcomes)
+        EXPECT_EQ(outcome.kind, OutcomeClass::RefusedForNow);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SnppFailures,

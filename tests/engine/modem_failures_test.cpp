@@ -95,6 +95,7 @@ TEST_P(ModemLinkFailures, EndTheCallAsTheFailureTableSays)
     EXPECT_FALSE(call.callInProgress());
     EXPECT_TRUE(state.lastCallFailed);
     EXPECT_TRUE(logged(std::string("Call failed: ") + failure.why));
+    EXPECT_EQ(state.lastCallEnd.words(), std::string("Call failed: ") + failure.why) << "kept for the pages left";
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryRow, ModemLinkFailures, underBothPacings(modemFailures()), pacedRowName);

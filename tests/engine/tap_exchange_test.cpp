@@ -86,6 +86,8 @@ TEST_P(TapExchanges, RsThenAckIsLoggedAsAnErrorButCountedAndEachReplyIsSaidInWor
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
     EXPECT_EQ(state.sentCount, 1);
     EXPECT_EQ(state.runPageCounter, 1);
+    // Delivered at last: never taken for refused and tried again.
+    EXPECT_EQ(queue.marks.back(), "answered 0 delivered");
 }
 
 TEST_P(TapExchanges, AnAckBesideAFailureCodeIsARefusal)
@@ -93,6 +95,8 @@ TEST_P(TapExchanges, AnAckBesideAFailureCodeIsARefusal)
     line.whenWriteContains("\x02", "516 Quota exceeded\r" + wire::kAck, 50, 1);
     callOnePageWithHappyTerminal();
     EXPECT_TRUE(logged("Dana Whitlow: Refused for now: 516 Quota exceeded"));
+    EXPECT_EQ(queue.outcomes,
+        (std::vector<engine::PageOutcome> { { engine::OutcomeClass::RefusedForNow, "516", "Quota exceeded" } }));
     EXPECT_FALSE(logged("Message Sent..."));
     EXPECT_EQ(data.log(), std::vector<std::string> { logRecord("ERROR FOR: ", "abc", 300) });
     EXPECT_EQ(state.sentCount, 0);

@@ -33,7 +33,7 @@ TEST(QueueFile, EveryChangeReadsBackAndAFileCutAtAnyByteGivesTheLastWholeState)
     const std::vector<KeptPage> afterFirst { ann, ben };
     ann.state = KeptState::Leaving;
     ann.logOffset = 1234;
-    ann.otherFields = { { "tries", "2" }, { "next", "20261207T1042" } }; // a later program's fields
+    ann.fields = { { "tries", "2" }, { "next", "20261207T1042" } }; // a later program's fields
     file.append({ { "A1", ann }, { "B2", std::nullopt } });
     const std::vector<KeptPage> afterSecond { ann };
 

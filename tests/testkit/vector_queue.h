@@ -27,13 +27,15 @@ public:
     }
     void clear() override { m_entries.clear(); }
     void pageLeaving(int index) override { marks.push_back("leaving " + std::to_string(index)); }
-    void pageAnswered(int index, bool delivered) override
+    void pageAnswered(int index, const engine::PageOutcome& outcome) override
     {
-        marks.push_back("answered " + std::to_string(index) + (delivered ? " delivered" : " refused"));
+        marks.push_back("answered " + std::to_string(index) + (outcome.delivered() ? " delivered" : " refused"));
+        outcomes.push_back(outcome);
     }
 
-    // The call's marks on its pages, in order ("leaving 0", "answered 0 delivered").
+    // The call's marks on its pages, in order ("leaving 0", "answered 0 delivered"), and each answer's outcome.
     std::vector<std::string> marks;
+    std::vector<engine::PageOutcome> outcomes;
 
     void add(std::string entry) { m_entries.push_back(std::move(entry)); }
 

@@ -1013,6 +1013,36 @@ TEST_F(MainWindowTest, ScheduleTimerSendsPagesDueAtTheMinutesStartAndStopsWhenNo
     EXPECT_FALSE(window->timer2().isActive());
 }
 
+TEST_F(MainWindowTest, ATryNobodyAskedForTellsItsFailureInTheConnectionLogAndTheLastOneTurnsTheLampRed)
+{
+    data.config.RetryAttempts = 0;
+    data.write();
+    line.whenWriteContains("\x02"
+                           "5550142\r",
+            "512 Temporarily cannot deliver\r\x15\r", 50, 1)
+        .whenWriteContains("ATD", "\r\nCONNECT 9600\r\n", 1000, 1)
+        .whenWriteContains("ATD", "\r\nBUSY\r\n", 100);
+    testkit::addHappyTerminal(line);
+    startWindow();
+    window->desk().setRetryPolicy({ true, 2, 1 });
+    doubleClick("List1", 0);
+    type(QStringLiteral("Boiler room alarm"));
+    trigger("MSENDTOQUE");
+    trigger("MSENDQUE");
+    EXPECT_EQ(window->desk().statusWords(0), "Try 2 of 2 at 09:06 AM: 512 Temporarily cannot deliver");
+    EXPECT_TRUE(window->timer2().isActive()) << "the minute check looks for the try";
+
+    fixedClock.time = "09:06 AM";
+    window->releaseDuePages();
+    EXPECT_EQ(line.opens().size(), 2u);
+    EXPECT_FALSE(dialogs.messages().contains(QStringLiteral("PHONE NUMBER IS BUSY... PLEASE TRY AGAIN")));
+    EXPECT_TRUE(window->connectionWindow()->text().contains(QStringLiteral("PHONE NUMBER IS BUSY")));
+    EXPECT_EQ(window->desk().statusWords(0), "Not delivered: the line was busy after every redial");
+    EXPECT_EQ(window->statusText(), QStringLiteral("Page(s) could not be delivered: see View > Events"));
+    EXPECT_EQ(window->lampColour(), QColor(255, 0, 0));
+    EXPECT_FALSE(window->timer2().isActive());
+}
+
 TEST_F(MainWindowTest, KeptPagesComeBackAtTheNextStartAndThoseThatFellDueMeanwhileAreAskedAbout)
 {
     startWindow();

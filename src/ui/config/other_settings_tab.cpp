@@ -2,6 +2,7 @@
 
 #include "platform/dialog_service.h"
 #include "platform/text_bridge.h"
+#include "platform/workstation_settings.h"
 #include "store/record_file.h"
 #include "ui/config/config_support.h"
 
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace tolvane::ui {
@@ -67,10 +69,36 @@ OtherSettingsTab::OtherSettingsTab(const store::DataFolder& folder, platform::Di
     affixesLayout->addRow(QStringLiteral("Message Prefix:"), m_prefix);
     affixesLayout->addRow(QStringLiteral("Message Suffix:"), m_suffix);
 
+    auto* tries = new QGroupBox(QStringLiteral("Failed Pages"), frame);
+    auto* triesLayout = new QFormLayout(tries);
+    m_tryAgain = new QCheckBox(QStringLiteral("Try failed pages again"), tries);
+    m_tryAgain->setObjectName(QStringLiteral("TRYAGAIN"));
+    m_tryAgain->setToolTip(QStringLiteral("A page refused for now, or left unsent by a failed call, waits in the page "
+                                          "queue and is sent again by itself; the wait doubles after each try. A "
+                                          "page refused for good leaves the queue. Kept on this workstation only."));
+    m_tries = new QSpinBox(tries);
+    m_tries->setObjectName(QStringLiteral("TRIES"));
+    m_tries->setRange(2, dispatch::kMostTries);
+    m_firstWait = new QSpinBox(tries);
+    m_firstWait->setObjectName(QStringLiteral("FIRSTWAIT"));
+    m_firstWait->setRange(1, dispatch::kLongestFirstWait);
+    m_firstWait->setSuffix(QStringLiteral(" min"));
+    triesLayout->addRow(m_tryAgain);
+    triesLayout->addRow(QStringLiteral("Tries, the first included:"), m_tries);
+    triesLayout->addRow(QStringLiteral("First wait (doubling each time):"), m_firstWait);
+    connect(m_tryAgain, &QCheckBox::toggled, this, [this](bool on) {
+        m_tries->setEnabled(on);
+        m_firstWait->setEnabled(on);
+        m_save->setEnabled(true);
+    });
+    for (QSpinBox* number : { m_tries, m_firstWait })
+        connect(number, &QSpinBox::valueChanged, this, [this] { m_save->setEnabled(true); });
+
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->setContentsMargins(0, 0, 0, 0);
     frameLayout->addWidget(options);
     frameLayout->addWidget(affixes);
+    frameLayout->addWidget(tries);
 
     m_save = tabButton(QStringLiteral("&Save"), "BSAVE", this);
     connect(m_save, &QPushButton::clicked, this, &OtherSettingsTab::saveSettings);
@@ -87,8 +115,27 @@ OtherSettingsTab::OtherSettingsTab(const store::DataFolder& folder, platform::Di
     layout->addLayout(buttons);
 }
 
+dispatch::RetryPolicy OtherSettingsTab::shownRetryPolicy() const
+{
+    return { m_tryAgain->isChecked(), m_tries->value(), m_firstWait->value() };
+}
+
+void OtherSettingsTab::showRetryPolicy(const dispatch::RetryPolicy& policy)
+{
+    const QSignalBlocker blockBox(m_tryAgain);
+    const QSignalBlocker blockTries(m_tries);
+    const QSignalBlocker blockWait(m_firstWait);
+    m_tryAgain->setChecked(policy.on);
+    m_tries->setValue(policy.tries);
+    m_firstWait->setValue(policy.firstWaitMinutes);
+    m_tries->setEnabled(policy.on);
+    m_firstWait->setEnabled(policy.on);
+}
+
 void OtherSettingsTab::ConfigView()
 {
+    // The workstation's own choice shows even when SETTINGS.DAT cannot be read.
+    showRetryPolicy(platform::storedRetryPolicy());
     store::SettingsRecord settings;
     try {
         settings = store::readRecordAt<store::SettingsRecord>(m_folder.pathOf<store::SettingsRecord>());
@@ -114,6 +161,11 @@ void OtherSettingsTab::ConfigView()
 
 void OtherSettingsTab::saveSettings()
 {
+    // Kept whatever becomes of SETTINGS.DAT: it lives outside the data files.
+    if (const dispatch::RetryPolicy policy = shownRetryPolicy(); policy != platform::storedRetryPolicy()) {
+        platform::storeRetryPolicy(policy);
+        Q_EMIT retryPolicyChanged(policy);
+    }
     try {
         const auto path = m_folder.pathOf<store::SettingsRecord>();
         store::RecordFile file(path, store::SettingsRecord::kLength);

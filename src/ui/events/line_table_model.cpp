@@ -12,11 +12,20 @@ LineTableModel::LineTableModel(Layout layout, QObject* parent)
 {
 }
 
-void LineTableModel::setLines(std::vector<std::string> lines)
+void LineTableModel::setLines(std::vector<std::string> lines, std::vector<std::string> words)
 {
     beginResetModel();
     m_lines = std::move(lines);
+    m_words = std::move(words);
     endResetModel();
+}
+
+std::string_view LineTableModel::cell(int row, int column) const
+{
+    const auto at = static_cast<std::size_t>(row);
+    if (column == m_layout.wordsColumn && at < m_words.size() && !m_words[at].empty())
+        return m_words[at];
+    return m_layout.cut(line(row), column);
 }
 
 bool LineTableModel::lineMatches(int row, const dispatch::TextFilter& filter) const
@@ -45,6 +54,9 @@ QVariant LineTableModel::data(const QModelIndex& index, int role) const
         return key ? QVariant(static_cast<qlonglong>(*key)) : QVariant(qlonglong(-1));
     }
     if (role == Qt::DisplayRole || role == Qt::UserRole)
+        return oneLine(cell(row, column));
+    // The status in words may be longer than its column shows.
+    if (role == Qt::ToolTipRole && column == m_layout.wordsColumn)
         return oneLine(cell(row, column));
     return {};
 }

@@ -22,11 +22,14 @@ public:
         CutColumn cut;
         int timeColumn = -1; // the columns that sort as one moment; -1 for none
         int dateColumn = -1;
+        int wordsColumn = -1; // a column a line's words may stand in for (the status in words)
     };
 
     LineTableModel(Layout layout, QObject* parent = nullptr);
 
-    void setLines(std::vector<std::string> lines);
+    // `words`, one per line or none, shows in the words column where it is not empty.
+    void setLines(std::vector<std::string> lines, std::vector<std::string> words = {});
+    const std::vector<std::string>& words() const { return m_words; }
     const std::vector<std::string>& lines() const { return m_lines; }
     const std::string& line(int row) const { return m_lines.at(static_cast<std::size_t>(row)); }
     bool lineMatches(int row, const dispatch::TextFilter& filter) const;
@@ -37,10 +40,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    std::string_view cell(int row, int column) const { return m_layout.cut(line(row), column); }
+    std::string_view cell(int row, int column) const;
 
     Layout m_layout;
     std::vector<std::string> m_lines;
+    std::vector<std::string> m_words;
 };
 
 } // namespace tolvane::ui

@@ -30,11 +30,11 @@ QueueTab::QueueTab(dispatch::PagingDesk& desk, platform::DialogService& dialogs,
 
     const auto makeTable = [this](LineTableModel*& lines, FilteredTable::Names names, EventList which) {
         const LineTableModel::Layout layout { { dispatch::kEntryHeaders.begin(), dispatch::kEntryHeaders.end() },
-            dispatch::entryColumn, dispatch::EntryTime, dispatch::EntryDate };
+            dispatch::entryColumn, dispatch::EntryTime, dispatch::EntryDate, dispatch::EntryStatus };
         lines = new LineTableModel(layout, this);
         auto* table = new FilteredTable(lines, names, true, this);
-        table->setColumnWidths(
-            { "Northwind Page", "Charlotte Catherine", "5550100123", "12:58 PM", "12/07/2026", "Page is Scheduled" });
+        table->setColumnWidths({ "Northwind Page", "Charlotte Catherine", "5550100123", "12:58 PM", "12/07/2026",
+            "Try 2 of 3 at 10:42 PM: 512" });
         connect(table, &FilteredTable::currentLineChanged, this, [this, which](int line) { showEntry(which, line); });
         return table;
     };
@@ -108,19 +108,23 @@ void QueueTab::clearSelection()
 
 void QueueTab::syncFromDesk()
 {
-    syncList(EventList::Queue, m_desk.pageQueue().entries());
-    syncList(EventList::Scheduled, m_desk.scheduledList().entries());
+    // The queue's status column says where each page's tries stand, in words the entry has no room for.
+    std::vector<std::string> words;
+    for (int i = 0; i < m_desk.pageQueue().count(); ++i)
+        words.push_back(m_desk.statusWords(i));
+    syncList(EventList::Queue, m_desk.pageQueue().entries(), std::move(words));
+    syncList(EventList::Scheduled, m_desk.scheduledList().entries(), {});
 }
 
-void QueueTab::syncList(EventList which, const std::vector<std::string>& entries)
+void QueueTab::syncList(EventList which, const std::vector<std::string>& entries, std::vector<std::string> words)
 {
     LineTableModel* lines = modelOf(which);
-    if (entries == lines->lines())
+    if (entries == lines->lines() && words == lines->words())
         return;
     FilteredTable* table = tableOf(which);
     const int row = table->currentLine();
     const std::string selected = row >= 0 ? lines->line(row) : std::string();
-    lines->setLines(entries);
+    lines->setLines(entries, std::move(words));
     table->linesChanged();
     if (row < 0)
         return;
@@ -144,13 +148,18 @@ void QueueTab::showEntry(EventList list, int line)
     // A page that may have been sent says so in full; a ready one shows its 13 characters as ever.
     const std::string status = engine::statusColumn(entry);
     const bool uncertain = status == store::fixedText(engine::kStatusMayHaveBeenSent, 20);
-    m_status->setText(
-        selected ? oneLine(list == EventList::Queue && !uncertain ? status.substr(0, 13) : status) : QString());
+    const std::string words = selected && list == EventList::Queue ? m_desk.statusWords(line) : std::string();
+    if (!words.empty())
+        m_status->setText(oneLine(words));
+    else
+        m_status->setText(
+            selected ? oneLine(list == EventList::Queue && !uncertain ? status.substr(0, 13) : status) : QString());
+    m_status->setCursorPosition(0);
     m_message->setText(selected && entry.size() > 196 ? oneLine(std::string_view(entry).substr(196)) : QString());
     m_message->setCursorPosition(0);
     // Scheduling takes a page from the queue; deleting works on whichever list is shown.
     m_schedule->setEnabled(selected && list == EventList::Queue);
-    m_sendAgain->setEnabled(selected && (list == EventList::Scheduled || uncertain));
+    m_sendAgain->setEnabled(selected && (list == EventList::Scheduled || uncertain || m_desk.waitsForOperator(line)));
     m_deleteOne->setEnabled(selected);
 }
 

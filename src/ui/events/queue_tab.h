@@ -50,7 +50,7 @@ private:
     FilteredTable* tableOf(dispatch::EventList list) const;
     LineTableModel* modelOf(dispatch::EventList list) const;
     void syncFromDesk();
-    void syncList(dispatch::EventList list, const std::vector<std::string>& entries);
+    void syncList(dispatch::EventList list, const std::vector<std::string>& entries, std::vector<std::string> words);
     void showEntry(dispatch::EventList list, int line); // a click in either list
     void clearSelection();
     void report(dispatch::EventsOutcome outcome);

@@ -103,6 +103,10 @@ void CallDisplay::hideConnectionWindow()
 
 void CallDisplay::messageBox(const std::string& text, const std::string& title)
 {
+    if (m_unattended) {
+        appendWarning(text);
+        return;
+    }
     m_dialogs.message(boxText(text), platform::fromCore(title));
 }
 

@@ -55,6 +55,9 @@ public:
     void showComposition(const Composition& now);
     // While the program ends nobody is there to answer: questions are not asked and count as No.
     void setEnding(bool ending) { m_ending = ending; }
+    // A send nobody asked for (a failed page's next try) runs while nobody may be there: its boxes go to the
+    // connection log, so one failed try cannot hold the port, and every later try, until someone answers.
+    void setUnattended(bool unattended) { m_unattended = unattended; }
 
     // engine::CallView
     void setStatus(const std::string& text) override;
@@ -77,6 +80,7 @@ private:
     ConnectionWindow* m_connection;
     bool m_held = false;
     bool m_ending = false;
+    bool m_unattended = false;
     Composition m_composition;
     Composition m_heldFor;
 };

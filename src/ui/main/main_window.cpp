@@ -219,7 +219,9 @@ void MainWindow::releaseDuePages()
     }
     // What is due is read from the captions: they must show the minute that has just begun.
     m_desk.tickClock();
+    m_display.setUnattended(m_desk.retryPolicy().on);
     runSend([this] { m_desk.releaseDuePages(); });
+    m_display.setUnattended(false);
     armDueCheck();
 }
 

@@ -8,6 +8,7 @@
 #include "testkit/data_folder_fixture.h"
 #include "ui/config/advanced_modem_tab.h"
 #include "ui/config/config_window.h"
+#include "ui/config/other_settings_tab.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -218,6 +220,32 @@ TEST_F(ConfigWindowTest, ThePacingBoxIsKeptOnThisWorkstationAndAnnouncedOnlyWhen
     showTab(0);
     showTab(2);
     EXPECT_TRUE(child<QCheckBox>("PromptPacing")->isChecked());
+}
+
+TEST_F(ConfigWindowTest, TryingFailedPagesAgainIsOffUntilSavedAndThenKeptOnThisWorkstation)
+{
+    open();
+    std::vector<dispatch::RetryPolicy> announced;
+    QObject::connect(m_window->otherSettings(), &ui::OtherSettingsTab::retryPolicyChanged,
+        [&](const dispatch::RetryPolicy& policy) { announced.push_back(policy); });
+    showTab(1);
+    EXPECT_FALSE(child<QCheckBox>("TRYAGAIN")->isChecked());
+    EXPECT_EQ(child<QSpinBox>("TRIES")->value(), 3);
+    EXPECT_EQ(child<QSpinBox>("FIRSTWAIT")->value(), 2);
+    EXPECT_FALSE(child<QSpinBox>("TRIES")->isEnabled());
+
+    click("TRYAGAIN");
+    child<QSpinBox>("TRIES")->setValue(4);
+    click("BSAVE");
+    click("BSAVE"); // nothing changed since
+    const dispatch::RetryPolicy saved { true, 4, 2 };
+    EXPECT_EQ(announced, std::vector { saved });
+    EXPECT_EQ(platform::storedRetryPolicy(), saved);
+    click("TRYAGAIN"); // not saved
+    showTab(0);
+    showTab(1);
+    EXPECT_TRUE(child<QCheckBox>("TRYAGAIN")->isChecked());
+    EXPECT_EQ(child<QSpinBox>("TRIES")->value(), 4);
 }
 
 TEST_F(ConfigWindowTest, EachTabHoldsItsFilesOnlyWhileItIsShown)

@@ -94,6 +94,14 @@ TEST_F(EventsWindowTest, APageThatMayHaveBeenSentShowsSoAndIsSentAgainOnlyByTheO
     auto* again = child<QPushButton>("BSENDAGAIN");
     select("List1", 0);
     EXPECT_FALSE(again->isEnabled());
+    // A page refused waits for the operator, its status in words the entry has no room for.
+    desk.callQueue().pageAnswered(0, { engine::OutcomeClass::RefusedForGood, "511", "No subscriber" });
+    desk.refreshCounters();
+    EXPECT_EQ(cell("List1", 0, 5), QStringLiteral("Refused for good: 511 No subscriber"));
+    select("List1", 1);
+    select("List1", 0);
+    EXPECT_EQ(text("TSTATUS"), QStringLiteral("Refused for good: 511 No subscriber"));
+    EXPECT_TRUE(again->isEnabled());
     select("List1", 1);
     EXPECT_EQ(cell("List1", 1, 5), QStringLiteral("may have been sent"));
     EXPECT_EQ(text("TSTATUS"), QStringLiteral("may have been sent  "));
