@@ -308,8 +308,9 @@ private:
     void startTriesAfresh();
     // Whether the walk takes the page: it waits to be sent and, in a send nobody asked for, its tries allow it.
     bool goesInThisRun(int index, const std::optional<Moment>& now) const;
-    // After a call over [first, first + count): each page's answer, or the call's early end, decides its tries.
-    void settleTries(int first, int count);
+    // After a call over the pages of `run` (queue indices): each page's answer, or the call's early end, decides
+    // its tries.
+    void settleTries(const std::vector<int>& run);
     // At the end of a run: pages refused for good leave the queue; the status and lamp say what waits.
     void endTries();
     bool triesPending() const;

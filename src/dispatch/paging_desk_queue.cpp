@@ -8,10 +8,14 @@
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 // The page queue and the scheduled list: queueing, sending, and the scheduled release.
 namespace tolvane::dispatch {
 namespace {
+
+// A call counts its pages in 16 bits; a company with more waiting gets further calls.
+constexpr std::size_t kLongestRun = std::numeric_limits<std::int16_t>::max();
 
 // What a numeric pager can take: digits, and the keys of a telephone.
 bool dialsAsDigits(std::string_view message)
@@ -224,22 +228,32 @@ bool PagingDesk::sendRunByRun()
                 ++start;
                 continue;
             }
+            // The company's run: its pages that go now, passing over those that do not, in one call.
             const std::string company = engine::companyColumn(m_pageQueue.entry(start));
+            std::vector<int> run { start };
             int end = start + 1;
-            while (end < m_pageQueue.count() && !numeric.contains(company)
-                && engine::companyColumn(m_pageQueue.entry(end)) == company && goesInThisRun(end, now))
-                ++end;
-            const int length = std::min(end - start, int { std::numeric_limits<std::int16_t>::max() });
+            for (; end < m_pageQueue.count() && !numeric.contains(company)
+                 && engine::companyColumn(m_pageQueue.entry(end)) == company;
+                 ++end) {
+                if (!goesInThisRun(end, now))
+                    continue;
+                if (run.size() == kLongestRun)
+                    break;
+                run.push_back(end);
+            }
+            const auto length = static_cast<std::int16_t>(run.size());
             m_view.setStatus(std::string(kPreparingNextPage));
             // Each call is told where its own run starts, so an early end of one call cannot shift the next.
             m_state.queueCursor = static_cast<std::int16_t>(start);
             if (m_sender) {
                 m_state.lastCallFailed = false;
                 m_pageQueue.forgetAnswers();
-                m_sender->pageThePeople(static_cast<std::int16_t>(length), static_cast<std::int16_t>(start));
+                m_callQueue.useRun(m_pageQueue, run);
+                m_sender->pageThePeople(length, static_cast<std::int16_t>(start));
+                m_callQueue.use(m_pageQueue);
                 m_pageQueue.settleUnanswered();
                 if (m_pageQueue.clearCount() == clears)
-                    settleTries(start, length);
+                    settleTries(run);
                 called = true;
                 asked += length;
                 if (m_state.lastCallFailed
@@ -250,7 +264,7 @@ bool PagingDesk::sendRunByRun()
             // asked to stop.
             if (m_pageQueue.clearCount() != clears || m_stopRequested)
                 break;
-            start += length;
+            start = end;
         }
         if (called)
             reloadSettings();

@@ -40,7 +40,7 @@ bool PagingDesk::goesInThisRun(int index, const std::optional<Moment>& now) cons
     return !m_sendingByItself || !now || goesByItself(m_pageQueue.markAt(index).tries, m_retry, *now);
 }
 
-void PagingDesk::settleTries(int first, int count)
+void PagingDesk::settleTries(const std::vector<int>& run)
 {
     const std::optional<Moment> now = momentNow(m_clock);
     // Tries are planned from the clock; one that cannot be read plans none, and the pages wait as ever.
@@ -48,7 +48,9 @@ void PagingDesk::settleTries(int first, int count)
     policy.on = policy.on && now.has_value();
     const std::optional<CalendarDate> today = now ? std::optional(now->date) : std::nullopt;
     KeptQueue::Change change(m_kept.get());
-    for (int i = first; i < first + count && i < m_pageQueue.count(); ++i) {
+    for (const int i : run) {
+        if (i >= m_pageQueue.count())
+            break;
         const PageMark& mark = m_pageQueue.markAt(i);
         const std::string entry = m_pageQueue.entry(i);
         engine::PageOutcome outcome;

@@ -2,6 +2,7 @@
 
 #include "engine/queue_entry.h"
 #include "store/records.h"
+#include "store/text.h"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,31 @@ TEST_F(Sending, AStoppedRunCallsNoFurtherCompanyAndTheNextRunCallsTheRest)
     f.desk.sendQueue();
     // Cal's page was delivered and is marked sent: only Ann's and Dee's companies are called again.
     EXPECT_EQ(f.sender.calls.size(), 3u);
+}
+
+TEST_F(Sending, APageThatDoesNotGoNeverSplitsItsCompanysRunIntoTwoCalls)
+{
+    queue({ "Eve" });
+    f.desk.sendQueue(); // delivered and kept, marked sent: the queue is not cleared
+    f.clock.time = "09:06 AM";
+    f.desk.tickClock();
+    queue({ "Dee", "Eve" }); // the queue's order: Dee, Eve sent at 09:05, Eve
+    f.sender.calls.clear();
+    f.desk.sendQueue();
+
+    ASSERT_EQ(f.sender.calls.size(), 1u) << "one call for the company";
+    const Call& call = f.sender.calls[0];
+    ASSERT_EQ(call.count, 2);
+    const auto shown = [&](int at) {
+        const std::string& entry = call.queue.at(static_cast<std::size_t>(call.first + at));
+        return store::rtrim(engine::nameColumn(entry)) + " " + store::rtrim(engine::timeColumn(entry));
+    };
+    EXPECT_EQ(shown(0), "Dee 09:06 AM");
+    EXPECT_EQ(shown(1), "Eve 09:06 AM");
+    EXPECT_EQ(shown(2), "Eve 09:05 AM") << "the page sent before waits behind the run";
+    ASSERT_EQ(f.desk.pageQueue().count(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(engine::isMarkedSent(f.desk.pageQueue().entry(i))) << i;
 }
 
 TEST_F(Sending, SettingsClearAfterTheOperatorsSendOnlyWhenEveryPageWent)
