@@ -7,10 +7,10 @@
 //                  (the LOG.DAT line is written) or after-answered.
 // The terminal writes the message of each block (or numeric dial line) it receives to terminal.txt, synced,
 // before it answers.
-#include "dispatch/call_queue.h"
 #include "dispatch/page_sender.h"
 #include "dispatch/paging_desk.h"
 #include "dispatch_fixture.h"
+#include "engine/page_queue.h"
 #include "engine/paging_call.h"
 #include "store/settings.h"
 #include "testkit/happy_terminal.h"
@@ -35,22 +35,33 @@ void moment(const std::string& point)
         ::raise(SIGKILL);
 }
 
-// The page queue as the desk hands it to a call, with the moments around its two marks.
-class DyingQueue final : public dispatch::CallQueue {
+// The desk's call queue, as the paging call reads it, with the moments around its two marks.
+class DyingQueue final : public engine::PageQueue {
 public:
-    using CallQueue::CallQueue;
+    explicit DyingQueue(engine::PageQueue& queue)
+        : m_queue(queue)
+    {
+    }
+    int count() const override { return m_queue.count(); }
+    std::string entry(int index) const override { return m_queue.entry(index); }
+    void replace(int index, const std::string& entry) override { m_queue.replace(index, entry); }
+    void clear() override { m_queue.clear(); }
+    std::string pageId(int index) const override { return m_queue.pageId(index); }
     void pageLeaving(int index) override
     {
         moment("before-leaving");
-        CallQueue::pageLeaving(index);
+        m_queue.pageLeaving(index);
         moment("after-leaving");
     }
     void pageAnswered(int index, const engine::PageOutcome& outcome) override
     {
         moment("before-answered");
-        CallQueue::pageAnswered(index, outcome);
+        m_queue.pageAnswered(index, outcome);
         moment("after-answered");
     }
+
+private:
+    engine::PageQueue& m_queue;
 };
 
 } // namespace
@@ -100,7 +111,7 @@ int main(int argc, char* argv[])
                 std::_Exit(3);
             moment("block-written");
         });
-        DyingQueue queue(desk.pageQueue());
+        DyingQueue queue(desk.callQueue());
         engine::PagingCall call(line, pacer, view, queue, folder, desk.runState());
         dispatch::PagingCallSender sender(call);
         desk.setPageSender(&sender);
