@@ -64,7 +64,7 @@ bool isSystemFolder(const std::filesystem::path& folder)
 
 std::filesystem::path perUserDataFolder()
 {
-    // The base directory specification: a relative XDG_DATA_HOME is to be ignored.
+    // The XDG base directory rules: a relative XDG_DATA_HOME is to be ignored.
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/')
         return std::filesystem::path(data) / "tolvane";
     std::filesystem::path home;

@@ -1,5 +1,7 @@
 #include "dispatch/page_tries.h"
 
+#include "store/word_table.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -12,7 +14,7 @@ namespace {
 using engine::OutcomeClass;
 using engine::PageOutcome;
 
-constexpr std::array<std::pair<OutcomeClass, std::string_view>, 8> kClassFields { {
+constexpr store::WordTable<OutcomeClass, 8> kClassFields { {
     { OutcomeClass::Delivered, "delivered" },
     { OutcomeClass::DeliveredTruncated, "truncated" },
     { OutcomeClass::DeliveredHeld, "held" },
@@ -212,10 +214,8 @@ std::vector<std::pair<std::string, std::string>> triesFields(const PageTries& tr
     if (tries.gaveUp)
         fields.emplace_back("gaveup", "yes");
     if (tries.last) {
-        for (const auto& [kind, word] : kClassFields) {
-            if (kind == tries.last->kind)
-                fields.emplace_back("outcome", std::string(word));
-        }
+        if (const std::string_view word = store::wordOf(kClassFields, tries.last->kind); !word.empty())
+            fields.emplace_back("outcome", std::string(word));
         if (!tries.last->code.empty())
             fields.emplace_back("code", escaped(tries.last->code));
         if (!tries.last->reason.empty())
@@ -238,11 +238,9 @@ PageTries triesFromFields(std::vector<std::pair<std::string, std::string>>& fiel
         } else if (name == "gaveup") {
             tries.gaveUp = value == "yes";
         } else if (name == "outcome") {
-            for (const auto& [kind, word] : kClassFields) {
-                if (word == value) {
-                    last.kind = kind;
-                    hasOutcome = true;
-                }
+            if (const auto kind = store::valueOf(kClassFields, value)) {
+                last.kind = *kind;
+                hasOutcome = true;
             }
         } else if (name == "code") {
             last.code = unescaped(value);

@@ -2,6 +2,7 @@
 
 #include "store/record_file.h"
 #include "store/store_error.h"
+#include "store/word_table.h"
 
 #include <zlib.h>
 
@@ -26,35 +27,15 @@ constexpr std::uint64_t kLargestFile = 256ull << 20;
 constexpr std::size_t kLongestEntry = 65536;
 constexpr std::size_t kLongestLineStart = 1024;
 
-constexpr std::array<std::pair<KeptList, std::string_view>, 3> kListWords { { { KeptList::Queue, "queue" },
-    { KeptList::Scheduled, "scheduled" }, { KeptList::Single, "single" } } };
-constexpr std::array<std::pair<KeptState, std::string_view>, 5> kStateWords { {
+constexpr WordTable<KeptList, 3> kListWords { { { KeptList::Queue, "queue" }, { KeptList::Scheduled, "scheduled" },
+    { KeptList::Single, "single" } } };
+constexpr WordTable<KeptState, 5> kStateWords { {
     { KeptState::Waiting, "waiting" },
     { KeptState::Leaving, "leaving" },
     { KeptState::MayHaveBeenSent, "maybe-sent" },
     { KeptState::Sent, "sent" },
     { KeptState::Overdue, "overdue" },
 } };
-
-template <class Value, std::size_t N>
-std::string_view wordOf(const std::array<std::pair<Value, std::string_view>, N>& words, Value value)
-{
-    for (const auto& [known, word] : words) {
-        if (known == value)
-            return word;
-    }
-    return {};
-}
-
-template <class Value, std::size_t N>
-std::optional<Value> valueOf(const std::array<std::pair<Value, std::string_view>, N>& words, std::string_view word)
-{
-    for (const auto& [value, known] : words) {
-        if (known == word)
-            return value;
-    }
-    return std::nullopt;
-}
 
 bool isIdChar(char c)
 {
