@@ -315,6 +315,8 @@ private:
     void endTries();
     bool triesPending() const;
     bool tryDueNow() const;
+    // How many pages that wait to be sent have tries that pass `test`.
+    int waitingPagesWhose(const std::function<bool(const PageTries&)>& test) const;
     std::optional<engine::PageOutcome> singlePageOutcome() const;
     // What a page to this user takes (engine::messageRoom) by each TERMINAL.DAT record of the user's
     // paging company, in file order; the last user record of the name decides the company. Empty when the

@@ -4,6 +4,7 @@
 #include "store/text.h"
 
 #include <algorithm>
+#include <functional>
 
 // Failed pages tried again: what each call's answers mean for the tries of its pages, which pages a send
 // nobody asked for takes, and what the Events window and the status bar say about them.
@@ -108,38 +109,30 @@ void PagingDesk::endTries()
         m_view.setStatus("Page(s) not delivered yet: tried again at " + formatTime12(soonest->minute));
 }
 
+int PagingDesk::waitingPagesWhose(const std::function<bool(const PageTries&)>& test) const
+{
+    int count = 0;
+    for (int i = 0; i < m_pageQueue.count(); ++i) {
+        if (test(m_pageQueue.markAt(i).tries) && engine::waitsToBeSent(m_pageQueue.entry(i)))
+            ++count;
+    }
+    return count;
+}
+
 bool PagingDesk::triesPending() const
 {
-    if (!m_retry.on)
-        return false;
-    for (int i = 0; i < m_pageQueue.count(); ++i) {
-        const PageTries& tries = m_pageQueue.markAt(i).tries;
-        if (tries.next && !tries.gaveUp && engine::waitsToBeSent(m_pageQueue.entry(i)))
-            return true;
-    }
-    return false;
+    return m_retry.on && waitingPagesWhose([](const PageTries& tries) { return tries.next && !tries.gaveUp; }) > 0;
 }
 
 bool PagingDesk::tryDueNow() const
 {
     const std::optional<Moment> now = momentNow(m_clock);
-    if (!now)
-        return false;
-    for (int i = 0; i < m_pageQueue.count(); ++i) {
-        if (tryDue(m_pageQueue.markAt(i).tries, m_retry, *now) && engine::waitsToBeSent(m_pageQueue.entry(i)))
-            return true;
-    }
-    return false;
+    return now && waitingPagesWhose([&](const PageTries& tries) { return tryDue(tries, m_retry, *now); }) > 0;
 }
 
 int PagingDesk::pagesNotDelivered() const
 {
-    int count = 0;
-    for (int i = 0; i < m_pageQueue.count(); ++i) {
-        if (m_pageQueue.markAt(i).tries.gaveUp && engine::waitsToBeSent(m_pageQueue.entry(i)))
-            ++count;
-    }
-    return count;
+    return waitingPagesWhose([](const PageTries& tries) { return tries.gaveUp; });
 }
 
 std::string PagingDesk::statusWords(int queueIndex) const
